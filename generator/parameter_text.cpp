@@ -1,0 +1,152 @@
+#include "generator/parameter_text.h"
+
+#include <cfenv>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+namespace generator {
+
+namespace {
+
+bool IsSkipped(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n';
+}
+
+bool IsAsciiDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Whole number in base 8 or 16 after "&O" / "&H". The digits are read as an
+// unsigned magnitude; a value beyond the double range turns into infinity and
+// is then rejected like any other value too large for the field.
+double ReadRadixNumber(const std::string &s, size_t pos, int base)
+{
+    double value = 0;
+    for (; pos < s.size(); ++pos) {
+        const char c = s[pos];
+        int digit = -1;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        if (digit < 0 || digit >= base)
+            break;
+        value = value * base + digit;
+    }
+    return value;
+}
+
+} // namespace
+
+// The forms read, after blanks, tabs and line feeds have been dropped from the
+// whole text:
+//   [+|-] digits [. digits] [(E|e|D|d) [+|-] digits]   decimal; "D" is an old
+//                                                       spelling of the exponent
+//   &H hexdigits, &O octdigits (letters in either case) whole numbers, no sign:
+//                                                       "-&H10" is not a number
+// Reading stops at the first character that cannot continue the number; an
+// exponent marker without digits after it ends the number before the marker.
+// Any number of digits is accepted; the value is rounded correctly to double
+// (strtod), so very long digit strings cost no precision beyond double's.
+double LeadingNumber(const QString &text)
+{
+    std::string s;
+    s.reserve(text.size());
+    for (QChar c : text) {
+        if (IsSkipped(c))
+            continue;
+        // Anything outside ASCII cannot be part of a number; keep a stopper.
+        s.push_back(c.unicode() < 128 ? static_cast<char>(c.unicode()) : '\x7f');
+    }
+
+    if (s.size() >= 2 && s[0] == '&') {
+        const char marker = s[1];
+        if (marker == 'H' || marker == 'h')
+            return ReadRadixNumber(s, 2, 16);
+        if (marker == 'O' || marker == 'o')
+            return ReadRadixNumber(s, 2, 8);
+        return 0;
+    }
+
+    size_t pos = 0;
+    std::string number;
+    if (pos < s.size() && (s[pos] == '+' || s[pos] == '-'))
+        number.push_back(s[pos++]);
+    size_t digits = 0;
+    while (pos < s.size() && IsAsciiDigit(s[pos])) {
+        number.push_back(s[pos++]);
+        ++digits;
+    }
+    if (pos < s.size() && s[pos] == '.') {
+        number.push_back(s[pos++]);
+        while (pos < s.size() && IsAsciiDigit(s[pos])) {
+            number.push_back(s[pos++]);
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return 0;
+    if (pos < s.size() && (s[pos] == 'E' || s[pos] == 'e' || s[pos] == 'D' || s[pos] == 'd')) {
+        size_t look = pos + 1;
+        std::string exponent = "e";
+        if (look < s.size() && (s[look] == '+' || s[look] == '-'))
+            exponent.push_back(s[look++]);
+        if (look < s.size() && IsAsciiDigit(s[look])) {
+            while (look < s.size() && IsAsciiDigit(s[look]))
+                exponent.push_back(s[look++]);
+            number += exponent;
+        }
+    }
+    return std::strtod(number.c_str(), nullptr);
+}
+
+std::optional<qint32> ParseParameterText(const QString &text)
+{
+    const double value = LeadingNumber(text);
+    if (!std::isfinite(value))
+        return std::nullopt;
+    // Round half to even: nearbyint under the default rounding mode.
+    const double rounded = std::nearbyint(value);
+    if (rounded < static_cast<double>(std::numeric_limits<qint32>::min())
+        || rounded > static_cast<double>(std::numeric_limits<qint32>::max()))
+        return std::nullopt;
+    return static_cast<qint32>(rounded) / 10;
+}
+
+std::variant<ServoParameters, FieldRejection> ReadServoParameters(const ParameterTexts &texts)
+{
+    static const char *const fieldNames[5] = {
+        "Betriebsspannung des AVR und Poti",
+        "Spannung am Poti in der einen Endlage",
+        "Spannung am Poti in der anderen Endlage",
+        "Impulsbreite am Kanalimpuls (eine Endlage)",
+        "Impulsbreite am Kanalimpuls (andere Endlage)",
+    };
+    qint32 values[5] = {};
+    for (int i = 0; i < 5; ++i) {
+        const std::optional<qint32> value = ParseParameterText(texts[i]);
+        if (!value) {
+            return FieldRejection{
+                i, QStringLiteral("Der Wert im Feld \"%1\" ist keine Zahl, die das Programm "
+                                  "verarbeiten kann (zu groß, zu klein oder unendlich):\r\n%2")
+                       .arg(QString::fromUtf8(fieldNames[i]), texts[i])};
+        }
+        values[i] = *value;
+    }
+    ServoParameters p;
+    p.supplyVoltage = values[0];
+    p.minEndVoltage = values[1];
+    p.maxEndVoltage = values[2];
+    p.minEndPulse = values[3];
+    p.maxEndPulse = values[4];
+    p.pwmCountText = texts[5];
+    return p;
+}
+
+} // namespace generator

@@ -1,0 +1,35 @@
+#pragma once
+// The six values of the parameter page, as the generation run holds them.
+
+#include <QString>
+#include <QtGlobal>
+
+#include <array>
+
+namespace generator {
+
+/// The six field texts Text1(0) .. Text1(5), exactly as typed.
+using ParameterTexts = std::array<QString, 6>;
+
+/// The design texts of the six fields.
+inline ParameterTexts DefaultParameterTexts()
+{
+    return {QStringLiteral("5000"), QStringLiteral("0500"), QStringLiteral("4500"),
+            QStringLiteral("1000"), QStringLiteral("2000"), QStringLiteral("10")};
+}
+
+/// Voltages in units of 10 mV, pulse widths in units of 10 µs. After
+/// OrderEndStops, minEndVoltage <= maxEndVoltage and each pulse width still
+/// belongs to its own voltage (the pulse widths themselves are not ordered).
+struct ServoParameters {
+    qint32 supplyVoltage = 0;
+    qint32 minEndVoltage = 0;
+    qint32 maxEndVoltage = 0;
+    qint32 minEndPulse = 0;
+    qint32 maxEndPulse = 0;
+    QString pwmCountText;
+
+    friend bool operator==(const ServoParameters &, const ServoParameters &) = default;
+};
+
+} // namespace generator

@@ -1,0 +1,70 @@
+#include "platform/environment.h"
+
+#include <QDir>
+#include <QLocale>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+
+namespace platform {
+
+QString SettingsFolderFromTemp(const QString &tempValue)
+{
+    QString folder = tempValue;
+    if (!folder.endsWith(u'\\'))
+        folder += u'\\';
+    if (folder == QLatin1String("\\"))
+        folder = QStringLiteral("c:\\");
+    return folder;
+}
+
+QString SettingsFolder()
+{
+#ifdef Q_OS_WIN
+    const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QString temp;
+    for (const QString &key : env.keys()) {
+        if (key.compare(QLatin1String("temp"), Qt::CaseInsensitive) == 0) {
+            temp = env.value(key);
+            break;
+        }
+    }
+    return SettingsFolderFromTemp(temp);
+#else
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.config");
+    return QDir::toNativeSeparators(base) + QStringLiteral("/pulsakor/");
+#endif
+}
+
+QString CurrentFolder()
+{
+    return QDir::toNativeSeparators(QDir::currentPath());
+}
+
+QString DefaultAssemblerPath()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("C:\\Programme\\Atmel\\AVR Tools\\AvrAssembler\\avrasm32.exe");
+#else
+    const QString found = QStandardPaths::findExecutable(QStringLiteral("avra"));
+    return found.isEmpty() ? QStringLiteral("/usr/bin/avra") : found;
+#endif
+}
+
+QString AssemblerProgramName()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("avrasm32.exe");
+#else
+    return QStringLiteral("avra");
+#endif
+}
+
+QChar DecimalSeparator()
+{
+    const QString point = QLocale::system().decimalPoint();
+    return point.isEmpty() ? QChar(u'.') : point.at(0);
+}
+
+} // namespace platform

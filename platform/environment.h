@@ -1,0 +1,35 @@
+#pragma once
+// What the operating system tells the tool at start: folders, the default
+// assembler and the user's number settings. All OS differences live here.
+
+#include <QChar>
+#include <QString>
+
+namespace platform {
+
+/// The folder of "pulsakor.ini", ending with the folder separator.
+/// Windows: the "temp" variable (looked up ignoring case) with "\" appended,
+/// "c:\" when it is missing or empty. Linux: the user's own configuration
+/// folder (~/.config/pulsakor/), never a shared folder such as /tmp, where
+/// another account could plant an assembler path. Created on first write.
+QString SettingsFolder();
+
+/// The Windows rule for the settings folder, from the value of "temp".
+QString SettingsFolderFromTemp(const QString &tempValue);
+
+/// The process's current directory with native separators, without a
+/// trailing separator unless it is a root.
+QString CurrentFolder();
+
+/// Windows: the assembler's usual place. Linux: "avra" found on PATH
+/// (normally /usr/bin/avra), or /usr/bin/avra when PATH does not have it.
+QString DefaultAssemblerPath();
+
+/// The name the assembler has on this platform ("avrasm32.exe" / "avra").
+QString AssemblerProgramName();
+
+/// The decimal separator of the user's number settings (LC_ALL, LC_NUMERIC,
+/// LANG on Linux; the regional settings on Windows).
+QChar DecimalSeparator();
+
+} // namespace platform
