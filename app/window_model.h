@@ -1,0 +1,93 @@
+#pragma once
+// The window model: the one shared state of the program. Form1 implements it
+// on its widgets; the event procedures outside the window class (start-up,
+// settings files, pickers, the generation run) read and write the window only
+// through it, and tests use MemoryWindowModel instead of widgets.
+
+#include <QString>
+
+#include <array>
+
+namespace app {
+
+/// Tab pages, numbered from 0 as everywhere in the program.
+enum Page : int { ParameterPage = 0, TemplatePage = 1, InfoPage = 2 };
+
+/// The window-level folders, each ending with the platform's folder
+/// separator once start-up has run.
+struct Folders {
+    QString settingsFolder;
+    QString templateFolder;
+    QString workFolder;
+};
+
+class WindowModel {
+public:
+    virtual ~WindowModel() = default;
+
+    /// Text1(index), index 0..5.
+    virtual QString ParameterText(int index) const = 0;
+    virtual void SetParameterText(int index, const QString &text) = 0;
+
+    /// Caption of Label3: the template path.
+    virtual QString TemplatePath() const = 0;
+    virtual void SetTemplatePath(const QString &path) = 0;
+
+    /// Caption of Label5: the assembler path.
+    virtual QString AssemblerPath() const = 0;
+    virtual void SetAssemblerPath(const QString &path) = 0;
+
+    /// Check1's value: 0 cleared, 1 ticked, 2 greyed.
+    virtual int DeleteAsmValue() const = 0;
+    virtual void SetDeleteAsmValue(int value) = 0;
+
+    /// The current page of SSTab1 (0..2). Setting it runs SSTab1_Click.
+    virtual int CurrentPage() const = 0;
+    virtual void SetCurrentPage(int page) = 0;
+
+    /// The whole text of Text2, returned exactly as set (CR LF included).
+    virtual QString ListingText() const = 0;
+    virtual void SetListingText(const QString &text) = 0;
+    virtual void FocusListing() = 0;
+
+    /// Enables or disables Command2 (disabled while a run waits).
+    virtual void SetGenerateEnabled(bool enabled) = 0;
+
+    Folders &folders() { return m_folders; }
+    const Folders &folders() const { return m_folders; }
+
+private:
+    Folders m_folders;
+};
+
+/// A window model without widgets, with the window's design values.
+class MemoryWindowModel : public WindowModel {
+public:
+    std::array<QString, 6> parameterTexts{QStringLiteral("5000"), QStringLiteral("0500"),
+                                          QStringLiteral("4500"), QStringLiteral("1000"),
+                                          QStringLiteral("2000"), QStringLiteral("10")};
+    QString templatePath = QStringLiteral("Quelldatei");
+    QString assemblerPath = QStringLiteral("Assembler");
+    int deleteAsmValue = 0;
+    int currentPage = TemplatePage;
+    QString listingText;
+    bool listingFocused = false;
+    bool generateEnabled = true;
+
+    QString ParameterText(int index) const override { return parameterTexts.at(index); }
+    void SetParameterText(int index, const QString &text) override { parameterTexts.at(index) = text; }
+    QString TemplatePath() const override { return templatePath; }
+    void SetTemplatePath(const QString &path) override { templatePath = path; }
+    QString AssemblerPath() const override { return assemblerPath; }
+    void SetAssemblerPath(const QString &path) override { assemblerPath = path; }
+    int DeleteAsmValue() const override { return deleteAsmValue; }
+    void SetDeleteAsmValue(int value) override { deleteAsmValue = value; }
+    int CurrentPage() const override { return currentPage; }
+    void SetCurrentPage(int page) override { currentPage = page; }
+    QString ListingText() const override { return listingText; }
+    void SetListingText(const QString &text) override { listingText = text; }
+    void FocusListing() override { listingFocused = true; }
+    void SetGenerateEnabled(bool enabled) override { generateEnabled = enabled; }
+};
+
+} // namespace app
