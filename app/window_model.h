@@ -53,6 +53,10 @@ public:
     /// Enables or disables Command2 (disabled while a run waits).
     virtual void SetGenerateEnabled(bool enabled) = 0;
 
+    /// True once "Ende" was pressed or the window was closed: a handler that
+    /// waited in an event loop must then return without touching the window.
+    virtual bool IsClosing() const { return false; }
+
     Folders &folders() { return m_folders; }
     const Folders &folders() const { return m_folders; }
 
