@@ -1,0 +1,29 @@
+#pragma once
+// The generation run in the window: Command2_Click hands the run in
+// generator/ a host that answers from the window model and the user.
+
+#include "app/window_model.h"
+#include "generator/generation_run.h"
+#include "platform/assembler_process.h"
+#include "platform/user_interaction.h"
+
+#include <functional>
+
+namespace app {
+
+/// What the window's run may be given instead of the real thing (tests).
+struct WindowRunOptions {
+    /// At least 2 s, then until the assembler ends, at most 30 s.
+    platform::WaitTimes wait;
+    /// "pulsakor.cfg" and "pulsakor.ini"; the settings files by default.
+    std::function<void(const WindowModel &)> saveParameters;
+    std::function<void(const WindowModel &)> saveSettings;
+};
+
+/// One generation run on the window: Command2 is disabled while the run
+/// waits for the assembler; when the window closes during the wait the run
+/// returns without touching it again.
+generator::RunResult RunGenerationInWindow(WindowModel &window, platform::UserInteraction &user,
+                                           const WindowRunOptions &options = {});
+
+} // namespace app

@@ -1,0 +1,44 @@
+#pragma once
+// How the assembler is called: the five lines of the batch file that the
+// command processor carries out on Windows, and the same five steps as a
+// direct call where there is no command processor.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace generator {
+
+/// The five batch lines, each followed by CR LF:
+///   cd "<workFolder>"
+///   <first two characters of workFolder>
+///   del "<targetBase>map"
+///   del "<targetBase>lst"
+///   "<assembler>" -fI "<base>asm" -o "<base>hex" -I "<assembler folder>\AppNotes" -w >"<base>log"
+/// The assembler folder is the assembler path up to and including its last
+/// "\" (or "/"), so two separators stand before AppNotes. The log path is
+/// quoted as well, so a blank in it does not cut the redirection short.
+QString AssemblerBatchText(const QString &workFolder, const QString &targetBase,
+                           const QString &assemblerPath);
+
+/// Replaces `batchPath` atomically by AssemblerBatchText() in the system
+/// encoding. False with a German `error` naming the file.
+bool WriteAssemblerBatch(const QString &batchPath, const QString &workFolder,
+                         const QString &targetBase, const QString &assemblerPath,
+                         QString *error = nullptr);
+
+/// The batch file's steps for a system without a command processor.
+struct AssemblerCall {
+    QString workFolder;          ///< the assembler starts in this folder
+    QStringList filesToRemove;   ///< base + "map", base + "lst", removed first
+    QString program;             ///< the assembler path
+    QStringList arguments;       ///< exactly line 5's arguments, unquoted
+    QString logPath;             ///< base + "log": all output, a new file
+};
+
+/// Line 5 split into its arguments: -fI, source, -o, HEX, -I, include folder
+/// (assembler folder + folder separator + "AppNotes"), -w.
+AssemblerCall DirectAssemblerCall(const QString &workFolder, const QString &targetBase,
+                                  const QString &assemblerPath);
+
+} // namespace generator

@@ -1,0 +1,287 @@
+#include "generator/generation_run.h"
+
+#include "generator/assembler_batch.h"
+#include "generator/assembler_source.h"
+#include "generator/correction_table.h"
+#include "generator/parameter_text.h"
+#include "generator/run_summary.h"
+#include "generator/side_files.h"
+#include "generator/table_listing.h"
+#include "generator/target_name.h"
+#include "generator/template_name.h"
+#include "platform/files.h"
+#include "platform/text_encoding.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+
+#include <optional>
+
+namespace generator {
+
+QString FatalTitle()
+{
+    return QStringLiteral("Fataler Fehler...");
+}
+
+QString HexNotMadeTitle()
+{
+    return QStringLiteral("HEX-Datei wurde nicht erstellt...");
+}
+
+QString AssemblerMissingMessage()
+{
+    // Names the program the user has to install on this platform.
+    return QStringLiteral("Die Programmdatei '%1' wurde nicht gefunden...")
+        .arg(platform::AssemblerProgramName());
+}
+
+QString HexAssembledMessage()
+{
+    return QStringLiteral("Es wurde eine Hex-Datei assembliert...");
+}
+
+QString HexNotMadeMessage()
+{
+    return QStringLiteral(
+        "Der Assembler hat keine HEX-Datei erzeugt. Seine Meldungen stehen in der Log-Datei.");
+}
+
+QString TargetIsTemplateMessage(const QString &targetPath)
+{
+    return QStringLiteral("Die Zieldatei \"%1\" ist die Vorlage selbst und wird nicht "
+                          "überschrieben.\r\nBitte einen anderen Namen wählen.")
+        .arg(QDir::toNativeSeparators(targetPath));
+}
+
+namespace {
+
+struct TargetChoice {
+    QString path;
+    QString base;
+};
+
+struct Table {
+    ServoParameters ordered;
+    CorrectionTable table;
+};
+
+// The state of the HEX file before the assembler starts, to tell a fresh
+// file from one that an earlier run left behind.
+struct HexState {
+    bool existed = false;
+    QDateTime modified;
+};
+
+HexState ReadHexState(const QString &hexPath)
+{
+    const QFileInfo info(hexPath);
+    return {info.isFile(), info.isFile() ? info.lastModified() : QDateTime()};
+}
+
+bool IsFreshHex(const QString &hexPath, const HexState &before, const QDateTime &runStart)
+{
+    const QFileInfo info(hexPath);
+    if (!info.isFile())
+        return false;
+    const QDateTime modified = info.lastModified();
+    // A coarse file clock may date a new file just before runStart, so a
+    // changed time counts as fresh too.
+    return !before.existed || modified != before.modified || modified >= runStart;
+}
+
+std::optional<Table> MakeTable(RunHost &host)
+{
+    const auto read = ReadServoParameters(host.FieldTexts());
+    if (const auto *rejection = std::get_if<FieldRejection>(&read)) {
+        host.ShowMessage(rejection->message, FatalTitle());
+        return std::nullopt;
+    }
+    ServoParameters parameters = std::get<ServoParameters>(read);
+    OrderEndStops(parameters);
+    const auto built = BuildCorrectionTable(parameters);
+    if (const auto *rejection = std::get_if<TableRejection>(&built)) {
+        host.ShowMessage(rejection->Message(), FatalTitle());
+        return std::nullopt;
+    }
+    return Table{parameters, std::get<CorrectionTable>(built)};
+}
+
+// Shows the listing, asks for the target and moves the work folder there.
+// nullopt: cancelled, or refused because the source would be the template.
+std::optional<TargetChoice> ChooseTargetFile(RunHost &host, RunOutcome *refusal)
+{
+    host.ShowListingPage();
+    const bool deleteAsm = IsDeleteAsmFlag(host.DeleteAsmValue());
+    const QString workFolder = host.WorkFolder();
+    platform::FileDialogRequest request;
+    request.filter = TargetFilter(deleteAsm);
+    request.fileName = workFolder + ProposeTargetName(workFolder, deleteAsm, platform::FileExists);
+    request.title = TargetDialogTitle();
+
+    QString chosen = host.ChooseTarget(request);
+    if (chosen.isEmpty()) {
+        *refusal = RunOutcome::Cancelled;
+        return std::nullopt;
+    }
+    // A dialog answers with a full path; a bare name from elsewhere is taken
+    // relative to the current folder so that the folder part is never empty.
+    if (QDir::isRelativePath(chosen))
+        chosen = QDir::toNativeSeparators(QFileInfo(chosen).absoluteFilePath());
+
+    TargetChoice choice{chosen, TargetBase(chosen)};
+    const QString sourcePath = choice.base + QStringLiteral("asm");
+    if (platform::IsSameFile(sourcePath, host.TemplatePath())) {
+        host.ShowMessage(TargetIsTemplateMessage(sourcePath), FatalTitle());
+        *refusal = RunOutcome::TargetIsTemplate;
+        return std::nullopt;
+    }
+    host.SetWorkFolder(FolderOfPath(chosen));
+    host.SaveParameters();
+    return choice;
+}
+
+void AppendLogNote(const QString &logPath, const QString &note)
+{
+    platform::AppendToFile(logPath,
+                           platform::TextEncoding::System().Encode(note + QStringLiteral("\r\n")));
+}
+
+// Starts the assembler and waits for it. Returns the outcome of this step:
+// AssemblerMissing / FileFailed / Interrupted end the run, Assembled and
+// AssemblerFailed go on with the log.
+RunOutcome RunAssembler(RunHost &host, const TargetChoice &target)
+{
+    const QString assemblerPath = host.AssemblerPath();
+    if (!platform::FileExists(assemblerPath)) {
+        host.ShowMessage(AssemblerMissingMessage(), HexNotMadeTitle());
+        return RunOutcome::AssemblerMissing;
+    }
+
+    const QString workFolder = host.WorkFolder();
+    const QString hexPath = target.base + QStringLiteral("hex");
+    const QString logPath = target.base + QStringLiteral("log");
+
+    platform::ProgramStart start;
+    if (platform::UsesBatchFile()) {
+        const QString batchPath = target.base + QStringLiteral("bat");
+        QString error;
+        if (!WriteAssemblerBatch(batchPath, workFolder, target.base, assemblerPath, &error)) {
+            host.ShowMessage(error, FatalTitle());
+            return RunOutcome::FileFailed;
+        }
+        start = platform::BatchFileStart(batchPath, workFolder);
+    } else {
+        // The batch file's steps, carried out without a command processor.
+        const AssemblerCall call = DirectAssemblerCall(workFolder, target.base, assemblerPath);
+        for (const QString &path : call.filesToRemove)
+            platform::RemoveFile(path);
+        start.program = call.program;
+        start.arguments = call.arguments;
+        start.workingFolder = call.workFolder;
+        start.outputFile = call.logPath;
+    }
+
+    const HexState hexBefore = ReadHexState(hexPath);
+    const QDateTime runStart = QDateTime::currentDateTime();
+    const platform::WaitTimes wait = host.AssemblerWait();
+    host.SetWaiting(true);
+    const platform::ProgramEnd end = platform::RunProgram(start, wait);
+    if (end.state == platform::ProgramEnd::State::Interrupted || host.IsClosing())
+        return RunOutcome::Interrupted;
+    host.SetWaiting(false);
+
+    switch (end.state) {
+    case platform::ProgramEnd::State::FailedToStart:
+        AppendLogNote(logPath, QStringLiteral("Der Assembler konnte nicht gestartet werden: ")
+                                   + end.error);
+        break;
+    case platform::ProgramEnd::State::TimedOut:
+        AppendLogNote(logPath, QStringLiteral("Der Assembler wurde nach %1 Sekunden abgebrochen.")
+                                   .arg(double(wait.maximum.count()) / 1000.0));
+        break;
+    case platform::ProgramEnd::State::Crashed:
+        AppendLogNote(logPath, QStringLiteral("Der Assembler ist abgestürzt."));
+        break;
+    default:
+        break;
+    }
+
+    const bool assembled = end.state == platform::ProgramEnd::State::Finished && end.exitCode == 0
+        && IsFreshHex(hexPath, hexBefore, runStart);
+    if (assembled) {
+        host.ShowMessage(HexAssembledMessage(), QDir::toNativeSeparators(hexPath));
+        return RunOutcome::Assembled;
+    }
+    host.ShowMessage(HexNotMadeMessage(), HexNotMadeTitle());
+    return RunOutcome::AssemblerFailed;
+}
+
+} // namespace
+
+RunResult RunGeneration(RunHost &host)
+{
+    RunResult result;
+    const QString templatePath = host.TemplatePath();
+    if (!CheckTemplateName(platform::FindFirstFile(templatePath))) {
+        host.ShowMessage(TemplateMissingMessage(), FatalTitle());
+        result.outcome = RunOutcome::TemplateMissing;
+        return result;
+    }
+
+    const std::optional<Table> table = MakeTable(host);
+    if (!table) {
+        result.outcome = RunOutcome::TableRejected;
+        return result;
+    }
+    const QChar separator = host.DecimalSeparator();
+    host.SetListingText(BuildTableListing(table->ordered, table->table, separator));
+
+    RunOutcome refusal = RunOutcome::Cancelled;
+    const std::optional<TargetChoice> target = ChooseTargetFile(host, &refusal);
+    if (!target) {
+        result.outcome = refusal;
+        return result;
+    }
+    result.targetBase = target->base;
+
+    QString error;
+    if (!WriteAssemblerSource(templatePath, target->base + QStringLiteral("asm"),
+                              host.ListingText(), &error)) {
+        host.ShowMessage(error, FatalTitle());
+        result.outcome = RunOutcome::FileFailed;
+        return result;
+    }
+    host.FocusListing();
+
+    result.outcome = RunAssembler(host, *target);
+    if (result.outcome != RunOutcome::Assembled && result.outcome != RunOutcome::AssemblerFailed)
+        return result;
+
+    // Log and clean-up: each step is tried even when an earlier one failed,
+    // so the side files go and the settings are kept; a failure is reported
+    // and the run no longer counts as a success.
+    const QString logPath = target->base + QStringLiteral("log");
+    bool filesOk = true;
+    if (!AppendRunSummary(logPath, table->ordered, separator, &error)) {
+        host.ShowMessage(error, FatalTitle());
+        filesOk = false;
+    }
+    if (!RemoveSideFiles(target->base, IsDeleteAsmFlag(host.DeleteAsmValue()), &error)) {
+        host.ShowMessage(error, FatalTitle());
+        filesOk = false;
+    }
+    if (const std::optional<QString> view = ShowRunLog(logPath, host.ListingText(), &error)) {
+        host.SetListingText(*view);
+    } else {
+        host.ShowMessage(error, FatalTitle());
+        filesOk = false;
+    }
+    host.SaveSettings();
+    if (!filesOk)
+        result.outcome = RunOutcome::FileFailed;
+    return result;
+}
+
+} // namespace generator

@@ -1,0 +1,47 @@
+#pragma once
+// The generation run from the template check to the saved settings:
+// table, listing, target choice, assembler source, assembler run, log and
+// clean-up. Every question goes to the RunHost.
+
+#include "generator/run_host.h"
+
+#include <QString>
+
+namespace generator {
+
+enum class RunOutcome {
+    TemplateMissing,    ///< the template check failed; nothing changed
+    TableRejected,      ///< a field or the table cannot be held; nothing written
+    Cancelled,          ///< the save dialog was cancelled; nothing written
+    TargetIsTemplate,   ///< the chosen source would overwrite the template
+    FileFailed,         ///< a file could not be read, written or deleted
+    AssemblerMissing,   ///< no assembler program; source and cfg stay
+    AssemblerFailed,    ///< the assembler made no fresh HEX file
+    Assembled,          ///< a fresh HEX file, the log and the settings
+    Interrupted,        ///< the host began closing during the wait
+};
+
+struct RunResult {
+    RunOutcome outcome = RunOutcome::TemplateMissing;
+    /// The base of the output files ("/daten/servo003."); empty before the
+    /// target was chosen.
+    QString targetBase;
+};
+
+/// Title of every message that ends the run because of a fault.
+QString FatalTitle();
+/// Title of the messages about a missing or failed assembler.
+QString HexNotMadeTitle();
+/// The missing-assembler text; it names the platform's assembler program.
+QString AssemblerMissingMessage();
+/// Shown with the HEX file's path as title after a successful assembly.
+QString HexAssembledMessage();
+/// Shown when the assembler failed, crashed, overran or made no fresh HEX.
+QString HexNotMadeMessage();
+/// The refusal to overwrite the template with the target source.
+QString TargetIsTemplateMessage(const QString &targetPath);
+
+/// Carries out one generation run through `host`.
+RunResult RunGeneration(RunHost &host);
+
+} // namespace generator

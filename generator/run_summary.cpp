@@ -1,0 +1,57 @@
+#include "generator/run_summary.h"
+
+#include "generator/number_format.h"
+#include "platform/files.h"
+#include "platform/text_encoding.h"
+
+namespace generator {
+
+QString RunSummaryText(const ServoParameters &p, QChar separator)
+{
+    const QLatin1String crlf("\r\n");
+    const auto volt = [separator](qint32 value) {
+        return FormatHundredths(value, separator) + QStringLiteral(" Volt");
+    };
+    const auto ms = [separator](qint32 value) {
+        return FormatHundredths(value, separator) + QStringLiteral(" ms");
+    };
+    QString text;
+    text += crlf;
+    text += QString(43, u'=') + crlf;
+    text += QStringLiteral("Gesamt-Spannung am Servopoti:     ") + volt(p.supplyVoltage) + crlf;
+    text += QStringLiteral("Minimal-Spannung am Servopoti:    ") + volt(p.minEndVoltage) + crlf;
+    text += QStringLiteral("Maximal-Spannung am Servopoti:    ") + volt(p.maxEndVoltage) + crlf;
+    text += QStringLiteral("Impulsbreite für Minimal-Endlage: ") + ms(p.minEndPulse) + crlf;
+    text += QStringLiteral("Impulsbreite für Maximal-Endlage: ") + ms(p.maxEndPulse) + crlf;
+    return text;
+}
+
+bool AppendRunSummary(const QString &logPath, const ServoParameters &ordered, QChar separator,
+                      QString *error)
+{
+    return platform::AppendToFile(
+        logPath, platform::TextEncoding::System().Encode(RunSummaryText(ordered, separator)), error);
+}
+
+QString RunLogView(const QString &logText, const QString &previousText)
+{
+    const QLatin1String crlf("\r\n");
+    QString view;
+    view.reserve(logText.size() + previousText.size() + 64);
+    for (const QString &line : platform::SplitTextLines(logText))
+        view += line + crlf;
+    view += crlf;
+    view += previousText;
+    return view;
+}
+
+std::optional<QString> ShowRunLog(const QString &logPath, const QString &previousText,
+                                  QString *error)
+{
+    const std::optional<QByteArray> bytes = platform::ReadWholeFile(logPath, error);
+    if (!bytes)
+        return std::nullopt;
+    return RunLogView(platform::TextEncoding::System().Decode(*bytes), previousText);
+}
+
+} // namespace generator

@@ -1,0 +1,78 @@
+#include "generator/target_name.h"
+
+#include "generator/number_format.h"
+
+namespace generator {
+
+namespace {
+
+bool IsFolderSeparator(QChar c)
+{
+#ifdef Q_OS_WIN
+    return c == u'\\' || c == u'/';
+#else
+    // A backslash is an ordinary character of a Linux file name.
+    return c == u'/';
+#endif
+}
+
+qsizetype LastSeparator(const QString &path)
+{
+    for (qsizetype i = path.size() - 1; i >= 0; --i) {
+        if (IsFolderSeparator(path.at(i)))
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+bool IsDeleteAsmFlag(int checkValue)
+{
+    return checkValue == 1;
+}
+
+QString TargetExtension(bool deleteAsm)
+{
+    return deleteAsm ? QStringLiteral(".hex") : QStringLiteral(".asm");
+}
+
+QString TargetFilter(bool deleteAsm)
+{
+    return QStringLiteral("Servo-Zieldatei|servo???") + TargetExtension(deleteAsm);
+}
+
+QString TargetDialogTitle()
+{
+    return QStringLiteral("Name der Assembler-Zieldatei...");
+}
+
+QString ProposeTargetName(const QString &workFolder, bool deleteAsm,
+                          const std::function<bool(const QString &)> &exists)
+{
+    const QString extension = TargetExtension(deleteAsm);
+    QString name;
+    for (int i = 0; i <= 999; ++i) {
+        name = QStringLiteral("servo") + FormatThreeDigits(i) + extension;
+        if (!exists(workFolder + name))
+            break;
+    }
+    // All taken: the loop leaves the last candidate, servo999, in `name`.
+    return name;
+}
+
+QString FolderOfPath(const QString &path)
+{
+    return path.left(LastSeparator(path) + 1);
+}
+
+QString TargetBase(const QString &path)
+{
+    const qsizetype nameStart = LastSeparator(path) + 1;
+    const qsizetype dot = path.lastIndexOf(u'.');
+    if (dot >= nameStart)
+        return path.left(dot + 1);
+    return path + u'.';
+}
+
+} // namespace generator

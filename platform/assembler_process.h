@@ -1,0 +1,57 @@
+#pragma once
+// Starting the assembler and waiting for it while the event loop runs.
+
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+
+namespace platform {
+
+/// True where the assembler is called through a batch file that the system's
+/// command processor carries out (Windows); elsewhere the run starts the
+/// assembler itself with the batch file's arguments.
+bool UsesBatchFile();
+
+/// One program start.
+struct ProgramStart {
+    QString program;
+    QStringList arguments;
+    /// Windows only: the command line after the program, taken as it stands.
+    QString nativeArguments;
+    QString workingFolder;
+    /// Standard output and standard error together into this file, created
+    /// anew; empty: both are discarded.
+    QString outputFile;
+};
+
+/// The command processor carrying out `batchPath`, without a window.
+ProgramStart BatchFileStart(const QString &batchPath, const QString &workingFolder);
+
+/// How long to wait for the started program: at least `minimum` (the window
+/// stays usable meanwhile), then until it ends, but never beyond `maximum`.
+struct WaitTimes {
+    std::chrono::milliseconds minimum{2000};
+    std::chrono::milliseconds maximum{30000};
+};
+
+/// How a started program ended.
+struct ProgramEnd {
+    enum class State {
+        Finished,      ///< ended by itself; `exitCode` holds its code
+        Crashed,       ///< ended by a signal or crash
+        FailedToStart, ///< never ran; `error` says why
+        TimedOut,      ///< still running at `maximum`; it was killed
+        Interrupted,   ///< the application is ending; the program was killed
+    };
+    State state = State::FailedToStart;
+    int exitCode = -1;
+    QString error;
+};
+
+/// Starts the program and waits in a local event loop, without polling, as
+/// WaitTimes says. When the application quits during the wait (the window
+/// is being closed), the program is killed and Interrupted comes back.
+ProgramEnd RunProgram(const ProgramStart &start, const WaitTimes &times);
+
+} // namespace platform

@@ -1,0 +1,184 @@
+#include "generator/correction_table.h"
+#include "generator/parameter_text.h"
+#include "generator/run_summary.h"
+#include "generator/side_files.h"
+
+#include "platform/files.h"
+#include "platform/text_encoding.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace generator;
+
+namespace {
+
+ServoParameters Ordered(const ParameterTexts &texts)
+{
+    ServoParameters p = std::get<ServoParameters>(ReadServoParameters(texts));
+    OrderEndStops(p);
+    return p;
+}
+
+QString Block(const QString &supply, const QString &minV, const QString &maxV,
+              const QString &minP, const QString &maxP)
+{
+    return QStringLiteral("\r\n===========================================\r\n"
+                          "Gesamt-Spannung am Servopoti:     %1 Volt\r\n"
+                          "Minimal-Spannung am Servopoti:    %2 Volt\r\n"
+                          "Maximal-Spannung am Servopoti:    %3 Volt\r\n"
+                          "Impulsbreite für Minimal-Endlage: %4 ms\r\n"
+                          "Impulsbreite für Maximal-Endlage: %5 ms\r\n")
+        .arg(supply, minV, maxV, minP, maxP);
+}
+
+} // namespace
+
+class RunSummaryTest : public QObject {
+    Q_OBJECT
+private slots:
+    void summaryBlock_data();
+    void summaryBlock();
+    void summaryIsAppendedAfterAssemblerOutput();
+    void summaryCreatesMissingLog();
+    void logView_data();
+    void logView();
+    void logViewOfSummaryOnly();
+    void sideFiles_data();
+    void sideFiles();
+};
+
+void RunSummaryTest::summaryBlock_data()
+{
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<QChar>("separator");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("defaults") << QStringList{"5000", "0500", "4500", "1000", "2000", "10"}
+                              << QChar(u'.') << Block("5.00", "0.50", "4.50", "1.00", "2.00");
+    QTest::newRow("comma") << QStringList{"5000", "0500", "4500", "1000", "2000", "10"}
+                           << QChar(u',') << Block("5,00", "0,50", "4,50", "1,00", "2,00");
+    QTest::newRow("end stops swapped") << QStringList{"5000", "4500", "0500", "2000", "1000", "10"}
+                                       << QChar(u'.')
+                                       << Block("5.00", "0.50", "4.50", "1.00", "2.00");
+    QTest::newRow("higher voltage first, own pulse")
+        << QStringList{"5000", "4000", "0500", "1200", "1800", "10"} << QChar(u'.')
+        << Block("5.00", "0.50", "4.00", "1.80", "1.20");
+    QTest::newRow("negative end stop") << QStringList{"5000", "-500", "4500", "1000", "2000", "10"}
+                                       << QChar(u'.')
+                                       << Block("5.00", "-0.50", "4.50", "1.00", "2.00");
+    QTest::newRow("large supply") << QStringList{"12345", "0500", "4500", "1000", "2000", "10"}
+                                  << QChar(u'.')
+                                  << Block("12.34", "0.50", "4.50", "1.00", "2.00");
+}
+
+void RunSummaryTest::summaryBlock()
+{
+    QFETCH(QStringList, texts);
+    QFETCH(QChar, separator);
+    QFETCH(QString, expected);
+    ParameterTexts fields;
+    std::copy(texts.begin(), texts.end(), fields.begin());
+    QCOMPARE(RunSummaryText(Ordered(fields), separator), expected);
+}
+
+void RunSummaryTest::summaryIsAppendedAfterAssemblerOutput()
+{
+    QTemporaryDir dir;
+    const QString log = dir.filePath("servo000.log");
+    QVERIFY(platform::WriteFileAtomically(log, "Assembly complete.\n"));
+    QVERIFY(AppendRunSummary(log, Ordered(DefaultParameterTexts()), u'.'));
+    const QByteArray expected = "Assembly complete.\n"
+        + platform::TextEncoding::System().Encode(Block("5.00", "0.50", "4.50", "1.00", "2.00"));
+    QCOMPARE(*platform::ReadWholeFile(log), expected);
+}
+
+void RunSummaryTest::summaryCreatesMissingLog()
+{
+    QTemporaryDir dir;
+    const QString log = dir.filePath("servo000.log");
+    QVERIFY(AppendRunSummary(log, Ordered(DefaultParameterTexts()), u'.'));
+    QVERIFY(platform::ReadWholeFile(log)->startsWith("\r\n===="));
+
+    QString error;
+    QVERIFY(!AppendRunSummary(dir.filePath("fehlt/servo000.log"), Ordered(DefaultParameterTexts()),
+                              u'.', &error));
+    QVERIFY2(error.contains("servo000.log"), qPrintable(error));
+}
+
+void RunSummaryTest::logView_data()
+{
+    QTest::addColumn<QString>("log");
+    QTest::addColumn<QString>("view");
+    const QString listing = QStringLiteral(";Potispannung: 5.00 Volt\r\n");
+
+    QTest::newRow("empty log") << "" << "\r\n" + listing;
+    QTest::newRow("CR LF lines") << "a\r\nb\r\n" << "a\r\nb\r\n\r\n" + listing;
+    QTest::newRow("last line open") << "a\r\nb" << "a\r\nb\r\n\r\n" + listing;
+    QTest::newRow("lone CR") << "a\rb\r" << "a\r\nb\r\n\r\n" + listing;
+    QTest::newRow("LF stays in its line") << "a\nb\n\r\nc\r\n" << "a\nb\n\r\nc\r\n\r\n" + listing;
+    QTest::newRow("empty lines kept") << "\r\n\r\nx\r\n" << "\r\n\r\nx\r\n\r\n" + listing;
+}
+
+void RunSummaryTest::logView()
+{
+    QFETCH(QString, log);
+    QFETCH(QString, view);
+    QCOMPARE(RunLogView(log, QStringLiteral(";Potispannung: 5.00 Volt\r\n")), view);
+}
+
+void RunSummaryTest::logViewOfSummaryOnly()
+{
+    // A log without assembler output: an empty line first, the block, an
+    // empty line, the listing.
+    QTemporaryDir dir;
+    const QString log = dir.filePath("servo000.log");
+    QVERIFY(AppendRunSummary(log, Ordered(DefaultParameterTexts()), u'.'));
+    const std::optional<QString> view = ShowRunLog(log, QStringLiteral("LISTING\r\n"));
+    QVERIFY(view);
+    QCOMPARE(*view, Block("5.00", "0.50", "4.50", "1.00", "2.00") + "\r\nLISTING\r\n");
+
+    QString error;
+    QVERIFY(!ShowRunLog(dir.filePath("servo999.log"), {}, &error));
+    QVERIFY(error.contains("servo999.log"));
+}
+
+void RunSummaryTest::sideFiles_data()
+{
+    QTest::addColumn<bool>("deleteAsm");
+    QTest::addColumn<QStringList>("present");
+    QTest::addColumn<QStringList>("remaining");
+
+    const QStringList all{"asm", "hex", "log", "bat", "obj"};
+    QTest::newRow("flag cleared") << false << all << QStringList{"asm", "hex", "log"};
+    QTest::newRow("flag set") << true << all << QStringList{"hex", "log"};
+    QTest::newRow("nothing to delete") << true << QStringList{"hex", "log"}
+                                       << QStringList{"hex", "log"};
+    QTest::newRow("no obj left") << false << QStringList{"asm", "bat"} << QStringList{"asm"};
+}
+
+void RunSummaryTest::sideFiles()
+{
+    QFETCH(bool, deleteAsm);
+    QFETCH(QStringList, present);
+    QFETCH(QStringList, remaining);
+
+    QTemporaryDir dir;
+    const QString base = dir.filePath("servo012.");
+    for (const QString &extension : present)
+        QVERIFY(platform::WriteFileAtomically(base + extension, "x"));
+    // A file of another run in the same folder is never touched.
+    QVERIFY(platform::WriteFileAtomically(dir.filePath("servo013.obj"), "x"));
+
+    QVERIFY(RemoveSideFiles(base, deleteAsm));
+    QStringList left;
+    for (const char *extension : {"asm", "hex", "log", "bat", "obj", "map", "lst"}) {
+        if (QFileInfo::exists(base + QLatin1String(extension)))
+            left << extension;
+    }
+    QCOMPARE(left, remaining);
+    QVERIFY(QFileInfo::exists(dir.filePath("servo013.obj")));
+}
+
+QTEST_GUILESS_MAIN(RunSummaryTest)
+#include "run_summary_test.moc"

@@ -1,0 +1,134 @@
+#include "generator/target_name.h"
+
+#include <QSet>
+#include <QtTest>
+
+using namespace generator;
+
+class TargetNameTest : public QObject {
+    Q_OBJECT
+private slots:
+    void proposesFirstFreeName_data();
+    void proposesFirstFreeName();
+    void deleteAsmFlagIsValueOneOnly_data();
+    void deleteAsmFlagIsValueOneOnly();
+    void filterFollowsFlag();
+    void targetBase_data();
+    void targetBase();
+    void folderOfPath_data();
+    void folderOfPath();
+};
+
+void TargetNameTest::proposesFirstFreeName_data()
+{
+    QTest::addColumn<QStringList>("existing");
+    QTest::addColumn<bool>("deleteAsm");
+    QTest::addColumn<QString>("proposal");
+
+    QTest::newRow("empty folder") << QStringList{} << false << "servo000.asm";
+    QTest::newRow("empty folder, flag") << QStringList{} << true << "servo000.hex";
+    QTest::newRow("two taken") << QStringList{"servo000.asm", "servo001.asm"} << false
+                               << "servo002.asm";
+    QTest::newRow("gap filled") << QStringList{"servo001.asm"} << false << "servo000.asm";
+    QTest::newRow("flag ignores asm") << QStringList{"servo000.asm"} << true << "servo000.hex";
+    QTest::newRow("no flag ignores hex") << QStringList{"servo000.hex", "servo001.hex"} << false
+                                         << "servo000.asm";
+
+    QStringList nearlyAll;
+    for (int i = 0; i < 1000; ++i) {
+        if (i != 457)
+            nearlyAll << QStringLiteral("servo%1.asm").arg(i, 3, 10, QLatin1Char('0'));
+    }
+    QTest::newRow("only 457 free") << nearlyAll << false << "servo457.asm";
+    nearlyAll << "servo457.asm";
+    QTest::newRow("all taken gives 999") << nearlyAll << false << "servo999.asm";
+}
+
+void TargetNameTest::proposesFirstFreeName()
+{
+    QFETCH(QStringList, existing);
+    QFETCH(bool, deleteAsm);
+    QFETCH(QString, proposal);
+
+    const QString folder = QStringLiteral("/daten/servos/");
+    QSet<QString> files;
+    for (const QString &name : existing)
+        files.insert(folder + name);
+    QStringList probed;
+    const QString result = ProposeTargetName(folder, deleteAsm, [&](const QString &path) {
+        probed << path;
+        return files.contains(path);
+    });
+    QCOMPARE(result, proposal);
+    // The search stops at the first free name and probes full paths.
+    QVERIFY(probed.size() <= 1000);
+    QVERIFY(probed.last().startsWith(folder));
+}
+
+void TargetNameTest::deleteAsmFlagIsValueOneOnly_data()
+{
+    QTest::addColumn<int>("value");
+    QTest::addColumn<bool>("flag");
+    QTest::newRow("cleared") << 0 << false;
+    QTest::newRow("ticked") << 1 << true;
+    QTest::newRow("greyed") << 2 << false;
+    QTest::newRow("negative") << -1 << false;
+}
+
+void TargetNameTest::deleteAsmFlagIsValueOneOnly()
+{
+    QFETCH(int, value);
+    QFETCH(bool, flag);
+    QCOMPARE(IsDeleteAsmFlag(value), flag);
+}
+
+void TargetNameTest::filterFollowsFlag()
+{
+    QCOMPARE(TargetFilter(false), QStringLiteral("Servo-Zieldatei|servo???.asm"));
+    QCOMPARE(TargetFilter(true), QStringLiteral("Servo-Zieldatei|servo???.hex"));
+}
+
+void TargetNameTest::targetBase_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("base");
+
+    QTest::newRow("windows hex") << "D:\\Projekt\\servo123.hex" << "D:\\Projekt\\servo123.";
+    QTest::newRow("asm") << "/daten/servo007.asm" << "/daten/servo007.";
+    QTest::newRow("no extension") << "/daten/probe" << "/daten/probe.";
+    QTest::newRow("windows no extension") << "C:\\Daten\\probe" << "C:\\Daten\\probe.";
+    QTest::newRow("short extension") << "/daten/probe.s" << "/daten/probe.";
+    QTest::newRow("long extension") << "/daten/probe.text" << "/daten/probe.";
+    QTest::newRow("two dots") << "/daten/servo.alt.asm" << "/daten/servo.alt.";
+    QTest::newRow("dot only in folder") << "/da.ten/probe" << "/da.ten/probe.";
+    QTest::newRow("trailing dot") << "/daten/probe." << "/daten/probe.";
+}
+
+void TargetNameTest::targetBase()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QString, base);
+    QCOMPARE(TargetBase(chosen), base);
+}
+
+void TargetNameTest::folderOfPath_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("file in folder") << "/daten/servos/servo001.asm" << "/daten/servos/";
+    QTest::newRow("root") << "/servo001.asm" << "/";
+    QTest::newRow("no separator") << "servo001.asm" << "";
+#ifdef Q_OS_WIN
+    QTest::newRow("windows") << "D:\\Projekt\\servo123.hex" << "D:\\Projekt\\";
+#endif
+}
+
+void TargetNameTest::folderOfPath()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, folder);
+    QCOMPARE(FolderOfPath(path), folder);
+}
+
+QTEST_GUILESS_MAIN(TargetNameTest)
+#include "target_name_test.moc"
