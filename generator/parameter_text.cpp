@@ -1,10 +1,11 @@
 #include "generator/parameter_text.h"
 
-#include <cfenv>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 #include <string>
+#include <system_error>
 
 namespace generator {
 
@@ -52,8 +53,14 @@ double ReadRadixNumber(const std::string &s, size_t pos, int base)
 //                                                       "-&H10" is not a number
 // Reading stops at the first character that cannot continue the number; an
 // exponent marker without digits after it ends the number before the marker.
-// Any number of digits is accepted; the value is rounded correctly to double
-// (strtod), so very long digit strings cost no precision beyond double's.
+// Any number of digits is accepted; the value is rounded correctly to double,
+// so very long digit strings cost no precision beyond double's. A value too
+// large for double becomes infinity (and is then rejected by the caller), one
+// too small becomes 0.
+//
+// The conversion never depends on the process's C locale: QCoreApplication
+// sets it from the environment, and under a German LC_NUMERIC strtod would
+// stop at the "." of "25.5".
 double LeadingNumber(const QString &text)
 {
     std::string s;
@@ -75,35 +82,72 @@ double LeadingNumber(const QString &text)
     }
 
     size_t pos = 0;
-    std::string number;
+    bool negative = false;
     if (pos < s.size() && (s[pos] == '+' || s[pos] == '-'))
-        number.push_back(s[pos++]);
+        negative = s[pos++] == '-';
+
+    // The number is copied without its sign in the form from_chars reads.
+    // Alongside, the decimal exponent of its first significant digit is kept,
+    // which tells an overflow from an underflow when from_chars reports either.
+    std::string number;
     size_t digits = 0;
+    qint64 significantIntegerDigits = 0;
+    qint64 leadingFractionZeros = 0;
+    bool seenNonZero = false;
     while (pos < s.size() && IsAsciiDigit(s[pos])) {
+        seenNonZero = seenNonZero || s[pos] != '0';
+        if (seenNonZero)
+            ++significantIntegerDigits;
         number.push_back(s[pos++]);
         ++digits;
     }
     if (pos < s.size() && s[pos] == '.') {
         number.push_back(s[pos++]);
         while (pos < s.size() && IsAsciiDigit(s[pos])) {
+            if (!seenNonZero && s[pos] == '0')
+                ++leadingFractionZeros;
+            seenNonZero = seenNonZero || s[pos] != '0';
             number.push_back(s[pos++]);
             ++digits;
         }
     }
     if (digits == 0)
         return 0;
+
+    qint64 exponent = 0;
     if (pos < s.size() && (s[pos] == 'E' || s[pos] == 'e' || s[pos] == 'D' || s[pos] == 'd')) {
         size_t look = pos + 1;
-        std::string exponent = "e";
-        if (look < s.size() && (s[look] == '+' || s[look] == '-'))
-            exponent.push_back(s[look++]);
+        std::string exponentText = "e";
+        bool negativeExponent = false;
+        if (look < s.size() && (s[look] == '+' || s[look] == '-')) {
+            negativeExponent = s[look] == '-';
+            exponentText.push_back(s[look++]);
+        }
         if (look < s.size() && IsAsciiDigit(s[look])) {
-            while (look < s.size() && IsAsciiDigit(s[look]))
-                exponent.push_back(s[look++]);
-            number += exponent;
+            while (look < s.size() && IsAsciiDigit(s[look])) {
+                // Saturates far beyond the double range; only the sign of
+                // the magnitude below matters for such exponents.
+                exponent = std::min<qint64>(exponent * 10 + (s[look] - '0'), 1'000'000'000);
+                exponentText.push_back(s[look++]);
+            }
+            if (negativeExponent)
+                exponent = -exponent;
+            number += exponentText;
         }
     }
-    return std::strtod(number.c_str(), nullptr);
+
+    double value = 0;
+    const char *first = number.data();
+    const char *last = first + number.size();
+    const std::from_chars_result result = std::from_chars(first, last, value);
+    if (result.ec == std::errc::result_out_of_range) {
+        const qint64 magnitude =
+            exponent + (significantIntegerDigits > 0 ? significantIntegerDigits : -leadingFractionZeros);
+        value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    } else if (result.ec != std::errc()) {
+        value = 0;
+    }
+    return negative ? -value : value;
 }
 
 std::optional<qint32> ParseParameterText(const QString &text)
