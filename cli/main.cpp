@@ -1,1 +1,74 @@
-int main() { return 0; }
+// pulsakor-cli: the correction table listing without the window.
+
+#include "cli/listing_command.h"
+#include "cli/options.h"
+
+#include "platform/environment.h"
+#include "platform/text_encoding.h"
+
+#include <cstdio>
+
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace {
+
+// Bytes out as they are: the listing's CR LF must reach the file unchanged.
+// False when they did not all arrive (a full disk, a closed pipe).
+bool Write(std::FILE *stream, const QByteArray &bytes)
+{
+    const size_t written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    const bool flushed = std::fflush(stream) == 0;
+    return written == size_t(bytes.size()) && flushed && !std::ferror(stream);
+}
+
+// Messages are made for message boxes; on a terminal the line end is LF.
+QString ForTerminal(QString message)
+{
+    message.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    if (!message.endsWith(u'\n'))
+        message += u'\n';
+    return message;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+#ifdef Q_OS_WIN
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    // The same encoding reads the arguments and writes the output, so a
+    // field text comes back byte for byte in the PWM lines.
+    const platform::TextEncoding encoding = platform::TextEncoding::System();
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(encoding.Decode(QByteArray(argv[i])));
+
+    const auto parsed = cli::ParseOptions(arguments);
+    if (const auto *usage = std::get_if<cli::UsageError>(&parsed)) {
+        Write(stderr, encoding.Encode(QStringLiteral("pulsakor-cli: ") + usage->message
+                                      + QStringLiteral("\n\n") + cli::UsageText()));
+        return cli::ExitBadUsage;
+    }
+    const cli::Options &options = std::get<cli::Options>(parsed);
+    if (options.help) {
+        Write(stdout, encoding.Encode(cli::UsageText()));
+        return cli::ExitSuccess;
+    }
+
+    const QChar separator = options.decimalSeparator.value_or(platform::DecimalSeparator());
+    const cli::CommandOutcome outcome = cli::RunListing(options.texts, separator);
+    if (outcome.exitCode != cli::ExitSuccess) {
+        Write(stderr, encoding.Encode(ForTerminal(outcome.error)));
+        return outcome.exitCode;
+    }
+    if (!Write(stdout, encoding.Encode(outcome.output))) {
+        Write(stderr, encoding.Encode(
+                          QStringLiteral("Die Tabelle konnte nicht ausgegeben werden.\n")));
+        return cli::ExitRejected;
+    }
+    return cli::ExitSuccess;
+}

@@ -1,0 +1,229 @@
+#include "generator/correction_table.h"
+#include "generator/parameter_text.h"
+#include "generator/table_listing.h"
+
+#include <QtTest>
+
+using namespace generator;
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs the built program with only the given locale variables set.
+Run RunCli(const QStringList &arguments, const QStringList &locale = {"LC_ALL=C.UTF-8"},
+           const QString &outputFile = {})
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"LC_ALL", "LC_NUMERIC", "LC_CTYPE", "LANG", "LANGUAGE"})
+        env.remove(QString::fromLatin1(name));
+    for (const QString &assignment : locale)
+        env.insert(assignment.section(u'=', 0, 0), assignment.section(u'=', 1));
+
+    QProcess process;
+    process.setProcessEnvironment(env);
+    if (!outputFile.isEmpty())
+        process.setStandardOutputFile(outputFile);
+    process.start(QStringLiteral(PULSAKOR_CLI), arguments);
+    Run run;
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+QString GoldenListing()
+{
+    QFile golden(QStringLiteral(PULSAKOR_TEST_DATA "/default_listing.txt"));
+    if (!golden.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(golden.readAll());
+}
+
+// The golden listing with a comma in the three comment lines.
+QString GoldenWithComma()
+{
+    QStringList lines = GoldenListing().split(QLatin1String("\r\n"));
+    for (int i = 0; i < 3; ++i)
+        lines[i].replace(u'.', u',');
+    return lines.join(QLatin1String("\r\n"));
+}
+
+QString ListingFor(const ParameterTexts &texts)
+{
+    ServoParameters p = std::get<ServoParameters>(ReadServoParameters(texts));
+    OrderEndStops(p);
+    return BuildTableListing(p, std::get<CorrectionTable>(BuildCorrectionTable(p)), u'.');
+}
+
+ParameterTexts WithField(int index, const QString &text)
+{
+    ParameterTexts texts = DefaultParameterTexts();
+    texts[index] = text;
+    return texts;
+}
+
+} // namespace
+
+class PulsakorCliTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void shouldPrintTheListing_data();
+    void shouldPrintTheListing();
+    void shouldExitWith1WhenRejected_data();
+    void shouldExitWith1WhenRejected();
+    void shouldExitWith2OnBadUsage_data();
+    void shouldExitWith2OnBadUsage();
+    void shouldPrintUsageForHelp();
+};
+
+void PulsakorCliTest::initTestCase()
+{
+    QVERIFY(QFileInfo(QStringLiteral(PULSAKOR_CLI)).isExecutable());
+    QCOMPARE(GoldenListing().size(), 1713);
+}
+
+void PulsakorCliTest::shouldPrintTheListing_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("locale");
+    QTest::addColumn<QByteArray>("expected");
+
+    const QStringList utf8 = {"LC_ALL=C.UTF-8"};
+    const QByteArray golden = GoldenListing().toUtf8();
+    const QByteArray goldenComma = GoldenWithComma().toUtf8();
+
+    QTest::newRow("defaults") << QStringList{} << utf8 << golden;
+    QTest::newRow("design texts given") << QStringList{"--supply", "5000", "--end1", "0500",
+                                                       "--end2", "4500", "--pulse1", "1000",
+                                                       "--pulse2", "2000", "--pwm", "10"}
+                                        << utf8 << golden;
+    QTest::newRow("swapped end stops, both forms")
+        << QStringList{"--end1=4500", "--end2", "0500", "--pulse1", "2000", "--pulse2=1000"}
+        << utf8 << golden;
+    QTest::newRow("comma given") << QStringList{"--decimal-separator", ","} << utf8 << goldenComma;
+    QTest::newRow("comma given with =") << QStringList{"--decimal-separator=,"} << utf8
+                                        << goldenComma;
+    // Qt reads the number locale from LANG; the encoding comes from LC_CTYPE.
+    QTest::newRow("comma from the locale")
+        << QStringList{} << QStringList{"LANG=de_DE.UTF-8", "LC_CTYPE=C.UTF-8"} << goldenComma;
+    QTest::newRow("given separator wins over the locale")
+        << QStringList{"--decimal-separator=."}
+        << QStringList{"LANG=de_DE.UTF-8", "LC_CTYPE=C.UTF-8"} << golden;
+    QTest::newRow("one byte per character in the C locale")
+        << QStringList{} << QStringList{"LC_ALL=C"} << GoldenListing().toLatin1();
+
+    QTest::newRow("--supply is field 0")
+        << QStringList{"--supply", "5120"} << utf8 << ListingFor(WithField(0, "5120")).toUtf8();
+    QTest::newRow("--end1 is field 1, negative with =")
+        << QStringList{"--end1=-500"} << utf8 << ListingFor(WithField(1, "-500")).toUtf8();
+    QTest::newRow("--end2 is field 2") << QStringList{"--end2", "4020"} << utf8
+                                       << ListingFor(WithField(2, "4020")).toUtf8();
+    QTest::newRow("--pulse1 is field 3") << QStringList{"--pulse1", "1500"} << utf8
+                                         << ListingFor(WithField(3, "1500")).toUtf8();
+    QTest::newRow("--pulse2 is field 4") << QStringList{"--pulse2", "1700"} << utf8
+                                         << ListingFor(WithField(4, "1700")).toUtf8();
+    QTest::newRow("--pwm verbatim") << QStringList{"--pwm", " 010\t"} << utf8
+                                    << ListingFor(WithField(5, " 010\t")).toUtf8();
+    QTest::newRow("empty --pwm") << QStringList{"--pwm="} << utf8
+                                 << ListingFor(WithField(5, "")).toUtf8();
+    QTest::newRow("non-ASCII --pwm comes back unchanged")
+        << QStringList{"--pwm", QStringLiteral("zwölf")} << utf8
+        << ListingFor(WithField(5, QStringLiteral("zwölf"))).toUtf8();
+}
+
+void PulsakorCliTest::shouldPrintTheListing()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, locale);
+    QFETCH(QByteArray, expected);
+
+    const Run run = RunCli(arguments, locale);
+    QCOMPARE(run.err, QByteArray());
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, expected);
+}
+
+void PulsakorCliTest::shouldExitWith1WhenRejected_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("outputFile");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("field beyond double") << QStringList{"--supply=1e999"} << QString()
+                                         << "\"Betriebsspannung des AVR und Poti\"";
+    QTest::newRow("field beyond 32 bits") << QStringList{"--pulse2", "3000000000"} << QString()
+                                          << "(andere Endlage)";
+    QTest::newRow("entry above 255") << QStringList{"--pulse1", "3000"} << QString()
+                                     << "Index 0 wäre 300";
+    QTest::newRow("entry below 0") << QStringList{"--pulse2=-2000"} << QString() << "Index 94 wäre -1";
+    if (QFileInfo::exists(QStringLiteral("/dev/full")))
+        QTest::newRow("output cannot be written")
+            << QStringList{} << QStringLiteral("/dev/full") << "nicht ausgegeben";
+}
+
+void PulsakorCliTest::shouldExitWith1WhenRejected()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, outputFile);
+    QFETCH(QString, message);
+
+    const Run run = RunCli(arguments, {"LC_ALL=C.UTF-8"}, outputFile);
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.out, QByteArray());
+    const QString err = QString::fromUtf8(run.err);
+    QVERIFY2(err.contains(message), qPrintable(err));
+    QVERIFY2(!err.contains(u'\r'), qPrintable(err));
+}
+
+void PulsakorCliTest::shouldExitWith2OnBadUsage_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("unknown option") << QStringList{"--volts", "5000"} << "unknown option '--volts'";
+    QTest::newRow("single dash") << QStringList{"-supply", "5000"} << "unexpected argument";
+    QTest::newRow("stray argument") << QStringList{"5000"} << "unexpected argument '5000'";
+    QTest::newRow("value missing at the end") << QStringList{"--pwm"} << "needs a value";
+    QTest::newRow("value beginning with -") << QStringList{"--end1", "-500"} << "--end1=TEXT";
+    QTest::newRow("option given twice") << QStringList{"--supply=5000", "--supply", "4800"}
+                                        << "given twice";
+    QTest::newRow("separator of two characters") << QStringList{"--decimal-separator", ".,"}
+                                                 << "exactly one character";
+    QTest::newRow("empty separator") << QStringList{"--decimal-separator="}
+                                     << "exactly one character";
+}
+
+void PulsakorCliTest::shouldExitWith2OnBadUsage()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+
+    const Run run = RunCli(arguments);
+    QCOMPARE(run.exitCode, 2);
+    QCOMPARE(run.out, QByteArray());
+    const QString err = QString::fromUtf8(run.err);
+    QVERIFY2(err.contains(message), qPrintable(err));
+    QVERIFY2(err.contains(QStringLiteral("Usage: pulsakor-cli")), qPrintable(err));
+}
+
+void PulsakorCliTest::shouldPrintUsageForHelp()
+{
+    const Run run = RunCli({"--pwm", "10", "--help"});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.err, QByteArray());
+    QVERIFY(run.out.startsWith("Usage: pulsakor-cli [--supply T]"));
+    for (const char *option : {"--supply", "--end1", "--end2", "--pulse1", "--pulse2", "--pwm",
+                               "--decimal-separator", "--help"})
+        QVERIFY2(run.out.contains(option), option);
+}
+
+QTEST_GUILESS_MAIN(PulsakorCliTest)
+#include "pulsakor_cli_test.moc"
