@@ -30,8 +30,10 @@ QString SettingsFolder()
     }
     return SettingsFolderFromTemp(temp);
 #else
+    // A relative XDG_CONFIG_HOME is invalid by the XDG rules and would put the
+    // file into whatever folder the program was started in, shared or not.
     QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    if (base.isEmpty())
+    if (base.isEmpty() || QDir::isRelativePath(base))
         base = QDir::homePath() + QStringLiteral("/.config");
     return QDir::toNativeSeparators(base) + QStringLiteral("/pulsakor/");
 #endif
