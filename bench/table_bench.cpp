@@ -4,6 +4,20 @@
 
 #include <benchmark/benchmark.h>
 
+namespace {
+
+generator::ServoParameters OrderedDefaults()
+{
+    auto p = std::get<generator::ServoParameters>(
+        generator::ReadServoParameters(generator::DefaultParameterTexts()));
+    generator::OrderEndStops(p);
+    return p;
+}
+
+} // namespace
+
+// What one press of the generate button costs before any file is touched:
+// reading the six fields, ordering, the table and its listing.
 static void TableAndListingForDefaults(benchmark::State &state)
 {
     const generator::ParameterTexts texts = generator::DefaultParameterTexts();
@@ -16,5 +30,36 @@ static void TableAndListingForDefaults(benchmark::State &state)
     }
 }
 BENCHMARK(TableAndListingForDefaults);
+
+static void ReadParameters(benchmark::State &state)
+{
+    const generator::ParameterTexts texts = generator::DefaultParameterTexts();
+    for (auto _ : state) {
+        auto read = generator::ReadServoParameters(texts);
+        benchmark::DoNotOptimize(read);
+    }
+}
+BENCHMARK(ReadParameters);
+
+static void TableOnly(benchmark::State &state)
+{
+    const generator::ServoParameters p = OrderedDefaults();
+    for (auto _ : state) {
+        auto table = generator::BuildCorrectionTable(p);
+        benchmark::DoNotOptimize(table);
+    }
+}
+BENCHMARK(TableOnly);
+
+static void ListingOnly(benchmark::State &state)
+{
+    const generator::ServoParameters p = OrderedDefaults();
+    const auto table = std::get<generator::CorrectionTable>(generator::BuildCorrectionTable(p));
+    for (auto _ : state) {
+        QString listing = generator::BuildTableListing(p, table, u'.');
+        benchmark::DoNotOptimize(listing);
+    }
+}
+BENCHMARK(ListingOnly);
 
 BENCHMARK_MAIN();
