@@ -1,0 +1,564 @@
+// Whole generation runs on a window model without widgets: the real avra
+// and small fake assemblers, the save dialog answered by the fake user.
+
+#include "app/generation_run.h"
+#include "app/settings_files.h"
+#include "generator/correction_table.h"
+#include "generator/parameter_text.h"
+#include "generator/run_summary.h"
+#include "generator/table_listing.h"
+#include "platform/files.h"
+#include "platform/text_encoding.h"
+
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+using namespace std::chrono_literals;
+using generator::RunOutcome;
+
+namespace {
+
+const QByteArray kLabel = "cortab:   ;Tabelle mit Poti-Korrekturwerten";
+const QString kFatal = QStringLiteral("Fataler Fehler...");
+const QString kNotMade = QStringLiteral("HEX-Datei wurde nicht erstellt...");
+const QString kAssembled = QStringLiteral("Es wurde eine Hex-Datei assembliert...");
+const QString kNotMadeText = QStringLiteral(
+    "Der Assembler hat keine HEX-Datei erzeugt. Seine Meldungen stehen in der Log-Datei.");
+
+QString Fake(const char *name)
+{
+    return QStringLiteral(PULSAKOR_TEST_DATA "/fake-assemblers/") + QLatin1String(name);
+}
+
+class TestWindow : public app::MemoryWindowModel {
+public:
+    bool closing = false;
+    std::vector<bool> generateStates;
+    bool IsClosing() const override { return closing; }
+    void SetGenerateEnabled(bool enabled) override
+    {
+        generateStates.push_back(enabled);
+        MemoryWindowModel::SetGenerateEnabled(enabled);
+    }
+};
+
+// A user who does something else right before answering the save dialog.
+class BusyUser : public platform::FakeUserInteraction {
+public:
+    std::function<void()> beforeSave;
+    QString ChooseFileToSave(const platform::FileDialogRequest &request) override
+    {
+        if (beforeSave)
+            beforeSave();
+        return FakeUserInteraction::ChooseFileToSave(request);
+    }
+};
+
+// A work folder, a template folder with servo00.asm and a settings folder.
+struct Bench {
+    QTemporaryDir root;
+    QString work;
+    QString templates;
+    QString settings;
+    QString templatePath;
+    QByteArray templateBytes;
+    TestWindow window;
+    BusyUser user;
+    app::WindowRunOptions options;
+
+    Bench()
+    {
+        QDir dir(root.path());
+        dir.mkdir("work");
+        dir.mkdir("vorlagen");
+        dir.mkdir("settings");
+        work = root.path() + "/work/";
+        templates = root.path() + "/vorlagen/";
+        settings = root.path() + "/settings/";
+        templatePath = templates + "servo00.asm";
+        templateBytes = "; Testvorlage\r\n.device ATtiny15\r\n.cseg\r\n.org 0\r\n" + kLabel
+            + "\r\n.db 1,2,3,4 ; alte Tabelle\r\n";
+        platform::WriteFileAtomically(templatePath, templateBytes);
+        window.templatePath = templatePath;
+        window.assemblerPath = Fake("writes-hex.sh");
+        window.folders() = {settings, templates, work};
+        window.listingText = QStringLiteral("Infotext");
+        options.wait = {0ms, 10s};
+    }
+
+    generator::RunResult Run(const QString &answer)
+    {
+        user.saveAnswers.push_back(answer);
+        return app::RunGenerationInWindow(window, user, options);
+    }
+
+    QStringList FilesIn(const QString &folder) const
+    {
+        return QDir(folder).entryList(QDir::Files, QDir::Name);
+    }
+};
+
+QString Bytes(const QString &path)
+{
+    return QString::fromUtf8(platform::ReadWholeFile(path).value_or(QByteArray()));
+}
+
+// The data bytes of an Intel HEX file, by address.
+QByteArray HexData(const QByteArray &hex)
+{
+    QByteArray memory;
+    quint32 segment = 0;
+    for (QByteArray line : hex.split('\n')) {
+        line = line.trimmed();
+        if (!line.startsWith(':'))
+            continue;
+        const QByteArray record = QByteArray::fromHex(line.mid(1));
+        const int length = quint8(record[0]);
+        const quint32 address = (quint8(record[1]) << 8) | quint8(record[2]);
+        const int type = quint8(record[3]);
+        if (type == 2)
+            segment = ((quint8(record[4]) << 8) | quint8(record[5])) * 16;
+        if (type != 0)
+            continue;
+        const quint32 at = segment + address;
+        if (memory.size() < qsizetype(at + length))
+            memory.resize(at + length, '\xff');
+        for (int i = 0; i < length; ++i)
+            memory[at + i] = record[4 + i];
+    }
+    return memory;
+}
+
+QByteArray ExpectedTableBytes(const generator::ParameterTexts &texts)
+{
+    auto p = std::get<generator::ServoParameters>(generator::ReadServoParameters(texts));
+    generator::OrderEndStops(p);
+    const auto table = std::get<generator::CorrectionTable>(generator::BuildCorrectionTable(p));
+    QByteArray bytes(reinterpret_cast<const char *>(table.data()), 256);
+    bytes += char(p.pwmCountText.toInt());
+    bytes += char(0);
+    return bytes;
+}
+
+QString ListingFor(const generator::ParameterTexts &texts)
+{
+    auto p = std::get<generator::ServoParameters>(generator::ReadServoParameters(texts));
+    generator::OrderEndStops(p);
+    const auto table = std::get<generator::CorrectionTable>(generator::BuildCorrectionTable(p));
+    return generator::BuildTableListing(p, table, platform::DecimalSeparator());
+}
+
+} // namespace
+
+class GenerationRunTest : public QObject {
+    Q_OBJECT
+private slots:
+    void realAssemblerBuildsTheTable_data();
+    void realAssemblerBuildsTheTable();
+    void exampleFirmwareAssembles();
+    void fakeAssemblers_data();
+    void fakeAssemblers();
+    void cancelWritesNothing();
+    void missingAssemblerKeepsSourceAndCfg();
+    void templateCheckFailsFirst();
+    void rejectedTableEndsBeforeTheDialog_data();
+    void rejectedTableEndsBeforeTheDialog();
+    void targetThatIsTheTemplateIsRefused_data();
+    void targetThatIsTheTemplateIsRefused();
+    void unwritableTargetIsReported();
+    void vanishedTemplateIsReported();
+    void flagTickedDuringTheWaitCounts();
+    void closingWithoutQuitLeavesWindowAlone();
+    // Last: it quits the application's event loops for good.
+    void applicationQuitDuringTheWaitEndsTheRun();
+};
+
+void GenerationRunTest::realAssemblerBuildsTheTable_data()
+{
+    QTest::addColumn<int>("check1");
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QString>("answer");
+
+    const QStringList defaults{"5000", "0500", "4500", "1000", "2000", "10"};
+    QTest::newRow("defaults, source kept") << 0 << defaults << "servo000.asm";
+    QTest::newRow("reversed servo, source deleted")
+        << 1 << QStringList{"5000", "4500", "0500", "1000", "2000", "25"} << "servo000.hex";
+    QTest::newRow("blank in the target folder") << 0 << defaults << "mit Blank/servo000.asm";
+}
+
+void GenerationRunTest::realAssemblerBuildsTheTable()
+{
+    QFETCH(int, check1);
+    QFETCH(QStringList, fields);
+    QFETCH(QString, answer);
+    const QString avra = QStandardPaths::findExecutable("avra");
+    if (avra.isEmpty())
+        QSKIP("avra is not installed");
+
+    Bench bench;
+    bench.window.assemblerPath = avra;
+    bench.window.deleteAsmValue = check1;
+    std::copy(fields.begin(), fields.end(), bench.window.parameterTexts.begin());
+    QDir(bench.work).mkpath(QFileInfo(bench.work + answer).path());
+    const QString chosen = bench.work + answer;
+    const QString folder = QFileInfo(chosen).path() + "/";
+    const QString base = folder + "servo000.";
+
+    const generator::RunResult result = bench.Run(chosen);
+    QCOMPARE(result.outcome, RunOutcome::Assembled);
+    QCOMPARE(result.targetBase, base);
+
+    // The dialog was asked with the flag's filter and the full proposal.
+    QCOMPARE(bench.user.saveRequests.size(), size_t(1));
+    const auto &request = bench.user.saveRequests.front();
+    QCOMPARE(request.title, QStringLiteral("Name der Assembler-Zieldatei..."));
+    const QString extension = check1 == 1 ? ".hex" : ".asm";
+    QCOMPARE(request.filter, "Servo-Zieldatei|servo???" + extension);
+    QCOMPARE(request.fileName, bench.work + "servo000" + extension);
+
+    QCOMPARE(bench.user.messages.size(), size_t(1));
+    QCOMPARE(bench.user.messages[0].text, kAssembled);
+    QCOMPARE(bench.user.messages[0].title, base + "hex");
+
+    generator::ParameterTexts texts;
+    std::copy(fields.begin(), fields.end(), texts.begin());
+    QCOMPARE(HexData(*platform::ReadWholeFile(base + "hex")), ExpectedTableBytes(texts));
+
+    QCOMPARE(bench.window.folders().workFolder, folder);
+    QCOMPARE(bench.window.currentPage, int(app::InfoPage));
+    QVERIFY(bench.window.listingFocused);
+    QCOMPARE(bench.window.generateStates, (std::vector<bool>{false, true}));
+    QVERIFY(platform::FileExists(folder + "pulsakor.cfg"));
+    QVERIFY(platform::FileExists(bench.settings + "pulsakor.ini"));
+
+    QStringList expectedFiles{"pulsakor.cfg", "servo000.hex", "servo000.log"};
+    if (check1 != 1)
+        expectedFiles.insert(1, "servo000.asm");
+    QStringList files = bench.FilesIn(folder);
+    files.removeAll("servo000.eep.hex"); // avra's EEPROM image, not ours to judge
+    QCOMPARE(files, expectedFiles);
+
+    // Text2: the log (assembler output, then the summary), an empty line,
+    // then the listing that went into the source.
+    const QString log = Bytes(base + "log");
+    QVERIFY(log.contains("Assembly complete"));
+    QVERIFY(log.endsWith("Impulsbreite für Maximal-Endlage: 2.00 ms\r\n")
+            || log.endsWith("Impulsbreite für Maximal-Endlage: 1.00 ms\r\n"));
+    QCOMPARE(bench.window.listingText, generator::RunLogView(log, ListingFor(texts)));
+}
+
+void GenerationRunTest::exampleFirmwareAssembles()
+{
+    const QString avra = QStandardPaths::findExecutable("avra");
+    if (avra.isEmpty())
+        QSKIP("avra is not installed");
+    const auto example = platform::ReadWholeFile(PULSAKOR_SOURCE_DIR "/examples/servo00.asm");
+    if (!example)
+        QSKIP("no example firmware");
+
+    Bench bench;
+    QVERIFY(platform::WriteFileAtomically(bench.templatePath, *example));
+    bench.window.assemblerPath = avra;
+    const generator::RunResult result = bench.Run(bench.work + "servo000.asm");
+
+    QCOMPARE(result.outcome, RunOutcome::Assembled);
+    const QByteArray code = HexData(*platform::ReadWholeFile(bench.work + "servo000.hex"));
+    // The table and the PWM count follow the firmware's code at cortab.
+    QVERIFY(code.endsWith(ExpectedTableBytes(generator::DefaultParameterTexts())));
+}
+
+void GenerationRunTest::fakeAssemblers_data()
+{
+    QTest::addColumn<QString>("assembler");
+    QTest::addColumn<int>("minimumMs");
+    QTest::addColumn<int>("maximumMs");
+    QTest::addColumn<bool>("oldHexBefore");
+    QTest::addColumn<bool>("assembled");
+    QTest::addColumn<QString>("logStart");
+
+    QTest::newRow("good") << Fake("writes-hex.sh") << 0 << 10000 << false << true
+                          << "Fake assembler: ";
+    QTest::newRow("good, older HEX replaced") << Fake("writes-hex.sh") << 0 << 10000 << true << true
+                                              << "Fake assembler: ";
+    QTest::newRow("error exit") << Fake("error-exit.sh") << 0 << 10000 << false << false
+                                << "servo000.asm(12) : Error";
+    QTest::newRow("exit 0 without HEX") << Fake("no-hex.sh") << 0 << 10000 << false << false
+                                        << "Error: Unknown option";
+    QTest::newRow("older HEX is no new one") << Fake("no-hex.sh") << 0 << 10000 << true << false
+                                             << "Error: Unknown option";
+    QTest::newRow("output on stderr") << Fake("stderr-output.sh") << 0 << 10000 << false << true
+                                      << "Warning: on standard error";
+    QTest::newRow("slower than the minimum wait") << Fake("slow.sh") << 200 << 10000 << false
+                                                  << true << "Slow but complete.";
+    QTest::newRow("minimum wait longer than the assembler")
+        << Fake("writes-hex.sh") << 600 << 10000 << false << true << "Fake assembler: ";
+    QTest::newRow("overruns the maximum") << Fake("hangs.sh") << 0 << 400 << false << false
+                                          << "Started.\nDer Assembler wurde nach 0.4 Sekunden abgebrochen.";
+}
+
+void GenerationRunTest::fakeAssemblers()
+{
+    QFETCH(QString, assembler);
+    QFETCH(int, minimumMs);
+    QFETCH(int, maximumMs);
+    QFETCH(bool, oldHexBefore);
+    QFETCH(bool, assembled);
+    QFETCH(QString, logStart);
+
+    Bench bench;
+    bench.window.assemblerPath = assembler;
+    bench.options.wait = {std::chrono::milliseconds(minimumMs), std::chrono::milliseconds(maximumMs)};
+    const QString base = bench.work + "servo000.";
+    if (oldHexBefore) {
+        QVERIFY(platform::WriteFileAtomically(base + "hex", "old"));
+        QFile hex(base + "hex");
+        QVERIFY(hex.open(QIODevice::ReadWrite));
+        QVERIFY(hex.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                QFileDevice::FileModificationTime));
+    }
+    // Map and list files of an earlier run go before the assembler starts.
+    QVERIFY(platform::WriteFileAtomically(base + "map", "old"));
+    QVERIFY(platform::WriteFileAtomically(base + "lst", "old"));
+
+    QElapsedTimer clock;
+    clock.start();
+    const generator::RunResult result = bench.Run(base + "asm");
+    const qint64 elapsed = clock.elapsed();
+
+    QVERIFY(elapsed >= minimumMs);
+    QVERIFY2(elapsed < maximumMs + 5000, qPrintable(QString::number(elapsed)));
+    QCOMPARE(bench.user.messages.size(), size_t(1));
+    if (assembled) {
+        QCOMPARE(result.outcome, RunOutcome::Assembled);
+        QCOMPARE(bench.user.messages[0].text, kAssembled);
+        QCOMPARE(bench.user.messages[0].title, base + "hex");
+    } else {
+        QCOMPARE(result.outcome, RunOutcome::AssemblerFailed);
+        QCOMPARE(bench.user.messages[0].text, kNotMadeText);
+        QCOMPARE(bench.user.messages[0].title, kNotMade);
+    }
+
+    // The run goes on in either case: log with summary, clean-up, settings.
+    const QString log = Bytes(base + "log");
+    QVERIFY2(log.startsWith(logStart), qPrintable(log));
+    QVERIFY(log.contains("\r\n===========================================\r\n"));
+    QVERIFY(bench.window.listingText.startsWith(logStart.section('\n', 0, 0)));
+    QVERIFY(!QFileInfo::exists(base + "map"));
+    QVERIFY(!QFileInfo::exists(base + "lst"));
+    QVERIFY(!QFileInfo::exists(base + "obj"));
+    QVERIFY(QFileInfo::exists(base + "asm"));
+    QVERIFY(platform::FileExists(bench.settings + "pulsakor.ini"));
+    QCOMPARE(bench.window.generateStates, (std::vector<bool>{false, true}));
+}
+
+void GenerationRunTest::cancelWritesNothing()
+{
+    Bench bench;
+    bench.window.deleteAsmValue = 1;
+    const generator::RunResult result = bench.Run(QString());
+
+    QCOMPARE(result.outcome, RunOutcome::Cancelled);
+    QVERIFY(bench.user.messages.empty());
+    QCOMPARE(bench.user.saveRequests.front().fileName, bench.work + "servo000.hex");
+    QCOMPARE(bench.window.folders().workFolder, bench.work);
+    QCOMPARE(bench.window.currentPage, int(app::InfoPage));
+    QVERIFY(bench.window.listingText.startsWith(";Potispannung: "));
+    QVERIFY(bench.FilesIn(bench.work).isEmpty());
+    QVERIFY(bench.FilesIn(bench.settings).isEmpty());
+
+    // A second run proposes the same name again.
+    bench.Run(QString());
+    QCOMPARE(bench.user.saveRequests.back().fileName, bench.work + "servo000.hex");
+}
+
+void GenerationRunTest::missingAssemblerKeepsSourceAndCfg()
+{
+    Bench bench;
+    bench.window.assemblerPath = QStringLiteral("Assembler");
+    bench.window.deleteAsmValue = 1;
+    QDir(bench.root.path()).mkdir("ziel");
+    const QString folder = bench.root.path() + "/ziel/";
+
+    const generator::RunResult result = bench.Run(folder + "servo005.hex");
+
+    QCOMPARE(result.outcome, RunOutcome::AssemblerMissing);
+    QCOMPARE(bench.user.messages.size(), size_t(1));
+    QCOMPARE(bench.user.messages[0].text,
+             QStringLiteral("Die Programmdatei '%1' wurde nicht gefunden...")
+                 .arg(platform::AssemblerProgramName()));
+    QCOMPARE(bench.user.messages[0].title, kNotMade);
+    QCOMPARE(bench.window.folders().workFolder, folder);
+    QCOMPARE(bench.FilesIn(folder), QStringList({"pulsakor.cfg", "servo005.asm"}));
+    QVERIFY(bench.FilesIn(bench.settings).isEmpty());
+    QVERIFY(bench.window.listingText.startsWith(";Potispannung: "));
+    QVERIFY(bench.window.generateStates.empty());
+}
+
+void GenerationRunTest::templateCheckFailsFirst()
+{
+    Bench bench;
+    bench.window.templatePath = bench.templates + "Servo00.asm";
+    bench.window.currentPage = app::ParameterPage;
+    const generator::RunResult result = bench.Run(bench.work + "servo000.asm");
+
+    QCOMPARE(result.outcome, RunOutcome::TemplateMissing);
+    QCOMPARE(bench.user.messages.size(), size_t(1));
+    QCOMPARE(bench.user.messages[0].text,
+             QStringLiteral("Es wurde keine Quelltext-Datei gefunden...\r\n('servo??.asm')"));
+    QCOMPARE(bench.user.messages[0].title, kFatal);
+    QVERIFY(bench.user.saveRequests.empty());
+    QCOMPARE(bench.window.listingText, QStringLiteral("Infotext"));
+    QCOMPARE(bench.window.currentPage, int(app::ParameterPage));
+}
+
+void GenerationRunTest::rejectedTableEndsBeforeTheDialog_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("messageStart");
+    QTest::newRow("pulse width beyond a byte") << 4 << "3000"
+                                               << "Die Korrekturtabelle kann nicht erstellt werden";
+    QTest::newRow("negative pulse width") << 3 << "-100"
+                                          << "Die Korrekturtabelle kann nicht erstellt werden";
+    QTest::newRow("number too large") << 0 << "1e20" << "Der Wert im Feld";
+}
+
+void GenerationRunTest::rejectedTableEndsBeforeTheDialog()
+{
+    QFETCH(int, field);
+    QFETCH(QString, text);
+    QFETCH(QString, messageStart);
+    Bench bench;
+    bench.window.parameterTexts[field] = text;
+    const generator::RunResult result = bench.Run(bench.work + "servo000.asm");
+
+    QCOMPARE(result.outcome, RunOutcome::TableRejected);
+    QCOMPARE(bench.user.messages.size(), size_t(1));
+    QVERIFY(bench.user.messages[0].text.startsWith(messageStart));
+    QCOMPARE(bench.user.messages[0].title, kFatal);
+    QVERIFY(bench.user.saveRequests.empty());
+    QCOMPARE(bench.window.listingText, QStringLiteral("Infotext"));
+    QVERIFY(bench.FilesIn(bench.work).isEmpty());
+}
+
+void GenerationRunTest::targetThatIsTheTemplateIsRefused_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("throughLink");
+    QTest::newRow("same name") << "servo00.asm" << false;
+    QTest::newRow("HEX beside the template") << "servo00.hex" << false;
+    QTest::newRow("through a link") << "servo00.asm" << true;
+}
+
+void GenerationRunTest::targetThatIsTheTemplateIsRefused()
+{
+    QFETCH(QString, answer);
+    QFETCH(bool, throughLink);
+    Bench bench;
+    QString folder = bench.templates;
+    if (throughLink) {
+        folder = bench.root.path() + "/verweis/";
+        QVERIFY(QFile::link(bench.templates, bench.root.path() + "/verweis"));
+    }
+    const generator::RunResult result = bench.Run(folder + answer);
+
+    QCOMPARE(result.outcome, RunOutcome::TargetIsTemplate);
+    QCOMPARE(bench.user.messages.size(), size_t(1));
+    QCOMPARE(bench.user.messages[0].title, kFatal);
+    QVERIFY(bench.user.messages[0].text.contains("servo00.asm"));
+    QCOMPARE(*platform::ReadWholeFile(bench.templatePath), bench.templateBytes);
+    QCOMPARE(bench.FilesIn(bench.templates), QStringList{"servo00.asm"});
+    QCOMPARE(bench.window.folders().workFolder, bench.work);
+}
+
+void GenerationRunTest::unwritableTargetIsReported()
+{
+    Bench bench;
+    const QString target = bench.root.path() + "/fehlt/servo000.asm";
+    const generator::RunResult result = bench.Run(target);
+
+    QCOMPARE(result.outcome, RunOutcome::FileFailed);
+    QCOMPARE(bench.user.messages.size(), size_t(1));
+    QCOMPARE(bench.user.messages[0].title, kFatal);
+    QVERIFY2(bench.user.messages[0].text.contains("servo000.asm"),
+             qPrintable(bench.user.messages[0].text));
+    QVERIFY(bench.window.generateStates.empty());
+    QVERIFY(bench.FilesIn(bench.settings).isEmpty());
+}
+
+void GenerationRunTest::vanishedTemplateIsReported()
+{
+    Bench bench;
+    bench.user.beforeSave = [&] { QFile::remove(bench.templatePath); };
+    const generator::RunResult result = bench.Run(bench.work + "servo000.asm");
+
+    QCOMPARE(result.outcome, RunOutcome::FileFailed);
+    QCOMPARE(bench.user.messages.size(), size_t(1));
+    QCOMPARE(bench.user.messages[0].title, kFatal);
+    QVERIFY(bench.user.messages[0].text.contains("servo00.asm"));
+    // The parameters were saved with the target choice; nothing else.
+    QCOMPARE(bench.FilesIn(bench.work), QStringList{"pulsakor.cfg"});
+}
+
+void GenerationRunTest::flagTickedDuringTheWaitCounts()
+{
+    Bench bench;
+    bench.window.assemblerPath = Fake("slow.sh");
+    bool disabledMeanwhile = false;
+    QTimer::singleShot(300, [&] {
+        disabledMeanwhile = !bench.window.generateEnabled;
+        bench.window.deleteAsmValue = 1;
+    });
+    const generator::RunResult result = bench.Run(bench.work + "servo000.asm");
+
+    QCOMPARE(result.outcome, RunOutcome::Assembled);
+    QVERIFY(disabledMeanwhile);
+    QVERIFY(bench.window.generateEnabled);
+    QCOMPARE(bench.FilesIn(bench.work),
+             QStringList({"pulsakor.cfg", "servo000.hex", "servo000.log"}));
+    QCOMPARE(app::CheckValueFromLine(
+                 platform::SplitTextLines(Bytes(bench.settings + "pulsakor.ini")).value(4)),
+             1);
+}
+
+void GenerationRunTest::closingWithoutQuitLeavesWindowAlone()
+{
+    Bench bench;
+    bench.window.assemblerPath = Fake("slow.sh");
+    QTimer::singleShot(200, [&] { bench.window.closing = true; });
+    const generator::RunResult result = bench.Run(bench.work + "servo000.asm");
+
+    QCOMPARE(result.outcome, RunOutcome::Interrupted);
+    QVERIFY(bench.user.messages.empty());
+    QCOMPARE(bench.window.generateStates, std::vector<bool>{false});
+    QVERIFY(bench.window.listingText.startsWith(";Potispannung: "));
+    QVERIFY(bench.FilesIn(bench.settings).isEmpty());
+}
+
+void GenerationRunTest::applicationQuitDuringTheWaitEndsTheRun()
+{
+    Bench bench;
+    bench.window.assemblerPath = Fake("hangs.sh");
+    bench.options.wait = {2s, 30s};
+    QTimer::singleShot(200, [&] {
+        bench.window.closing = true;
+        QCoreApplication::exit(0);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    const generator::RunResult result = bench.Run(bench.work + "servo000.asm");
+
+    QCOMPARE(result.outcome, RunOutcome::Interrupted);
+    QVERIFY2(clock.elapsed() < 1900, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(bench.user.messages.empty());
+    QCOMPARE(bench.window.generateStates, std::vector<bool>{false});
+    QVERIFY(bench.FilesIn(bench.settings).isEmpty());
+    QVERIFY(!QFileInfo::exists(bench.work + "servo000.bat"));
+}
+
+QTEST_GUILESS_MAIN(GenerationRunTest)
+#include "generation_run_test.moc"

@@ -1,0 +1,4 @@
+#!/bin/sh
+# Never ends by itself.
+echo "Started."
+exec sleep 60
