@@ -52,8 +52,6 @@ bool NamesExistingFile(const QString &path)
     return found.compare(QFileInfo(path).fileName(), sensitivity) == 0;
 }
 
-} // namespace
-
 QByteArray ParametersFileBytes(const WindowModel &window)
 {
     QStringList lines;
@@ -69,6 +67,8 @@ QByteArray SettingsFileBytes(const WindowModel &window)
                         folders.workFolder,
                         u' ' + QString::number(window.DeleteAsmValue()) + u' '});
 }
+
+} // namespace
 
 void SaveParameters(const WindowModel &window)
 {

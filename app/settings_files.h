@@ -12,9 +12,7 @@
 
 #include "app/window_model.h"
 
-#include <QByteArray>
 #include <QString>
-#include <QStringList>
 
 namespace app {
 
@@ -39,10 +37,6 @@ void LoadSettings(WindowModel &window);
 /// Reads "pulsakor.cfg" from WorkFolder when it exists into Text1(0..5);
 /// fields without a line in the file keep their texts.
 void LoadParameters(WindowModel &window);
-
-/// The bytes of "pulsakor.ini" / "pulsakor.cfg" for the window's values.
-QByteArray SettingsFileBytes(const WindowModel &window);
-QByteArray ParametersFileBytes(const WindowModel &window);
 
 /// Check1's value from line 5: an integer 0..2, blanks around it ignored;
 /// -1 for anything else.
