@@ -1,10 +1,12 @@
 // pulsakor: the window program.
 
+#include "app/event_procedures.h"
+#include "app/form1.h"
+
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
-#include <QWidget>
 
 int main(int argc, char *argv[])
 {
@@ -17,9 +19,9 @@ int main(int argc, char *argv[])
                           QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
 
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("AVR-Programmgenerator für Servo mit Tiny15"));
-    window.resize(475, 429);
+    app::Form1 window;
+    QApplication::setWindowIcon(window.windowIcon());
+    window.Form_Load(app::SystemStartEnvironment());
     window.show();
     return application.exec();
 }

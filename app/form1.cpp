@@ -1,0 +1,723 @@
+#include "app/form1.h"
+
+#include "app/info_page_wait.h"
+#include "app/info_text.h"
+#include "platform/widgets/desktop_interaction.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegion>
+#include <QScreen>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QStyleOptionTabWidgetFrame>
+#include <QTabBar>
+#include <QTimer>
+
+#include <cmath>
+
+namespace app {
+
+namespace {
+
+const QString kCaption = QStringLiteral("AVR-Programmgenerator für Servo mit Tiny15");
+constexpr int kPageCount = 3;
+
+// An ordinary sizable frame at 96 dpi: 4 pixels of border on each side and
+// a title bar, together 8 x 31 pixels. Used where the window system does not
+// tell the frame (offscreen, a display without window manager).
+constexpr double kFrameWidthTwips = 120;
+constexpr double kFrameHeightTwips = 465;
+
+QFont DialogFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("DejaVu Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(8);
+    return font;
+}
+
+QFont ParameterFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("DejaVu Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(12);
+    font.setBold(true);
+    return font;
+}
+
+// The path and listing font has to stay fixed-pitch whatever face stands in
+// for the missing one.
+QFont PathFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Fixedsys"), QStringLiteral("Liberation Mono"),
+                      QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace")});
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPointSize(9);
+    return font;
+}
+
+QFont HintFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("DejaVu Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(9.75);
+    font.setBold(true);
+    return font;
+}
+
+QLabel *MakeLabel(QWidget *parent, const QString &name, const QString &text, bool border,
+                  Qt::Alignment alignment)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setAlignment(alignment);
+    label->setWordWrap(true);
+    label->setAutoFillBackground(true);
+    if (border)
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    return label;
+}
+
+// The design's rectangle shape: an outline only. Its mask is the outline
+// itself, so the controls inside it stay reachable by the mouse.
+class ShapeWidget : public QWidget {
+public:
+    ShapeWidget(QWidget *parent, const QString &name) : QWidget(parent) { setObjectName(name); }
+
+    // Called after every placement: a hidden page gets its resize events
+    // only when shown, but the mouse test needs the mask at once.
+    void UpdateMask()
+    {
+        const QRect r = rect();
+        setMask(QRegion(r).subtracted(QRegion(r.adjusted(1, 1, -1, -1))));
+    }
+
+protected:
+    void resizeEvent(QResizeEvent *) override { UpdateMask(); }
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+};
+
+// Check1: a click ticks a cleared box and clears a ticked one; the greyed
+// value comes only from the settings, and a click on it ticks the box like
+// on a cleared one.
+class DeleteAsmBox : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void nextCheckState() override
+    {
+        setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    }
+};
+
+// A push button whose caption wraps inside the button's width.
+class WrappingButton : public QPushButton {
+public:
+    WrappingButton(const QString &caption, QWidget *parent) : QPushButton(parent)
+    {
+        setAccessibleName(caption);
+        m_caption = new QLabel(caption, this);
+        m_caption->setObjectName(QStringLiteral("caption"));
+        m_caption->setWordWrap(true);
+        m_caption->setAlignment(Qt::AlignCenter);
+        m_caption->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    QString caption() const { return m_caption->text(); }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QPushButton::resizeEvent(event);
+        m_caption->setGeometry(rect().adjusted(4, 2, -4, -2));
+    }
+
+private:
+    QLabel *m_caption;
+};
+
+QString ToQtLineEnds(QString text)
+{
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+QString ToCrLf(QString text)
+{
+    return text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+}
+
+} // namespace
+
+// SSTab1: a row of tabs over a panel. Unlike QTabWidget it has no page area
+// of its own; the page frames are its direct children, placed relative to
+// the whole control including the tab row.
+class TabControl : public QWidget {
+public:
+    explicit TabControl(QWidget *parent) : QWidget(parent), m_tabBar(new QTabBar(this))
+    {
+        m_tabBar->setObjectName(QStringLiteral("SSTab1_tabs"));
+        m_tabBar->setDrawBase(false);
+        m_tabBar->setExpanding(false);
+        m_tabBar->setUsesScrollButtons(false);
+        m_tabBar->setElideMode(Qt::ElideNone);
+    }
+    QTabBar *tabBar() const { return m_tabBar; }
+    int RowHeight() const { return m_tabBar->sizeHint().height(); }
+
+protected:
+    void resizeEvent(QResizeEvent *) override
+    {
+        m_tabBar->setGeometry(0, 0, width(), RowHeight());
+    }
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        QStyleOptionTabWidgetFrame option;
+        option.initFrom(this);
+        const int overlap = style()->pixelMetric(QStyle::PM_TabBarBaseOverlap, nullptr, this);
+        option.rect = QRect(0, RowHeight() - overlap, width(), height() - RowHeight() + overlap);
+        option.shape = QTabBar::RoundedNorth;
+        option.tabBarSize = m_tabBar->sizeHint();
+        option.tabBarRect = QRect(QPoint(0, 0), m_tabBar->sizeHint());
+        option.selectedTabRect = m_tabBar->tabRect(m_tabBar->currentIndex());
+        style()->drawPrimitive(QStyle::PE_FrameTabWidget, &option, &painter, this);
+    }
+
+private:
+    QTabBar *m_tabBar;
+};
+
+Form1::Form1(platform::UserInteraction *user, QWidget *parent) : QWidget(parent)
+{
+    if (user) {
+        m_user = user;
+    } else {
+        m_ownUser = std::make_unique<platform::DesktopInteraction>(this);
+        m_user = m_ownUser.get();
+    }
+
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(kCaption);
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/pulsakor/icon16.png"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/pulsakor/icon32.png"), QSize(32, 32));
+    setWindowIcon(icon);
+    setFont(DialogFont());
+
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (screen && screen->logicalDotsPerInchY() > 0)
+        m_twipsPerPixel = 1440.0 / screen->logicalDotsPerInchY();
+
+    m_ssTab1 = new TabControl(this);
+    m_ssTab1->setObjectName(QStringLiteral("SSTab1"));
+    m_ssTab1->tabBar()->addTab(QStringLiteral("Eingabe der Servo-Parameter"));
+    m_ssTab1->tabBar()->addTab(QStringLiteral("Auswahl der ASM-Datei"));
+    m_ssTab1->tabBar()->addTab(QStringLiteral("Info"));
+    m_ssTab1->tabBar()->setCurrentIndex(TemplatePage);
+    Place(m_ssTab1, {0, 0, 7095, 5295});
+
+    m_hlpt = MakeLabel(this, QStringLiteral("hlpt"), QStringLiteral("Kalmorius' Hilfe..."), false,
+                       Qt::AlignHCenter | Qt::AlignTop);
+    m_hlpt->setFont(HintFont());
+    Place(m_hlpt, {600, 5400, 5895, 975});
+
+    m_command1 = new QPushButton(QStringLiteral("Ende"), this);
+    m_command1->setObjectName(QStringLiteral("Command1"));
+    m_command1->setAutoDefault(false);
+    Place(m_command1, {5760, 0, 1095, 255});
+    m_command1->raise();
+    connect(m_command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    // "Ende" is the window's cancel button: Escape presses it, Enter never.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &Form1::Command1_Click);
+
+    const std::array<TwipRect, 3> frameDesign{{{120, 360, 6735, 4815},
+                                               {120, 360, 6855, 4815},
+                                               {120, 360, 8655, 4815}}};
+    for (int i = 0; i < kPageCount; ++i) {
+        m_frame1[i] = new QWidget(m_ssTab1);
+        m_frame1[i]->setObjectName(QStringLiteral("Frame1_%1").arg(i));
+        m_frame1[i]->setAutoFillBackground(true);
+        Place(m_frame1[i], frameDesign[i]);
+        m_frame1[i]->setVisible(i == TemplatePage);
+    }
+
+    BuildParameterPage();
+    BuildTemplatePage();
+    BuildInfoPage();
+    SetTabOrder();
+
+    WatchHint(m_ssTab1, TabHint);
+    WatchHint(m_ssTab1->tabBar(), TabHint);
+    WatchHint(m_hlpt, HintBarHint);
+    WatchHint(m_command1, EndHint);
+    for (int i = 0; i < kPageCount; ++i)
+        WatchHint(m_frame1[i], FrameHint);
+
+    connect(m_ssTab1->tabBar(), &QTabBar::currentChanged, this, [this](int) {
+        const int previous = m_currentPage;
+        m_currentPage = CurrentPage();
+        SSTab1_Click(previous);
+    });
+
+    const QSize client(qRound(7125 / m_twipsPerPixel), qRound(6435 / m_twipsPerPixel));
+    resize(client);
+}
+
+Form1::~Form1() = default;
+
+void Form1::BuildParameterPage()
+{
+    QWidget *frame = m_frame1[ParameterPage];
+    const QFont parameterFont = ParameterFont();
+    const std::array<QString, 6> captions{
+        QStringLiteral("Betriebsspannung des AVR und Poti"),
+        QStringLiteral("Spannung am Poti in der einen Endlage"),
+        QStringLiteral("Spannung am Poti in der anderen Endlage"),
+        QStringLiteral("Impulsbreite am Kanalimpuls"),
+        QStringLiteral("Impulsbreite am Kanalimpuls"),
+        QStringLiteral("PWM-Zählumfang")};
+    const std::array<QString, 6> texts{QStringLiteral("5000"), QStringLiteral("0500"),
+                                       QStringLiteral("4500"), QStringLiteral("1000"),
+                                       QStringLiteral("2000"), QStringLiteral("10")};
+    const std::array<QString, 6> units{QStringLiteral("mV"), QStringLiteral("mV"),
+                                       QStringLiteral("mV"), QStringLiteral("µs"),
+                                       QStringLiteral("µs"), QStringLiteral("(5...250)")};
+    // Left and top of each caption box; field and unit sit at fixed offsets.
+    const std::array<QPointF, 6> boxes{{{240, 240}, {240, 1800}, {240, 3360},
+                                        {3480, 1800}, {3480, 3360}, {3480, 240}}};
+
+    for (int i = 0; i < 6; ++i) {
+        m_label1[i] = MakeLabel(frame, QStringLiteral("Label1_%1").arg(i), captions[i], true,
+                                Qt::AlignHCenter | Qt::AlignTop);
+        m_label1[i]->setFont(parameterFont);
+        const QPointF box = boxes[i];
+        Place(m_label1[i], {float(box.x()), float(box.y()), 3135, 1215});
+        WatchHint(m_label1[i], Label1HintIndex(i));
+
+        m_label2[i] = MakeLabel(frame, QStringLiteral("Label2_%1").arg(i), units[i], false,
+                                Qt::AlignLeft | Qt::AlignTop);
+        m_label2[i]->setFont(parameterFont);
+        m_label2[i]->setWordWrap(false);
+        Place(m_label2[i], {float(box.x() + 1680), float(box.y() + 660), 1335, 255});
+        // No mouse-move procedure: the bar stays as it is, and the move must
+        // not reach the caption box or the frame behind.
+        m_label2[i]->setAttribute(Qt::WA_NoMousePropagation);
+
+        m_text1[i] = new QLineEdit(texts[i], frame);
+        m_text1[i]->setObjectName(QStringLiteral("Text1_%1").arg(i));
+        m_text1[i]->setFont(parameterFont);
+        m_text1[i]->setAlignment(Qt::AlignCenter);
+        Place(m_text1[i], {float(box.x() + 240), float(box.y() + 600), 1215, 405});
+        WatchHint(m_text1[i], Text1HintIndex(i));
+        m_text1[i]->installEventFilter(this);
+    }
+
+    // Overlap from front to back: Label2(5), Shape3, Shape2, Shape1, then
+    // each unit label before its caption box from row 4 down to 0, and
+    // Label1(5) at the back; the fields lie above all of them.
+    const std::array<int, 6> backToFront{5, 0, 1, 2, 3, 4};
+    for (int i : backToFront) {
+        m_label1[i]->raise();
+        if (i != 5)
+            m_label2[i]->raise();
+    }
+    const std::array<std::pair<const char *, float>, 3> shapes{
+        {{"Shape1", 1680}, {"Shape2", 3240}, {"Shape3", 120}}};
+    for (const auto &[name, top] : shapes) {
+        auto *shape = new ShapeWidget(frame, QString::fromLatin1(name));
+        Place(shape, {120, top, 6615, 1455});
+        shape->UpdateMask();
+        shape->setAttribute(Qt::WA_NoMousePropagation);
+        shape->raise();
+    }
+    m_label2[5]->raise();
+    for (QLineEdit *field : m_text1)
+        field->raise();
+}
+
+void Form1::BuildTemplatePage()
+{
+    QWidget *frame = m_frame1[TemplatePage];
+    m_label4 = MakeLabel(frame, QStringLiteral("Label4"), QStringLiteral("Quelldatei:"), false,
+                         Qt::AlignLeft | Qt::AlignTop);
+    Place(m_label4, {240, 240, 1935, 255});
+    m_label4->setAttribute(Qt::WA_NoMousePropagation);
+
+    m_label3 = MakeLabel(frame, QStringLiteral("Label3"), QStringLiteral("Quelldatei"), true,
+                         Qt::AlignHCenter | Qt::AlignTop);
+    m_label3->setFont(PathFont());
+    Place(m_label3, {240, 480, 6495, 615});
+    WatchHint(m_label3, TemplateHint);
+
+    m_label5 = MakeLabel(frame, QStringLiteral("Label5"), QStringLiteral("Assembler"), true,
+                         Qt::AlignHCenter | Qt::AlignTop);
+    m_label5->setFont(PathFont());
+    Place(m_label5, {240, 1680, 6495, 615});
+    WatchHint(m_label5, AssemblerHint);
+
+    m_check1 = new DeleteAsmBox(QStringLiteral("ASM-Datei nach Erstellen der HEX-Datei löschen"),
+                                frame);
+    m_check1->setObjectName(QStringLiteral("Check1"));
+    Place(m_check1, {240, 2520, 4695, 255});
+    WatchHint(m_check1, DeleteAsmHint);
+
+    m_command2 =
+        new WrappingButton(QStringLiteral("ASM-Datei speichern und HEX-Datei erzeugen"), frame);
+    m_command2->setObjectName(QStringLiteral("Command2"));
+    m_command2->setAutoDefault(false);
+    Place(m_command2, {4080, 3000, 2655, 735});
+    WatchHint(m_command2, GenerateHint);
+    connect(m_command2, &QPushButton::clicked, this, [this] { Command2_Click(*this, *m_user); });
+}
+
+void Form1::BuildInfoPage()
+{
+    m_text2 = new QPlainTextEdit(m_frame1[InfoPage]);
+    m_text2->setObjectName(QStringLiteral("Text2"));
+    m_text2->setFont(PathFont());
+    m_text2->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_text2->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    m_text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_text2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_text2->setTabChangesFocus(true);
+    Place(m_text2, {0, 0, 6735, 4575});
+    WatchHint(m_text2, ListingHint);
+    WatchHint(m_text2->viewport(), ListingHint);
+    WatchHint(m_text2->verticalScrollBar(), ListingHint);
+    connect(m_text2, &QPlainTextEdit::textChanged, this, [this] { m_listingUnchanged = false; });
+}
+
+void Form1::SetTabOrder()
+{
+    const std::array<QWidget *, 11> order{m_ssTab1->tabBar(), m_command1, m_text1[0], m_text1[1],
+                                          m_text1[2],         m_text1[3], m_text1[4], m_text2,
+                                          m_command2,         m_text1[5], m_check1};
+    for (std::size_t i = 0; i + 1 < order.size(); ++i)
+        QWidget::setTabOrder(order[i], order[i + 1]);
+}
+
+void Form1::Place(QWidget *control, const TwipRect &twips)
+{
+    m_twips.insert(control, twips);
+    const auto px = [this](float value) { return int(std::lround(value / m_twipsPerPixel)); };
+    control->setGeometry(px(twips.left), px(twips.top), px(twips.width), px(twips.height));
+}
+
+TwipRect Form1::Twips(const QWidget *control) const
+{
+    return m_twips.value(control);
+}
+
+void Form1::WatchHint(QWidget *control, std::int16_t index)
+{
+    m_hintOf.insert(control, index);
+    control->setMouseTracking(true);
+    // The control answers the move itself; it must not travel on to the
+    // frame or tab control behind it, which would show their hint instead.
+    control->setAttribute(Qt::WA_NoMousePropagation);
+    control->installEventFilter(this);
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseMove: {
+        const auto hint = m_hintOf.constFind(watched);
+        if (hint != m_hintOf.constEnd())
+            ShowHint(*hint);
+        break;
+    }
+    case QEvent::MouseButtonRelease: {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        const bool inside = mouse->button() == Qt::LeftButton
+                            && static_cast<QWidget *>(watched)->rect().contains(
+                                mouse->position().toPoint());
+        if (inside && watched == m_label3)
+            Label3_Click(*this, *m_user);
+        else if (inside && watched == m_label5)
+            Label5_Click(*this, *m_user);
+        break;
+    }
+    case QEvent::FocusIn:
+        for (int i = 0; i < 6; ++i) {
+            if (watched == m_text1[i])
+                Text1_GotFocus(i);
+        }
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Form1::ShowHint(std::int16_t index)
+{
+    if (index < 0 || index >= std::int16_t(m_hintTexts.size()))
+        return;
+    if (index == m_lastHintIndex)
+        return;
+    m_lastHintIndex = index;
+    m_hlpt->setText(m_hintTexts[index]);
+}
+
+void Form1::SSTab1_Click(int)
+{
+    const int page = CurrentPage();
+    for (int i = 0; i < kPageCount; ++i)
+        m_frame1[i]->setVisible(i == page);
+    if (m_infoPageWait)
+        m_infoPageWait->PageChanged(page);
+}
+
+void Form1::Text1_GotFocus(int index)
+{
+    if (index < 0 || index >= 6)
+        return;
+    QLineEdit *field = m_text1[index];
+    field->setSelection(0, int(field->text().size()));
+    // A mouse click places the cursor after the focus arrived; selecting
+    // once more when the click is through keeps the whole text selected.
+    QTimer::singleShot(0, field, [field] {
+        if (field->hasFocus())
+            field->setSelection(0, int(field->text().size()));
+    });
+}
+
+void Form1::Form_Load(const StartEnvironment &environment)
+{
+    SetCurrentPage(TemplatePage);
+    m_hintTexts = BuildHintTexts();
+    m_infoText = BuildInfoText();
+    SetListingText(m_infoText);
+    LoadStartValues(*this, environment);
+}
+
+void Form1::SetActivateOnShow(bool activate)
+{
+    m_activateOnShow = activate;
+}
+
+void Form1::Form_Activate()
+{
+    if (m_closing)
+        return;
+    if (m_infoPageWait)
+        return;
+    // A child of the window: its timer dies with the window.
+    m_infoPageWait = new InfoPageWait(*this, *m_user, std::chrono::seconds(10), this);
+    m_infoPageWait->Start();
+}
+
+void Form1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_activateOnShow && !m_activated) {
+        m_activated = true;
+        // After the first paint, like an activation that follows the show.
+        QTimer::singleShot(0, this, &Form1::Form_Activate);
+    }
+}
+
+float Form1::TabRowHeight() const
+{
+    return float(m_ssTab1->RowHeight() * m_twipsPerPixel);
+}
+
+QSizeF Form1::OuterSize() const
+{
+    const QSize client = size();
+    const QSize outer = frameGeometry().size();
+    if (outer.width() > client.width() && outer.height() > client.height())
+        return QSizeF(outer) * m_twipsPerPixel;
+    return QSizeF(client) * m_twipsPerPixel + QSizeF(kFrameWidthTwips, kFrameHeightTwips);
+}
+
+void Form1::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void Form1::Form_Resize()
+{
+    const ResizeGeometry current{Twips(m_ssTab1),
+                                 Twips(m_hlpt),
+                                 Twips(m_command1),
+                                 {Twips(m_frame1[0]), Twips(m_frame1[1]), Twips(m_frame1[2])},
+                                 Twips(m_text2),
+                                 Twips(m_label3),
+                                 Twips(m_label5),
+                                 Twips(m_command2)};
+    const QSizeF outer = OuterSize();
+    const ResizeGeometry next =
+        app::Form_Resize(float(outer.width()), float(outer.height()), TabRowHeight(), current);
+
+    const auto apply = [this](QWidget *control, const TwipRect &was, const TwipRect &now) {
+        if (!(now == was))
+            Place(control, now);
+    };
+    apply(m_ssTab1, current.ssTab1, next.ssTab1);
+    apply(m_hlpt, current.hlpt, next.hlpt);
+    apply(m_command1, current.command1, next.command1);
+    for (int i = 0; i < kPageCount; ++i)
+        apply(m_frame1[i], current.frame1[i], next.frame1[i]);
+    apply(m_text2, current.text2, next.text2);
+    apply(m_label3, current.label3, next.label3);
+    apply(m_label5, current.label5, next.label5);
+    apply(m_command2, current.command2, next.command2);
+}
+
+void Form1::Command1_Click()
+{
+    EndProgram();
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    EndProgram();
+}
+
+// Both ways out end at once and save nothing. A wait that hands control to
+// the event loop sees IsClosing() and returns without touching the window.
+void Form1::EndProgram()
+{
+    if (m_closing)
+        return;
+    m_closing = true;
+    if (m_infoPageWait)
+        m_infoPageWait->Stop();
+    hide();
+    QCoreApplication::exit(0);
+}
+
+bool Form1::IsClosing() const
+{
+    return m_closing;
+}
+
+QString Form1::ParameterText(int index) const
+{
+    if (index < 0 || index >= 6)
+        return {};
+    return m_text1[index]->text();
+}
+
+void Form1::SetParameterText(int index, const QString &text)
+{
+    if (index < 0 || index >= 6)
+        return;
+    m_text1[index]->setText(text);
+}
+
+QString Form1::TemplatePath() const
+{
+    return m_label3->text();
+}
+
+void Form1::SetTemplatePath(const QString &path)
+{
+    m_label3->setText(path);
+}
+
+QString Form1::AssemblerPath() const
+{
+    return m_label5->text();
+}
+
+void Form1::SetAssemblerPath(const QString &path)
+{
+    m_label5->setText(path);
+}
+
+int Form1::DeleteAsmValue() const
+{
+    switch (m_check1->checkState()) {
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+void Form1::SetDeleteAsmValue(int value)
+{
+    // Only 0, 1 and 2 exist; anything else leaves the box as it is.
+    switch (value) {
+    case 0:
+        m_check1->setCheckState(Qt::Unchecked);
+        break;
+    case 1:
+        m_check1->setCheckState(Qt::Checked);
+        break;
+    case 2:
+        m_check1->setCheckState(Qt::PartiallyChecked);
+        break;
+    default:
+        break;
+    }
+}
+
+int Form1::CurrentPage() const
+{
+    return m_ssTab1->tabBar()->currentIndex();
+}
+
+void Form1::SetCurrentPage(int page)
+{
+    if (page < 0 || page >= kPageCount)
+        return;
+    m_ssTab1->tabBar()->setCurrentIndex(page);
+}
+
+QString Form1::ListingText() const
+{
+    if (m_listingUnchanged)
+        return m_listingText;
+    return ToCrLf(m_text2->toPlainText());
+}
+
+void Form1::SetListingText(const QString &text)
+{
+    m_text2->setPlainText(ToQtLineEnds(text));
+    m_listingText = text;
+    m_listingUnchanged = true;
+}
+
+void Form1::FocusListing()
+{
+    m_text2->setFocus(Qt::OtherFocusReason);
+}
+
+void Form1::SetGenerateEnabled(bool enabled)
+{
+    m_command2->setEnabled(enabled);
+}
+
+} // namespace app

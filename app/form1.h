@@ -1,0 +1,151 @@
+#pragma once
+// Form1: the program's one window. It builds the controls of the three tab
+// pages at their design positions in twips, implements the window model on
+// them, and runs the window's own event procedures: the hint bar, the page
+// frames, the whole-text selection of the parameter fields, the layout on
+// resize, start-up and "Ende". The procedures that only need the window
+// model (start values, pickers, the generation run, the info page wait) live
+// in their own files and are called from here.
+
+#include "app/event_procedures.h"
+#include "app/hints.h"
+#include "app/layout.h"
+#include "app/window_model.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace platform {
+class UserInteraction;
+}
+
+namespace app {
+
+class InfoPageWait;
+class TabControl;
+
+class Form1 : public QWidget, public WindowModel {
+    Q_OBJECT
+public:
+    /// Creates the window with its design values; page 1 is current. The
+    /// window asks the user through `user` when given (tests), otherwise
+    /// through its own desktop dialogs.
+    explicit Form1(platform::UserInteraction *user = nullptr, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // The window model.
+    QString ParameterText(int index) const override;
+    void SetParameterText(int index, const QString &text) override;
+    QString TemplatePath() const override;
+    void SetTemplatePath(const QString &path) override;
+    QString AssemblerPath() const override;
+    void SetAssemblerPath(const QString &path) override;
+    int DeleteAsmValue() const override;
+    void SetDeleteAsmValue(int value) override;
+    int CurrentPage() const override;
+    void SetCurrentPage(int page) override;
+    QString ListingText() const override;
+    void SetListingText(const QString &text) override;
+    void FocusListing() override;
+    void SetGenerateEnabled(bool enabled) override;
+    bool IsClosing() const override;
+
+    /// Form_Load: page 1, the hint table, the info text in Text2, then the
+    /// folders and values of the previous run.
+    void Form_Load(const StartEnvironment &environment);
+    /// Form_Activate: the info page wait. Runs once after the first show
+    /// unless turned off here (tests that do not want to wait).
+    void Form_Activate();
+    void SetActivateOnShow(bool activate);
+    /// Form_Resize: places the large controls for the current window size.
+    void Form_Resize();
+    /// "Ende": ends the program at once, nothing is saved.
+    void Command1_Click();
+    /// Shows exactly the frame of the current page.
+    void SSTab1_Click(int previousPage);
+    /// Selects the whole text of Text1(index).
+    void Text1_GotFocus(int index);
+
+    /// Puts HintTexts(index) into the bar unless `index` is the hint already
+    /// shown; indices outside the table are ignored.
+    void ShowHint(std::int16_t index);
+    const HintTable &HintTexts() const { return m_hintTexts; }
+    std::int16_t LastHintIndex() const { return m_lastHintIndex; }
+    const QString &InfoText() const { return m_infoText; }
+
+    /// Twips per pixel at the screen's logical resolution (15 at 96 dpi).
+    double TwipsPerPixel() const { return m_twipsPerPixel; }
+    /// The geometry of a control in twips as last placed, relative to its
+    /// container; an empty rectangle for controls the window did not place.
+    TwipRect Twips(const QWidget *control) const;
+    /// Height of SSTab1's tab row in twips.
+    float TabRowHeight() const;
+    /// The window's outer size in twips, frame and title bar included; where
+    /// the window system does not report a frame, an ordinary sizable frame
+    /// is assumed.
+    QSizeF OuterSize() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void BuildParameterPage();
+    void BuildTemplatePage();
+    void BuildInfoPage();
+    void SetTabOrder();
+    void Place(QWidget *control, const TwipRect &twips);
+    void WatchHint(QWidget *control, std::int16_t index);
+    void EndProgram();
+
+    std::unique_ptr<platform::UserInteraction> m_ownUser;
+    platform::UserInteraction *m_user = nullptr;
+    QPointer<InfoPageWait> m_infoPageWait;
+
+    double m_twipsPerPixel = 15;
+    QHash<const QWidget *, TwipRect> m_twips;
+    QHash<const QObject *, std::int16_t> m_hintOf;
+
+    TabControl *m_ssTab1 = nullptr;
+    QLabel *m_hlpt = nullptr;
+    QPushButton *m_command1 = nullptr;
+    std::array<QWidget *, 3> m_frame1{};
+    std::array<QLabel *, 6> m_label1{};
+    std::array<QLineEdit *, 6> m_text1{};
+    std::array<QLabel *, 6> m_label2{};
+    QLabel *m_label3 = nullptr;
+    QLabel *m_label4 = nullptr;
+    QLabel *m_label5 = nullptr;
+    QCheckBox *m_check1 = nullptr;
+    QPushButton *m_command2 = nullptr;
+    QPlainTextEdit *m_text2 = nullptr;
+
+    HintTable m_hintTexts;
+    std::int16_t m_lastHintIndex = 0;
+    QString m_infoText;
+
+    // Text2 shows the text with Qt's line ends; as long as nobody edited it,
+    // ListingText hands back exactly what was set.
+    QString m_listingText;
+    bool m_listingUnchanged = true;
+
+    int m_currentPage = TemplatePage;
+    bool m_activateOnShow = true;
+    bool m_activated = false;
+    bool m_closing = false;
+};
+
+} // namespace app

@@ -1,0 +1,44 @@
+#pragma once
+// The size handler Form_Resize as a pure function in twips: the window hands
+// in its outer size, the tab row height and the current geometry of the
+// controls it places, and applies what comes back.
+
+#include <array>
+
+namespace app {
+
+/// Left, top, width and height of one control in twips, relative to its
+/// container.
+struct TwipRect {
+    float left = 0;
+    float top = 0;
+    float width = 0;
+    float height = 0;
+
+    friend bool operator==(const TwipRect &, const TwipRect &) = default;
+};
+
+/// The controls that Form_Resize places, in the order of its steps.
+struct ResizeGeometry {
+    TwipRect ssTab1;
+    TwipRect hlpt;
+    TwipRect command1;
+    std::array<TwipRect, 3> frame1;
+    TwipRect text2;
+    TwipRect label3;
+    TwipRect label5;
+    TwipRect command2;
+
+    friend bool operator==(const ResizeGeometry &, const ResizeGeometry &) = default;
+};
+
+/// Form_Resize for the outer window size `outerWidth` x `outerHeight` (frame
+/// and title bar included) and the tab row height `tabRowHeight`, all in
+/// twips. Each step reads the sizes the earlier steps left; a step whose
+/// width or height comes out negative or not finite leaves its control as it
+/// was in `current`, and the later steps go on. Negative left and top are
+/// accepted.
+ResizeGeometry Form_Resize(float outerWidth, float outerHeight, float tabRowHeight,
+                           const ResizeGeometry &current);
+
+} // namespace app

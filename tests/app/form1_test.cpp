@@ -1,0 +1,454 @@
+#include "app/form1.h"
+
+#include "platform/user_interaction.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using app::Form1;
+
+namespace {
+
+const QString kTitleHint = QStringLiteral("Kalmorius' Hilfe...");
+
+} // namespace
+
+class Form1Test : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void initialParameterTexts_data();
+    void initialParameterTexts();
+    void loadSelectsTemplatePageAndShowsInfoText();
+    void unitLabelsAndFieldsLieInFront_data();
+    void unitLabelsAndFieldsLieInFront();
+    void rectanglesEncloseTheirRowWithMargin_data();
+    void rectanglesEncloseTheirRowWithMargin();
+    void tabWalksParameterFieldsInOrder();
+    void hintBarFollowsTheMouse_data();
+    void hintBarFollowsTheMouse();
+    void sameHintIndexLeavesTheBarAlone();
+    void pageChangeShowsOnlyItsFrame_data();
+    void pageChangeShowsOnlyItsFrame();
+    void fieldSelectsWholeTextOnEntry_data();
+    void fieldSelectsWholeTextOnEntry();
+    void checkBoxClickCycles_data();
+    void checkBoxClickCycles();
+    void listingTextComesBackExactly_data();
+    void listingTextComesBackExactly();
+    void editedListingComesBackWithCrLf();
+    void resizeMovesOnlyTheLayoutControls();
+    void escapeEndsButEnterDoesNot_data();
+    void escapeEndsButEnterDoesNot();
+    void closingTheWindowEnds();
+
+private:
+    void ShowWindow();
+    template <typename T = QWidget> T *Control(const QString &name) const
+    {
+        T *control = m_form->findChild<T *>(name);
+        if (!control)
+            qFatal("no control %s", qPrintable(name));
+        return control;
+    }
+    QLabel *Hint() const { return Control<QLabel>(QStringLiteral("hlpt")); }
+    void MoveOver(const QString &target);
+
+    std::unique_ptr<QTemporaryDir> m_folder;
+    std::unique_ptr<platform::FakeUserInteraction> m_user;
+    std::unique_ptr<Form1> m_form;
+};
+
+void Form1Test::init()
+{
+    m_folder = std::make_unique<QTemporaryDir>();
+    m_user = std::make_unique<platform::FakeUserInteraction>();
+    m_form = std::make_unique<Form1>(m_user.get());
+    m_form->SetActivateOnShow(false);
+    const QString folder = QDir::toNativeSeparators(m_folder->path());
+    m_form->Form_Load({folder + QDir::separator(), folder,
+                       folder + QDir::separator() + QStringLiteral("no-assembler")});
+}
+
+void Form1Test::cleanup()
+{
+    m_form.reset();
+    m_user.reset();
+    m_folder.reset();
+}
+
+void Form1Test::ShowWindow()
+{
+    m_form->show();
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+}
+
+// `target` is an object name, optionally followed by "@x,y" in pixels inside
+// the control; without it the mouse goes to the control's centre.
+void Form1Test::MoveOver(const QString &target)
+{
+    const QStringList parts = target.split(QLatin1Char('@'));
+    QWidget *control = Control(parts[0]);
+    QPoint point = control->rect().center();
+    if (parts.size() > 1) {
+        const QStringList xy = parts[1].split(QLatin1Char(','));
+        point = QPoint(xy[0].toInt(), xy[1].toInt());
+    }
+    QTest::mouseMove(m_form.get(), control->mapTo(m_form.get(), point));
+    QCoreApplication::processEvents();
+}
+
+void Form1Test::initialParameterTexts_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("supply") << 0 << "5000";
+    QTest::newRow("one end keeps its leading zero") << 1 << "0500";
+    QTest::newRow("other end") << 2 << "4500";
+    QTest::newRow("pulse one end") << 3 << "1000";
+    QTest::newRow("pulse other end") << 4 << "2000";
+    QTest::newRow("PWM") << 5 << "10";
+}
+
+void Form1Test::initialParameterTexts()
+{
+    QFETCH(int, index);
+    QFETCH(QString, text);
+    QCOMPARE(m_form->ParameterText(index), text);
+    QCOMPARE(Control<QLineEdit>(QStringLiteral("Text1_%1").arg(index))->text(), text);
+}
+
+void Form1Test::loadSelectsTemplatePageAndShowsInfoText()
+{
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("AVR-Programmgenerator für Servo mit Tiny15"));
+    QCOMPARE(m_form->CurrentPage(), int(app::TemplatePage));
+    QVERIFY(Control(QStringLiteral("Frame1_1"))->isVisibleTo(m_form.get()));
+    QVERIFY(!Control(QStringLiteral("Frame1_0"))->isVisibleTo(m_form.get()));
+    QCOMPARE(m_form->ListingText(), m_form->InfoText());
+    QCOMPARE(Hint()->text(), kTitleHint);
+    QCOMPARE(m_form->LastHintIndex(), 0);
+    const QTabBar *tabs = Control<QTabBar>(QStringLiteral("SSTab1_tabs"));
+    QCOMPARE(tabs->count(), 3);
+    QCOMPARE(tabs->tabText(0), QStringLiteral("Eingabe der Servo-Parameter"));
+    QCOMPARE(tabs->tabText(1), QStringLiteral("Auswahl der ASM-Datei"));
+    QCOMPARE(tabs->tabText(2), QStringLiteral("Info"));
+    QVERIFY(QFontInfo(Control(QStringLiteral("Text2"))->font()).fixedPitch());
+    QVERIFY(QFontInfo(Control(QStringLiteral("Label3"))->font()).fixedPitch());
+}
+
+void Form1Test::unitLabelsAndFieldsLieInFront_data()
+{
+    QTest::addColumn<QString>("name");
+    for (int i = 0; i < 6; ++i) {
+        QTest::addRow("Label2(%d)", i) << QStringLiteral("Label2_%1").arg(i);
+        QTest::addRow("Text1(%d)", i) << QStringLiteral("Text1_%1").arg(i);
+    }
+}
+
+void Form1Test::unitLabelsAndFieldsLieInFront()
+{
+    QFETCH(QString, name);
+    QWidget *control = Control(name);
+    QWidget *frame = Control(QStringLiteral("Frame1_0"));
+    QWidget *top = frame->childAt(control->geometry().center());
+    // A line edit may report an inner child; what counts is whose it is.
+    while (top && top != control && top->parentWidget() != frame)
+        top = top->parentWidget();
+    QCOMPARE(top, control);
+}
+
+void Form1Test::rectanglesEncloseTheirRowWithMargin_data()
+{
+    QTest::addColumn<QString>("shape");
+    QTest::addColumn<int>("left");
+    QTest::addColumn<int>("right");
+    QTest::newRow("Shape3: supply and PWM") << "Shape3" << 0 << 5;
+    QTest::newRow("Shape1: one end stop") << "Shape1" << 1 << 3;
+    QTest::newRow("Shape2: other end stop") << "Shape2" << 2 << 4;
+}
+
+void Form1Test::rectanglesEncloseTheirRowWithMargin()
+{
+    QFETCH(QString, shape);
+    QFETCH(int, left);
+    QFETCH(int, right);
+    const app::TwipRect s = m_form->Twips(Control(shape));
+    const app::TwipRect a = m_form->Twips(Control(QStringLiteral("Label1_%1").arg(left)));
+    const app::TwipRect b = m_form->Twips(Control(QStringLiteral("Label1_%1").arg(right)));
+    QCOMPARE(a.left - s.left, 120.f);
+    QCOMPARE(a.top - s.top, 120.f);
+    QCOMPARE(b.top, a.top);
+    QCOMPARE(b.left - (a.left + a.width), 105.f);
+    QCOMPARE((s.left + s.width) - (b.left + b.width), 120.f);
+    QCOMPARE((s.top + s.height) - (a.top + a.height), 120.f);
+    QCOMPARE(Control(shape)->geometry().topLeft(),
+             Control(QStringLiteral("Label1_%1").arg(left))->geometry().topLeft()
+                 - QPoint(8, 8) * (15 / m_form->TwipsPerPixel()));
+}
+
+void Form1Test::tabWalksParameterFieldsInOrder()
+{
+    ShowWindow();
+    m_form->SetCurrentPage(app::ParameterPage);
+    Control(QStringLiteral("Text1_0"))->setFocus(Qt::TabFocusReason);
+    const QStringList expected{QStringLiteral("Text1_1"), QStringLiteral("Text1_2"),
+                               QStringLiteral("Text1_3"), QStringLiteral("Text1_4"),
+                               QStringLiteral("Text1_5"), QStringLiteral("SSTab1_tabs"),
+                               QStringLiteral("Command1"), QStringLiteral("Text1_0")};
+    for (const QString &name : expected) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), name);
+    }
+}
+
+void Form1Test::hintBarFollowsTheMouse_data()
+{
+    const app::HintTable hints = app::BuildHintTexts();
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QStringList>("path");
+    QTest::addColumn<QStringList>("bar");
+
+    QTest::newRow("frame first keeps the title, then PWM field")
+        << 0 << QStringList{"Frame1_0@3,3", "Text1_5"} << QStringList{kTitleHint, hints[9]};
+    QTest::newRow("onto a frame empties the bar")
+        << 0 << QStringList{"Text1_0", "Frame1_0@3,3"} << QStringList{hints[7], QString()};
+    QTest::newRow("unit label keeps the hint, not the frame's")
+        << 0 << QStringList{"Label1_0@20,6", "Label2_0"} << QStringList{hints[1], hints[1]};
+    QTest::newRow("unit label beside its field")
+        << 0 << QStringList{"Text1_3", "Label2_3"} << QStringList{hints[8], hints[8]};
+    QTest::newRow("rectangle outline keeps the hint")
+        << 0 << QStringList{"Text1_4", "Shape2@0,20"} << QStringList{hints[8], hints[8]};
+    QTest::newRow("caption box inside its rectangle")
+        << 0 << QStringList{"Label1_5@30,6", "Label1_4@30,6"} << QStringList{hints[6], hints[5]};
+    QTest::newRow("tab row and hint bar")
+        << 0 << QStringList{"SSTab1_tabs", "hlpt"} << QStringList{hints[16], hints[17]};
+    QTest::newRow("template page")
+        << 1 << QStringList{"Label3", "Label4", "Label5", "Check1", "Command2", "Command1"}
+        << QStringList{hints[10], hints[10], hints[11], hints[15], hints[12], hints[13]};
+    QTest::newRow("info page")
+        << 2 << QStringList{"Text2", "Frame1_2@2,2"} << QStringList{hints[14], QString()};
+}
+
+void Form1Test::hintBarFollowsTheMouse()
+{
+    QFETCH(int, page);
+    QFETCH(QStringList, path);
+    QFETCH(QStringList, bar);
+    ShowWindow();
+    m_form->SetCurrentPage(page);
+    // Start from a spot with no hint of its own: the window's surface.
+    QTest::mouseMove(m_form.get(), QPoint(m_form->width() - 2, m_form->height() - 2));
+    for (int i = 0; i < path.size(); ++i) {
+        MoveOver(path[i]);
+        QCOMPARE(Hint()->text(), bar[i]);
+    }
+}
+
+void Form1Test::sameHintIndexLeavesTheBarAlone()
+{
+    ShowWindow();
+    m_form->SetCurrentPage(app::ParameterPage);
+    MoveOver(QStringLiteral("Text1_1"));
+    QCOMPARE(m_form->LastHintIndex(), 7);
+    // Both voltage fields map to 7: the bar must not even be set again.
+    const QString marker = QStringLiteral("untouched");
+    Hint()->setText(marker);
+    MoveOver(QStringLiteral("Text1_2"));
+    QCOMPARE(Hint()->text(), marker);
+    m_form->ShowHint(7);
+    QCOMPARE(Hint()->text(), marker);
+    m_form->ShowHint(100);
+    m_form->ShowHint(-1);
+    QCOMPARE(m_form->LastHintIndex(), 7);
+}
+
+void Form1Test::pageChangeShowsOnlyItsFrame_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::addColumn<bool>("byUser");
+    for (int page = 0; page < 3; ++page) {
+        QTest::addRow("page %d by code", page) << page << false;
+        QTest::addRow("page %d by tab click", page) << page << true;
+    }
+}
+
+void Form1Test::pageChangeShowsOnlyItsFrame()
+{
+    QFETCH(int, page);
+    QFETCH(bool, byUser);
+    ShowWindow();
+    // Start from another page so that every row is a real change.
+    m_form->SetCurrentPage((page + 1) % 3);
+    if (byUser) {
+        QTabBar *tabs = Control<QTabBar>(QStringLiteral("SSTab1_tabs"));
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(page).center());
+    } else {
+        m_form->SetCurrentPage(page);
+    }
+    QCOMPARE(m_form->CurrentPage(), page);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(Control(QStringLiteral("Frame1_%1").arg(i))->isVisible(), i == page);
+}
+
+void Form1Test::fieldSelectsWholeTextOnEntry_data()
+{
+    QTest::addColumn<bool>("byClick");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("tab into 1000") << false << "1000";
+    QTest::newRow("click into 1000") << true << "1000";
+    QTest::newRow("click into a longer text") << true << "12345678";
+}
+
+void Form1Test::fieldSelectsWholeTextOnEntry()
+{
+    QFETCH(bool, byClick);
+    QFETCH(QString, text);
+    ShowWindow();
+    m_form->SetCurrentPage(app::ParameterPage);
+    m_form->SetParameterText(3, text);
+    QLineEdit *field = Control<QLineEdit>(QStringLiteral("Text1_3"));
+    if (byClick) {
+        Control(QStringLiteral("Text1_0"))->setFocus();
+        QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(field->width() / 2 + 3, field->height() / 2));
+    } else {
+        Control(QStringLiteral("Text1_2"))->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QVERIFY(field->hasFocus());
+    QTRY_COMPARE(field->selectedText(), text);
+    QCoreApplication::processEvents();
+    QCOMPARE(field->selectionStart(), 0);
+    QCOMPARE(field->selectedText(), text);
+}
+
+void Form1Test::checkBoxClickCycles_data()
+{
+    QTest::addColumn<int>("before");
+    QTest::addColumn<int>("after");
+    QTest::newRow("cleared is ticked") << 0 << 1;
+    QTest::newRow("ticked is cleared") << 1 << 0;
+    QTest::newRow("greyed is ticked") << 2 << 1;
+}
+
+void Form1Test::checkBoxClickCycles()
+{
+    QFETCH(int, before);
+    QFETCH(int, after);
+    m_form->SetDeleteAsmValue(before);
+    QCOMPARE(m_form->DeleteAsmValue(), before);
+    Control<QCheckBox>(QStringLiteral("Check1"))->click();
+    QCOMPARE(m_form->DeleteAsmValue(), after);
+}
+
+void Form1Test::listingTextComesBackExactly_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("listing with CR LF after every line") << "; Tabelle\r\n.db 100\r\n";
+    QTest::newRow("empty lines") << "a\r\n\r\n\r\nb";
+    QTest::newRow("lone CR and lone LF") << "a\rb\nc\r\n";
+    QTest::newRow("umlauts and tabs") << "PWM-Zählumfang:\t10\r\n";
+    QTest::newRow("empty") << "";
+}
+
+void Form1Test::listingTextComesBackExactly()
+{
+    QFETCH(QString, text);
+    m_form->SetListingText(text);
+    QCOMPARE(m_form->ListingText(), text);
+}
+
+void Form1Test::editedListingComesBackWithCrLf()
+{
+    ShowWindow();
+    m_form->SetCurrentPage(app::InfoPage);
+    m_form->SetListingText(QStringLiteral("one\r\ntwo"));
+    auto *text2 = Control<QPlainTextEdit>(QStringLiteral("Text2"));
+    text2->setFocus();
+    text2->moveCursor(QTextCursor::End);
+    QTest::keyClick(text2, Qt::Key_Return);
+    QTest::keyClicks(text2, QStringLiteral("drei"));
+    QCOMPARE(m_form->ListingText(), QStringLiteral("one\r\ntwo\r\ndrei"));
+}
+
+void Form1Test::resizeMovesOnlyTheLayoutControls()
+{
+    ShowWindow();
+    const QStringList fixed{"Label1_0", "Text1_0", "Label2_0", "Text1_5", "Shape3", "Shape2",
+                            "Label4",   "Check1"};
+    QHash<QString, QRect> before;
+    for (const QString &name : fixed)
+        before.insert(name, Control(name)->geometry());
+    const app::TwipRect tab = m_form->Twips(Control(QStringLiteral("SSTab1")));
+    const app::TwipRect label3 = m_form->Twips(Control(QStringLiteral("Label3")));
+    const app::TwipRect command2 = m_form->Twips(Control(QStringLiteral("Command2")));
+    const app::TwipRect hint = m_form->Twips(Hint());
+    QCOMPARE(hint.height, 975.f);
+    QCOMPARE(tab.left, 30.f);
+
+    m_form->resize(m_form->size() + QSize(40, 30));
+    QCoreApplication::processEvents();
+    const float dw = 40 * m_form->TwipsPerPixel();
+    const float dh = 30 * m_form->TwipsPerPixel();
+    const app::TwipRect tabAfter = m_form->Twips(Control(QStringLiteral("SSTab1")));
+    QCOMPARE(tabAfter.width, tab.width + dw);
+    QCOMPARE(tabAfter.height, tab.height + dh);
+    QCOMPARE(m_form->Twips(Control(QStringLiteral("Label3"))).width, label3.width + dw);
+    QCOMPARE(m_form->Twips(Control(QStringLiteral("Command2"))).left, command2.left + dw);
+    QCOMPARE(m_form->Twips(Hint()).top, hint.top + dh);
+    QCOMPARE(m_form->Twips(Hint()).height, 975.f);
+    for (const QString &name : fixed)
+        QCOMPARE(Control(name)->geometry(), before.value(name));
+
+    // Too low for the tab control: it keeps its geometry, the rest goes on.
+    m_form->resize(m_form->width() + 20, 40);
+    QCoreApplication::processEvents();
+    QCOMPARE(m_form->Twips(Control(QStringLiteral("SSTab1"))), tabAfter);
+    QCOMPARE(m_form->Twips(Control(QStringLiteral("Command1"))).left,
+             float(m_form->OuterSize().width() - 1500));
+    QCOMPARE(m_form->Twips(Hint()).height, 975.f);
+}
+
+void Form1Test::escapeEndsButEnterDoesNot_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("ends");
+    QTest::newRow("Escape") << int(Qt::Key_Escape) << true;
+    QTest::newRow("Enter") << int(Qt::Key_Return) << false;
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << false;
+}
+
+void Form1Test::escapeEndsButEnterDoesNot()
+{
+    QFETCH(int, key);
+    QFETCH(bool, ends);
+    ShowWindow();
+    m_form->SetCurrentPage(app::ParameterPage);
+    QLineEdit *field = Control<QLineEdit>(QStringLiteral("Text1_0"));
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key(key));
+    QCoreApplication::processEvents();
+    QCOMPARE(m_form->IsClosing(), ends);
+    QCOMPARE(m_form->isVisible(), !ends);
+}
+
+void Form1Test::closingTheWindowEnds()
+{
+    ShowWindow();
+    QVERIFY(!m_form->IsClosing());
+    QVERIFY(m_form->close());
+    QVERIFY(m_form->IsClosing());
+}
+
+QTEST_MAIN(Form1Test)
+#include "form1_test.moc"

@@ -1,0 +1,152 @@
+#include "app/layout.h"
+
+#include <QtTest>
+
+#include <limits>
+
+using app::ResizeGeometry;
+using app::TwipRect;
+
+Q_DECLARE_METATYPE(app::TwipRect)
+
+namespace {
+
+// The controls as the design leaves them before the first layout.
+ResizeGeometry DesignGeometry()
+{
+    ResizeGeometry g;
+    g.ssTab1 = {0, 0, 7095, 5295};
+    g.hlpt = {600, 5400, 5895, 975};
+    g.command1 = {5760, 0, 1095, 255};
+    g.frame1 = {{{120, 360, 6735, 4815}, {120, 360, 6855, 4815}, {120, 360, 8655, 4815}}};
+    g.text2 = {0, 0, 6735, 4575};
+    g.label3 = {240, 480, 6495, 615};
+    g.label5 = {240, 1680, 6495, 615};
+    g.command2 = {4080, 3000, 2655, 735};
+    return g;
+}
+
+} // namespace
+
+class LayoutTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startSizeGivesTheDesignedLayout_data();
+    void startSizeGivesTheDesignedLayout();
+    void narrowWindowPushesEndButtonPastTheLeftEdge();
+    void tooLowWindowKeepsTabControlButRunsLaterSteps();
+    void tooNarrowForFramesKeepsFramesAndTheirContents();
+    void sizeThatCannotBeComputedChangesNothing();
+    void growingMovesOnlyWhatFollowsTheEdge_data();
+    void growingMovesOnlyWhatFollowsTheEdge();
+    void hintBarKeepsItsHeightThroughResizes();
+};
+
+void LayoutTest::startSizeGivesTheDesignedLayout_data()
+{
+    QTest::addColumn<TwipRect>("actual");
+    QTest::addColumn<TwipRect>("expected");
+    const ResizeGeometry g = app::Form_Resize(7245, 6900, 300, DesignGeometry());
+    QTest::newRow("SSTab1") << g.ssTab1 << TwipRect{30, 30, 7095, 5385};
+    QTest::newRow("hlpt") << g.hlpt << TwipRect{120, 5445, 7005, 975};
+    QTest::newRow("Command1") << g.command1 << TwipRect{5745, 30, 1380, 300};
+    for (int i = 0; i < 3; ++i)
+        QTest::addRow("Frame1(%d)", i) << g.frame1[i] << TwipRect{60, 360, 6945, 4935};
+    QTest::newRow("Text2") << g.text2 << TwipRect{120, 120, 6705, 4695};
+    QTest::newRow("Label3") << g.label3 << TwipRect{240, 480, 6465, 615};
+    QTest::newRow("Label5") << g.label5 << TwipRect{240, 1680, 6465, 615};
+    QTest::newRow("Command2") << g.command2 << TwipRect{4050, 3000, 2655, 735};
+}
+
+void LayoutTest::startSizeGivesTheDesignedLayout()
+{
+    QFETCH(TwipRect, actual);
+    QFETCH(TwipRect, expected);
+    QCOMPARE(actual, expected);
+}
+
+void LayoutTest::narrowWindowPushesEndButtonPastTheLeftEdge()
+{
+    const ResizeGeometry g = app::Form_Resize(1400, 6900, 300, DesignGeometry());
+    QCOMPARE(g.command1, (TwipRect{-100, 30, 1380, 300}));
+    QCOMPARE(g.ssTab1.width, 1250.f);
+}
+
+void LayoutTest::tooLowWindowKeepsTabControlButRunsLaterSteps()
+{
+    const ResizeGeometry before = app::Form_Resize(7245, 6900, 300, DesignGeometry());
+    // 300 + 975 + 240 = 1515: one twip less makes the tab control's height
+    // negative although its width alone would be fine.
+    const ResizeGeometry g = app::Form_Resize(9000, 1514, 300, before);
+    QCOMPARE(g.ssTab1, before.ssTab1);
+    QCOMPARE(g.hlpt, (TwipRect{120, 5445, 8760, 975}));
+    QCOMPARE(g.command1, (TwipRect{7500, 30, 1380, 300}));
+    QCOMPARE(g.frame1[0], before.frame1[0]);
+    QCOMPARE(g.command2, before.command2);
+}
+
+void LayoutTest::tooNarrowForFramesKeepsFramesAndTheirContents()
+{
+    const ResizeGeometry before = app::Form_Resize(7245, 6900, 300, DesignGeometry());
+    // The tab control may be 100 twips wide, its frames would be -50.
+    const ResizeGeometry g = app::Form_Resize(250, 6900, 300, before);
+    QCOMPARE(g.ssTab1.width, 100.f);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(g.frame1[i], before.frame1[i]);
+    // Steps 5 to 8 read the frames they left, so nothing below them moves.
+    QCOMPARE(g.text2, before.text2);
+    QCOMPARE(g.label3, before.label3);
+    QCOMPARE(g.command2, before.command2);
+}
+
+void LayoutTest::sizeThatCannotBeComputedChangesNothing()
+{
+    const ResizeGeometry before = app::Form_Resize(7245, 6900, 300, DesignGeometry());
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    QCOMPARE(app::Form_Resize(nan, nan, 300, before), before);
+    QCOMPARE(app::Form_Resize(7245, 6900, nan, before).ssTab1, before.ssTab1);
+}
+
+void LayoutTest::growingMovesOnlyWhatFollowsTheEdge_data()
+{
+    QTest::addColumn<float>("extraWidth");
+    QTest::addColumn<float>("extraHeight");
+    QTest::newRow("wider") << 600.f << 0.f;
+    QTest::newRow("taller") << 0.f << 450.f;
+    QTest::newRow("both") << 1500.f << 900.f;
+    QTest::newRow("smaller but usable") << -1200.f << -1500.f;
+}
+
+void LayoutTest::growingMovesOnlyWhatFollowsTheEdge()
+{
+    QFETCH(float, extraWidth);
+    QFETCH(float, extraHeight);
+    const ResizeGeometry a = app::Form_Resize(7245, 6900, 300, DesignGeometry());
+    const ResizeGeometry b = app::Form_Resize(7245 + extraWidth, 6900 + extraHeight, 300, a);
+    const float dw = extraWidth;
+    const float dh = extraHeight;
+    QCOMPARE(b.ssTab1, (TwipRect{30, 30, a.ssTab1.width + dw, a.ssTab1.height + dh}));
+    QCOMPARE(b.hlpt, (TwipRect{120, a.hlpt.top + dh, a.hlpt.width + dw, 975}));
+    QCOMPARE(b.command1, (TwipRect{a.command1.left + dw, 30, 1380, 300}));
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(b.frame1[i], (TwipRect{60, 360, a.frame1[i].width + dw, a.frame1[i].height + dh}));
+    QCOMPARE(b.text2, (TwipRect{120, 120, a.text2.width + dw, a.text2.height + dh}));
+    QCOMPARE(b.label3, (TwipRect{240, 480, a.label3.width + dw, 615}));
+    QCOMPARE(b.label5, (TwipRect{240, 1680, a.label5.width + dw, 615}));
+    QCOMPARE(b.command2, (TwipRect{a.command2.left + dw, 3000, 2655, 735}));
+}
+
+void LayoutTest::hintBarKeepsItsHeightThroughResizes()
+{
+    ResizeGeometry g = DesignGeometry();
+    const float sizes[][2] = {{7245, 6900}, {1000, 800}, {12000, 9000}, {300, 200}, {7245, 6900}};
+    for (const auto &size : sizes) {
+        g = app::Form_Resize(size[0], size[1], 330, g);
+        QCOMPARE(g.hlpt.height, 975.f);
+    }
+    // Same size, same tab row: the same geometry again.
+    QCOMPARE(app::Form_Resize(7245, 6900, 330, g), g);
+}
+
+QTEST_GUILESS_MAIN(LayoutTest)
+#include "layout_test.moc"
