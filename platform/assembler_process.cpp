@@ -53,6 +53,8 @@ ProgramEnd RunProgram(const ProgramStart &start, const WaitTimes &times)
     QTimer minimumTimer;
     QTimer maximumTimer;
     minimumTimer.setSingleShot(true);
+    // A coarse timer may fire a little early; the minimum is a promise.
+    minimumTimer.setTimerType(Qt::PreciseTimer);
     maximumTimer.setSingleShot(true);
 
     bool minimumOver = times.minimum.count() <= 0;

@@ -162,6 +162,7 @@ private slots:
     void exampleFirmwareAssembles();
     void fakeAssemblers_data();
     void fakeAssemblers();
+    void assemblerThatCannotStart();
     void cancelWritesNothing();
     void missingAssemblerKeepsSourceAndCfg();
     void templateCheckFailsFirst();
@@ -353,6 +354,27 @@ void GenerationRunTest::fakeAssemblers()
     QVERIFY(QFileInfo::exists(base + "asm"));
     QVERIFY(platform::FileExists(bench.settings + "pulsakor.ini"));
     QCOMPARE(bench.window.generateStates, (std::vector<bool>{false, true}));
+}
+
+void GenerationRunTest::assemblerThatCannotStart()
+{
+    Bench bench;
+    // An ordinary file that is no program: it exists, so the run starts it.
+    const QString notAProgram = bench.root.path() + "/avra";
+    QVERIFY(platform::WriteFileAtomically(notAProgram, "kein Programm"));
+    QVERIFY(QFile::setPermissions(notAProgram, QFile::ReadOwner | QFile::WriteOwner));
+    bench.window.assemblerPath = notAProgram;
+    const QString base = bench.work + "servo000.";
+
+    const generator::RunResult result = bench.Run(base + "asm");
+
+    QCOMPARE(result.outcome, RunOutcome::AssemblerFailed);
+    QCOMPARE(bench.user.messages.size(), size_t(1));
+    QCOMPARE(bench.user.messages[0].title, kNotMade);
+    const QString log = Bytes(base + "log");
+    QVERIFY2(log.startsWith("Der Assembler konnte nicht gestartet werden: "), qPrintable(log));
+    QVERIFY(log.contains("Impulsbreite für Minimal-Endlage: 1.00 ms\r\n"));
+    QVERIFY(platform::FileExists(bench.settings + "pulsakor.ini"));
 }
 
 void GenerationRunTest::cancelWritesNothing()
