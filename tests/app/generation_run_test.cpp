@@ -1,6 +1,7 @@
 // Whole generation runs on a window model without widgets: the real avra
 // and small fake assemblers, the save dialog answered by the fake user.
 
+#include "app/form1.h"
 #include "app/generation_run.h"
 #include "app/settings_files.h"
 #include "generator/correction_table.h"
@@ -10,6 +11,8 @@
 #include "platform/files.h"
 #include "platform/text_encoding.h"
 
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -174,6 +177,7 @@ private slots:
     void vanishedTemplateIsReported();
     void flagTickedDuringTheWaitCounts();
     void closingWithoutQuitLeavesWindowAlone();
+    void buttonOfTheRealWindowRunsIt();
     // Last: it quits the application's event loops for good.
     void applicationQuitDuringTheWaitEndsTheRun();
 };
@@ -561,6 +565,39 @@ void GenerationRunTest::closingWithoutQuitLeavesWindowAlone()
     QVERIFY(bench.FilesIn(bench.settings).isEmpty());
 }
 
+void GenerationRunTest::buttonOfTheRealWindowRunsIt()
+{
+    Bench bench;
+    platform::FakeUserInteraction user;
+    app::Form1 form(&user);
+    form.SetActivateOnShow(false);
+    form.folders() = bench.window.folders();
+    form.SetTemplatePath(bench.templatePath);
+    form.SetAssemblerPath(Fake("writes-hex.sh"));
+    user.saveAnswers.push_back(bench.work + "servo000.asm");
+    auto *command2 = form.findChild<QPushButton *>("Command2");
+    auto *text2 = form.findChild<QPlainTextEdit *>("Text2");
+    QVERIFY(command2 && text2);
+    form.show();
+
+    bool disabledDuringWait = false;
+    QTimer::singleShot(1000, &form, [&] { disabledDuringWait = !command2->isEnabled(); });
+    QElapsedTimer clock;
+    clock.start();
+    command2->click();
+
+    // The window waits its two seconds even for a quick assembler.
+    QVERIFY(clock.elapsed() >= 2000);
+    QVERIFY(disabledDuringWait);
+    QVERIFY(command2->isEnabled());
+    QCOMPARE(user.messages.size(), size_t(1));
+    QCOMPARE(user.messages[0].text, kAssembled);
+    QCOMPARE(form.CurrentPage(), int(app::InfoPage));
+    QVERIFY(text2->toPlainText().startsWith("Fake assembler: "));
+    QVERIFY(form.ListingText().endsWith(",0   ;PWM-Zählumfang\r\n"));
+    QVERIFY(platform::FileExists(bench.settings + "pulsakor.ini"));
+}
+
 void GenerationRunTest::applicationQuitDuringTheWaitEndsTheRun()
 {
     Bench bench;
@@ -582,5 +619,5 @@ void GenerationRunTest::applicationQuitDuringTheWaitEndsTheRun()
     QVERIFY(!QFileInfo::exists(bench.work + "servo000.bat"));
 }
 
-QTEST_GUILESS_MAIN(GenerationRunTest)
+QTEST_MAIN(GenerationRunTest)
 #include "generation_run_test.moc"
