@@ -159,6 +159,21 @@ private:
     QLabel *m_caption;
 };
 
+// A path has no blanks to wrap at; a zero-width space after each folder
+// separator lets a long one wrap there instead of being cut off at both
+// ends. Only the label's display gets them.
+QString WrappablePath(const QString &path)
+{
+    QString shown;
+    shown.reserve(path.size() + 16);
+    for (const QChar c : path) {
+        shown += c;
+        if (c == QLatin1Char('\\') || c == QLatin1Char('/'))
+            shown += QChar(0x200B);
+    }
+    return shown;
+}
+
 QString ToQtLineEnds(QString text)
 {
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -636,22 +651,24 @@ void Form1::SetParameterText(int index, const QString &text)
 
 QString Form1::TemplatePath() const
 {
-    return m_label3->text();
+    return m_templatePath;
 }
 
 void Form1::SetTemplatePath(const QString &path)
 {
-    m_label3->setText(path);
+    m_templatePath = path;
+    m_label3->setText(WrappablePath(path));
 }
 
 QString Form1::AssemblerPath() const
 {
-    return m_label5->text();
+    return m_assemblerPath;
 }
 
 void Form1::SetAssemblerPath(const QString &path)
 {
-    m_label5->setText(path);
+    m_assemblerPath = path;
+    m_label5->setText(WrappablePath(path));
 }
 
 int Form1::DeleteAsmValue() const

@@ -133,6 +133,11 @@ private:
     QPushButton *m_command2 = nullptr;
     QPlainTextEdit *m_text2 = nullptr;
 
+    // The captions of Label3 and Label5 exactly as set; the labels show
+    // them with wrap points added.
+    QString m_templatePath = QStringLiteral("Quelldatei");
+    QString m_assemblerPath = QStringLiteral("Assembler");
+
     HintTable m_hintTexts;
     std::int16_t m_lastHintIndex = 0;
     QString m_infoText;

@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "app/info_page_wait.h"
 
 #include "platform/user_interaction.h"
 
@@ -51,6 +52,12 @@ private slots:
     void escapeEndsButEnterDoesNot_data();
     void escapeEndsButEnterDoesNot();
     void closingTheWindowEnds();
+    void longPathsComeBackExactlyAndWrap_data();
+    void longPathsComeBackExactlyAndWrap();
+    void clicksReachTheirProcedures_data();
+    void clicksReachTheirProcedures();
+    void activationShowsInfoPageUntilUserTurns();
+    void endDuringInfoPageWaitStopsIt();
 
 private:
     void ShowWindow();
@@ -448,6 +455,89 @@ void Form1Test::closingTheWindowEnds()
     QVERIFY(!m_form->IsClosing());
     QVERIFY(m_form->close());
     QVERIFY(m_form->IsClosing());
+}
+
+void Form1Test::clicksReachTheirProcedures_data()
+{
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("openDialogs");
+    QTest::addColumn<int>("messages");
+    QTest::newRow("Label3 picks the template") << 1 << "Label3" << 1 << 0;
+    QTest::newRow("Label5 picks the assembler") << 1 << "Label5" << 1 << 0;
+    QTest::newRow("Label4 has no click") << 1 << "Label4" << 0 << 0;
+    QTest::newRow("Command2 runs and reports the missing template") << 1 << "Command2" << 0 << 1;
+    QTest::newRow("caption box has no click") << 0 << "Label1_0" << 0 << 0;
+}
+
+void Form1Test::clicksReachTheirProcedures()
+{
+    QFETCH(int, page);
+    QFETCH(QString, control);
+    QFETCH(int, openDialogs);
+    QFETCH(int, messages);
+    ShowWindow();
+    m_form->SetCurrentPage(page);
+    QWidget *target = Control(control);
+    QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(10, 10));
+    QCOMPARE(int(m_user->openRequests.size()), openDialogs);
+    QCOMPARE(int(m_user->messages.size()), messages);
+    QVERIFY(m_user->saveRequests.empty());
+}
+
+void Form1Test::activationShowsInfoPageUntilUserTurns()
+{
+    m_form->SetActivateOnShow(true);
+    ShowWindow();
+    QTRY_COMPARE(m_form->CurrentPage(), int(app::InfoPage));
+    auto *wait = m_form->findChild<app::InfoPageWait *>();
+    QVERIFY(wait);
+    QVERIFY(wait->IsWaiting());
+    QVERIFY(Control(QStringLiteral("Frame1_2"))->isVisible());
+    QTabBar *tabs = Control<QTabBar>(QStringLiteral("SSTab1_tabs"));
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    QVERIFY(!wait->IsWaiting());
+    QCOMPARE(m_form->CurrentPage(), int(app::TemplatePage));
+    QCOMPARE(m_user->beeps, 0);
+}
+
+void Form1Test::endDuringInfoPageWaitStopsIt()
+{
+    m_form->SetActivateOnShow(true);
+    ShowWindow();
+    QTRY_COMPARE(m_form->CurrentPage(), int(app::InfoPage));
+    auto *wait = m_form->findChild<app::InfoPageWait *>();
+    QVERIFY(wait && wait->IsWaiting());
+    QTest::mouseClick(Control(QStringLiteral("Command1")), Qt::LeftButton);
+    QVERIFY(m_form->IsClosing());
+    QVERIFY(!wait->IsWaiting());
+    QCOMPARE(m_form->CurrentPage(), int(app::InfoPage));
+    QCOMPARE(m_user->beeps, 0);
+}
+
+void Form1Test::longPathsComeBackExactlyAndWrap_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("Windows path with blanks")
+        << R"(C:\Programme\Atmel\AVR Tools\AvrAssembler\avrasm32.exe)";
+    QTest::newRow("long path without blanks")
+        << "/home/servobauer/projekte/servosteuerung/tiny15/vorlagen/aktuell/servo00.asm";
+    QTest::newRow("design text") << "Quelldatei";
+}
+
+void Form1Test::longPathsComeBackExactlyAndWrap()
+{
+    QFETCH(QString, path);
+    ShowWindow();
+    m_form->SetTemplatePath(path);
+    m_form->SetAssemblerPath(path);
+    QCOMPARE(m_form->TemplatePath(), path);
+    QCOMPARE(m_form->AssemblerPath(), path);
+    // The label shows the whole path within its width.
+    QLabel *label = Control<QLabel>(QStringLiteral("Label3"));
+    const QRect needed = label->fontMetrics().boundingRect(
+        label->contentsRect(), Qt::TextWordWrap | Qt::AlignHCenter, label->text());
+    QVERIFY2(needed.width() <= label->contentsRect().width(), qPrintable(label->text()));
 }
 
 QTEST_MAIN(Form1Test)
