@@ -2,8 +2,6 @@
 
 #include <QtTest>
 
-#include <limits>
-
 using app::ResizeGeometry;
 using app::TwipRect;
 
@@ -36,7 +34,6 @@ private slots:
     void narrowWindowPushesEndButtonPastTheLeftEdge();
     void tooLowWindowKeepsTabControlButRunsLaterSteps();
     void tooNarrowForFramesKeepsFramesAndTheirContents();
-    void sizeThatCannotBeComputedChangesNothing();
     void growingMovesOnlyWhatFollowsTheEdge_data();
     void growingMovesOnlyWhatFollowsTheEdge();
     void hintBarKeepsItsHeightThroughResizes();
@@ -97,14 +94,6 @@ void LayoutTest::tooNarrowForFramesKeepsFramesAndTheirContents()
     QCOMPARE(g.text2, before.text2);
     QCOMPARE(g.label3, before.label3);
     QCOMPARE(g.command2, before.command2);
-}
-
-void LayoutTest::sizeThatCannotBeComputedChangesNothing()
-{
-    const ResizeGeometry before = app::Form_Resize(7245, 6900, 300, DesignGeometry());
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    QCOMPARE(app::Form_Resize(nan, nan, 300, before), before);
-    QCOMPARE(app::Form_Resize(7245, 6900, nan, before).ssTab1, before.ssTab1);
 }
 
 void LayoutTest::growingMovesOnlyWhatFollowsTheEdge_data()
