@@ -41,7 +41,8 @@ QString HexNotMadeMessage();
 /// The refusal to overwrite the template with the target source.
 QString TargetIsTemplateMessage(const QString &targetPath);
 
-/// Carries out one generation run through `host`.
+/// Carries out one generation run through `host`. Needs a QCoreApplication
+/// (or QApplication): the wait for the assembler runs a local event loop.
 RunResult RunGeneration(RunHost &host);
 
 } // namespace generator

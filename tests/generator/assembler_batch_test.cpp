@@ -1,9 +1,5 @@
 #include "generator/assembler_batch.h"
 
-#include "platform/files.h"
-#include "platform/text_encoding.h"
-
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace generator;
@@ -13,7 +9,6 @@ class AssemblerBatchTest : public QObject {
 private slots:
     void batchText_data();
     void batchText();
-    void batchFileIsWrittenInSystemEncoding();
     void directCallTakesLineFiveArguments();
 };
 
@@ -45,11 +40,6 @@ void AssemblerBatchTest::batchText_data()
                       "\"E:\\AVR Werkzeug\\avrasm32.exe\" -fI \"E:\\Meine Servos\\servo000.asm\" "
                       "-o \"E:\\Meine Servos\\servo000.hex\" -I \"E:\\AVR Werkzeug\\\\AppNotes\" "
                       "-w >\"E:\\Meine Servos\\servo000.log\"\r\n");
-    QTest::newRow("assembler without folder")
-        << "D:\\P\\" << "D:\\P\\s." << "avrasm32.exe"
-        << QByteArray("cd \"D:\\P\\\"\r\nD:\r\ndel \"D:\\P\\s.map\"\r\ndel \"D:\\P\\s.lst\"\r\n"
-                      "\"avrasm32.exe\" -fI \"D:\\P\\s.asm\" -o \"D:\\P\\s.hex\" -I \"\\AppNotes\" "
-                      "-w >\"D:\\P\\s.log\"\r\n");
 }
 
 void AssemblerBatchTest::batchText()
@@ -59,17 +49,6 @@ void AssemblerBatchTest::batchText()
     QFETCH(QString, assembler);
     QFETCH(QByteArray, expected);
     QCOMPARE(AssemblerBatchText(workFolder, targetBase, assembler).toLatin1(), expected);
-}
-
-void AssemblerBatchTest::batchFileIsWrittenInSystemEncoding()
-{
-    QTemporaryDir dir;
-    const QString batchPath = dir.filePath("servo001.bat");
-    const QString folder = QStringLiteral("D:\\Übung\\");
-    QVERIFY(WriteAssemblerBatch(batchPath, folder, folder + "servo001.", "C:\\a\\avrasm32.exe"));
-    QCOMPARE(*platform::ReadWholeFile(batchPath),
-             platform::TextEncoding::System().Encode(
-                 AssemblerBatchText(folder, folder + "servo001.", "C:\\a\\avrasm32.exe")));
 }
 
 void AssemblerBatchTest::directCallTakesLineFiveArguments()

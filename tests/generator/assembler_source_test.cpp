@@ -19,7 +19,6 @@ private slots:
     void copiesHeadThenListing();
     void fileReplacesOlderTargetCompletely();
     void missingTemplateWritesNothing();
-    void unwritableFolderIsReported();
 };
 
 void AssemblerSourceTest::copiesHeadThenListing_data()
@@ -93,19 +92,6 @@ void AssemblerSourceTest::missingTemplateWritesNothing()
     QVERIFY(!WriteAssemblerSource(templatePath, targetPath, listing, &error));
     QVERIFY2(error.contains(QStringLiteral("servo00.asm")), qPrintable(error));
     QCOMPARE(*platform::ReadWholeFile(targetPath), QByteArray("older source"));
-}
-
-void AssemblerSourceTest::unwritableFolderIsReported()
-{
-    QTemporaryDir dir;
-    const QString templatePath = dir.filePath("servo00.asm");
-    QVERIFY(platform::WriteFileAtomically(templatePath, label + "\r\n"));
-    const QString targetPath = dir.filePath("fehlt/servo000.asm");
-
-    QString error;
-    QVERIFY(!WriteAssemblerSource(templatePath, targetPath, listing, &error));
-    QVERIFY2(error.contains(QStringLiteral("servo000.asm")), qPrintable(error));
-    QVERIFY(!QFileInfo::exists(targetPath));
 }
 
 QTEST_GUILESS_MAIN(AssemblerSourceTest)

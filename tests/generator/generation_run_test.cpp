@@ -77,7 +77,6 @@ class GenerationRunHostTest : public QObject {
     Q_OBJECT
 private slots:
     void successfulRunAsksInOrder();
-    void cancelEndsAfterTheDialog();
 };
 
 void GenerationRunHostTest::successfulRunAsksInOrder()
@@ -103,20 +102,6 @@ void GenerationRunHostTest::successfulRunAsksInOrder()
     // The host's decimal separator reaches the listing and the summary.
     QVERIFY(host.listing.contains("Gesamt-Spannung am Servopoti:     5,00 Volt\r\n"));
     QVERIFY(host.listing.contains("\r\n\r\n;Potispannung: 5,00 Volt\r\n"));
-}
-
-void GenerationRunHostTest::cancelEndsAfterTheDialog()
-{
-    QTemporaryDir dir;
-    RecordingHost host;
-    host.templatePath = dir.filePath("servo00.asm");
-    QVERIFY(platform::WriteFileAtomically(host.templatePath, ""));
-    host.workFolder = dir.path() + "/";
-
-    QCOMPARE(RunGeneration(host).outcome, RunOutcome::Cancelled);
-    QCOMPARE(host.calls, QStringList({"SetListingText", "ShowListingPage", "DeleteAsmValue",
-                                      "ChooseTarget"}));
-    QVERIFY(host.messages.empty());
 }
 
 QTEST_GUILESS_MAIN(GenerationRunHostTest)

@@ -12,11 +12,8 @@ private slots:
     void proposesFirstFreeName();
     void deleteAsmFlagIsValueOneOnly_data();
     void deleteAsmFlagIsValueOneOnly();
-    void filterFollowsFlag();
     void targetBase_data();
     void targetBase();
-    void folderOfPath_data();
-    void folderOfPath();
 };
 
 void TargetNameTest::proposesFirstFreeName_data()
@@ -82,12 +79,6 @@ void TargetNameTest::deleteAsmFlagIsValueOneOnly()
     QCOMPARE(IsDeleteAsmFlag(value), flag);
 }
 
-void TargetNameTest::filterFollowsFlag()
-{
-    QCOMPARE(TargetFilter(false), QStringLiteral("Servo-Zieldatei|servo???.asm"));
-    QCOMPARE(TargetFilter(true), QStringLiteral("Servo-Zieldatei|servo???.hex"));
-}
-
 void TargetNameTest::targetBase_data()
 {
     QTest::addColumn<QString>("chosen");
@@ -109,25 +100,6 @@ void TargetNameTest::targetBase()
     QFETCH(QString, chosen);
     QFETCH(QString, base);
     QCOMPARE(TargetBase(chosen), base);
-}
-
-void TargetNameTest::folderOfPath_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("folder");
-    QTest::newRow("file in folder") << "/daten/servos/servo001.asm" << "/daten/servos/";
-    QTest::newRow("root") << "/servo001.asm" << "/";
-    QTest::newRow("no separator") << "servo001.asm" << "";
-#ifdef Q_OS_WIN
-    QTest::newRow("windows") << "D:\\Projekt\\servo123.hex" << "D:\\Projekt\\";
-#endif
-}
-
-void TargetNameTest::folderOfPath()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, folder);
-    QCOMPARE(FolderOfPath(path), folder);
 }
 
 QTEST_GUILESS_MAIN(TargetNameTest)
