@@ -347,8 +347,8 @@ void Form1::BuildParameterPage()
         m_text1[i]->setFont(parameterFont);
         m_text1[i]->setAlignment(Qt::AlignCenter);
         Place(m_text1[i], {float(box.x() + 240), float(box.y() + 600), 1215, 405});
+        // The filter also sees the field's focus-in for Text1_GotFocus.
         WatchHint(m_text1[i], Text1HintIndex(i));
-        m_text1[i]->installEventFilter(this);
     }
 
     // Overlap from front to back: Label2(5), Shape3, Shape2, Shape1, then
