@@ -163,6 +163,10 @@ RunOutcome RunAssembler(RunHost &host, const TargetChoice &target)
     const QString hexPath = target.base + QStringLiteral("hex");
     const QString logPath = target.base + QStringLiteral("log");
 
+    // The log holds one run only, also when the assembler never gets to
+    // start it anew.
+    platform::RemoveFile(logPath);
+
     platform::ProgramStart start;
     if (platform::UsesBatchFile()) {
         const QString batchPath = target.base + QStringLiteral("bat");

@@ -369,6 +369,7 @@ void GenerationRunTest::assemblerThatCannotStart()
     QVERIFY(QFile::setPermissions(notAProgram, QFile::ReadOwner | QFile::WriteOwner));
     bench.window.assemblerPath = notAProgram;
     const QString base = bench.work + "servo000.";
+    QVERIFY(platform::WriteFileAtomically(base + "log", "Log eines früheren Laufs\r\n"));
 
     const generator::RunResult result = bench.Run(base + "asm");
 
