@@ -131,11 +131,16 @@ std::optional<TargetChoice> ChooseTargetFile(RunHost &host, RunOutcome *refusal)
         chosen = QDir::toNativeSeparators(QFileInfo(chosen).absoluteFilePath());
 
     TargetChoice choice{chosen, TargetBase(chosen)};
-    const QString sourcePath = choice.base + QStringLiteral("asm");
-    if (platform::IsSameFile(sourcePath, host.TemplatePath())) {
-        host.ShowMessage(TargetIsTemplateMessage(sourcePath), FatalTitle());
-        *refusal = RunOutcome::TargetIsTemplate;
-        return std::nullopt;
+    // Every file the run writes or deletes is named after the base; none of
+    // them may be the template (a template "servo07.asm.log" would otherwise
+    // be lost to the log of the target "servo07.asm.x").
+    for (const char *extension : {"asm", "hex", "log", "bat", "obj", "map", "lst"}) {
+        const QString path = choice.base + QLatin1String(extension);
+        if (platform::IsSameFile(path, host.TemplatePath())) {
+            host.ShowMessage(TargetIsTemplateMessage(path), FatalTitle());
+            *refusal = RunOutcome::TargetIsTemplate;
+            return std::nullopt;
+        }
     }
     host.SetWorkFolder(FolderOfPath(chosen));
     host.SaveParameters();

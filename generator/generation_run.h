@@ -13,7 +13,7 @@ enum class RunOutcome {
     TemplateMissing,    ///< the template check failed; nothing changed
     TableRejected,      ///< a field or the table cannot be held; nothing written
     Cancelled,          ///< the save dialog was cancelled; nothing written
-    TargetIsTemplate,   ///< the chosen source would overwrite the template
+    TargetIsTemplate,   ///< an output file of the target would be the template
     FileFailed,         ///< a file could not be read, written or deleted
     AssemblerMissing,   ///< no assembler program; source and cfg stay
     AssemblerFailed,    ///< the assembler made no fresh HEX file
@@ -38,7 +38,7 @@ QString AssemblerMissingMessage();
 QString HexAssembledMessage();
 /// Shown when the assembler failed, crashed, overran or made no fresh HEX.
 QString HexNotMadeMessage();
-/// The refusal to overwrite the template with the target source.
+/// The refusal to let an output file replace or delete the template.
 QString TargetIsTemplateMessage(const QString &targetPath);
 
 /// Carries out one generation run through `host`. Needs a QCoreApplication

@@ -6,6 +6,8 @@
 #include <QProcessEnvironment>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace platform {
 
 bool UsesBatchFile()

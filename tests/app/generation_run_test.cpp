@@ -479,6 +479,7 @@ void GenerationRunTest::targetThatIsTheTemplateIsRefused_data()
     QTest::newRow("same name") << "servo00.asm" << false;
     QTest::newRow("HEX beside the template") << "servo00.hex" << false;
     QTest::newRow("through a link") << "servo00.asm" << true;
+    QTest::newRow("log would be the template") << "servo07.asm.x" << false;
 }
 
 void GenerationRunTest::targetThatIsTheTemplateIsRefused()
@@ -486,6 +487,12 @@ void GenerationRunTest::targetThatIsTheTemplateIsRefused()
     QFETCH(QString, answer);
     QFETCH(bool, throughLink);
     Bench bench;
+    if (answer.endsWith(".x")) {
+        // The name check lets "servo07.asm.log" pass as a template.
+        bench.templatePath = bench.templates + "servo07.asm.log";
+        QVERIFY(QFile::rename(bench.templates + "servo00.asm", bench.templatePath));
+        bench.window.templatePath = bench.templatePath;
+    }
     QString folder = bench.templates;
     if (throughLink) {
         folder = bench.root.path() + "/verweis/";
@@ -496,9 +503,9 @@ void GenerationRunTest::targetThatIsTheTemplateIsRefused()
     QCOMPARE(result.outcome, RunOutcome::TargetIsTemplate);
     QCOMPARE(bench.user.messages.size(), size_t(1));
     QCOMPARE(bench.user.messages[0].title, kFatal);
-    QVERIFY(bench.user.messages[0].text.contains("servo00.asm"));
+    QVERIFY(bench.user.messages[0].text.contains(QFileInfo(bench.templatePath).fileName()));
     QCOMPARE(*platform::ReadWholeFile(bench.templatePath), bench.templateBytes);
-    QCOMPARE(bench.FilesIn(bench.templates), QStringList{"servo00.asm"});
+    QCOMPARE(bench.FilesIn(bench.templates), QStringList{QFileInfo(bench.templatePath).fileName()});
     QCOMPARE(bench.window.folders().workFolder, bench.work);
 }
 
