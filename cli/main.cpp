@@ -1,10 +1,14 @@
-// pulsakor-cli: the correction table listing without the window.
+// pulsakor-cli: the correction table listing, or the whole generation run,
+// without the window.
 
+#include "cli/generation_command.h"
 #include "cli/listing_command.h"
 #include "cli/options.h"
 
 #include "platform/environment.h"
 #include "platform/text_encoding.h"
+
+#include <QCoreApplication>
 
 #include <cstdio>
 
@@ -37,6 +41,8 @@ QString ForTerminal(QString message)
 
 int main(int argc, char *argv[])
 {
+    // The assembler is waited for in an event loop.
+    QCoreApplication application(argc, argv);
 #ifdef Q_OS_WIN
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
@@ -60,6 +66,20 @@ int main(int argc, char *argv[])
     }
 
     const QChar separator = options.decimalSeparator.value_or(platform::DecimalSeparator());
+    if (options.run) {
+        // Messages as they come, so a slow assembler does not hide them.
+        const cli::MessageSink toStderr = [&encoding](const QString &message) {
+            Write(stderr, encoding.Encode(ForTerminal(message)));
+        };
+        const cli::GenerationOutcome outcome =
+            cli::RunWholeGeneration(options.texts, *options.run, separator, toStderr);
+        if (!outcome.log.isEmpty() && !Write(stdout, outcome.log)) {
+            toStderr(QStringLiteral("Das Log konnte nicht ausgegeben werden."));
+            return outcome.exitCode == cli::ExitSuccess ? cli::ExitFileFailed : outcome.exitCode;
+        }
+        return outcome.exitCode;
+    }
+
     const cli::CommandOutcome outcome = cli::RunListing(options.texts, separator);
     if (outcome.exitCode != cli::ExitSuccess) {
         Write(stderr, encoding.Encode(ForTerminal(outcome.error)));

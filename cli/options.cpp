@@ -6,34 +6,52 @@ namespace cli {
 
 namespace {
 
-struct FieldOption {
+enum class Slot { Field0, Field1, Field2, Field3, Field4, Field5, Separator, Template, Out,
+                  Assembler, DeleteAsm, Count };
+
+struct OptionName {
     const char *name;
-    int field;
+    Slot slot;
 };
 
-// The order of the window's fields Text1(0) .. Text1(5).
-constexpr std::array<FieldOption, 6> fieldOptions = {{
-    {"--supply", 0},
-    {"--end1", 1},
-    {"--end2", 2},
-    {"--pulse1", 3},
-    {"--pulse2", 4},
-    {"--pwm", 5},
+// The six fields in the order of the window's Text1(0) .. Text1(5) first.
+constexpr std::array<OptionName, size_t(Slot::Count)> optionNames = {{
+    {"--supply", Slot::Field0},
+    {"--end1", Slot::Field1},
+    {"--end2", Slot::Field2},
+    {"--pulse1", Slot::Field3},
+    {"--pulse2", Slot::Field4},
+    {"--pwm", Slot::Field5},
+    {"--decimal-separator", Slot::Separator},
+    {"--template", Slot::Template},
+    {"--out", Slot::Out},
+    {"--assembler", Slot::Assembler},
+    {"--delete-asm", Slot::DeleteAsm},
 }};
 
-const QLatin1String separatorOption("--decimal-separator");
 const QLatin1String helpOption("--help");
 
-// Field index of a field option, -1 for the separator option, nullopt otherwise.
-std::optional<int> OptionIndex(const QString &name)
+std::optional<Slot> SlotOf(const QString &name)
 {
-    for (const FieldOption &option : fieldOptions) {
+    for (const OptionName &option : optionNames) {
         if (name == QLatin1String(option.name))
-            return option.field;
+            return option.slot;
     }
-    if (name == separatorOption)
-        return -1;
     return std::nullopt;
+}
+
+bool IsPathSlot(Slot slot)
+{
+    return slot == Slot::Template || slot == Slot::Out || slot == Slot::Assembler;
+}
+
+bool EndsWithFolderSeparator(const QString &path)
+{
+#ifdef Q_OS_WIN
+    return path.endsWith(u'/') || path.endsWith(u'\\');
+#else
+    return path.endsWith(u'/');
+#endif
 }
 
 } // namespace
@@ -46,7 +64,8 @@ std::variant<Options, UsageError> ParseOptions(const QStringList &arguments)
         return options;
     }
 
-    std::array<bool, 7> seen{}; // six fields, then the separator
+    std::array<bool, size_t(Slot::Count)> seen{};
+    RunRequest run;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
         if (!argument.startsWith(QLatin1String("--")))
@@ -54,9 +73,19 @@ std::variant<Options, UsageError> ParseOptions(const QStringList &arguments)
 
         const qsizetype equals = argument.indexOf(u'=');
         const QString name = equals < 0 ? argument : argument.left(equals);
-        const std::optional<int> index = OptionIndex(name);
-        if (!index)
+        const std::optional<Slot> slot = SlotOf(name);
+        if (!slot)
             return UsageError{QStringLiteral("unknown option '%1'").arg(name)};
+        if (seen[size_t(*slot)])
+            return UsageError{QStringLiteral("option '%1' is given twice").arg(name)};
+        seen[size_t(*slot)] = true;
+
+        if (*slot == Slot::DeleteAsm) {
+            if (equals >= 0)
+                return UsageError{QStringLiteral("option '%1' takes no value").arg(name)};
+            run.deleteAsm = true;
+            continue;
+        }
 
         QString value;
         if (equals >= 0) {
@@ -70,21 +99,46 @@ std::variant<Options, UsageError> ParseOptions(const QStringList &arguments)
                                       .arg(name)};
             value = arguments.at(++i);
         }
+        if (IsPathSlot(*slot) && value.isEmpty())
+            return UsageError{QStringLiteral("option '%1' needs a file name").arg(name)};
 
-        const size_t slot = *index < 0 ? 6 : size_t(*index);
-        if (seen[slot])
-            return UsageError{QStringLiteral("option '%1' is given twice").arg(name)};
-        seen[slot] = true;
-
-        if (*index < 0) {
+        switch (*slot) {
+        case Slot::Separator:
             if (value.size() != 1)
-                return UsageError{QStringLiteral("option '%1' needs exactly one character, not '%2'")
-                                      .arg(name, value)};
+                return UsageError{
+                    QStringLiteral("option '%1' needs exactly one character, not '%2'")
+                        .arg(name, value)};
             options.decimalSeparator = value.at(0);
-        } else {
-            options.texts[size_t(*index)] = value;
+            break;
+        case Slot::Template:
+            run.templatePath = value;
+            break;
+        case Slot::Out:
+            // The output names come from the file name; a folder has none.
+            if (EndsWithFolderSeparator(value))
+                return UsageError{QStringLiteral("option '--out' needs a file name, not the "
+                                                 "folder '%1'")
+                                      .arg(value)};
+            run.targetPath = value;
+            break;
+        case Slot::Assembler:
+            run.assemblerPath = value;
+            break;
+        default:
+            options.texts[size_t(*slot)] = value;
+            break;
         }
     }
+
+    const bool haveTemplate = seen[size_t(Slot::Template)];
+    const bool haveOut = seen[size_t(Slot::Out)];
+    if (haveTemplate != haveOut)
+        return UsageError{QStringLiteral("options '--template' and '--out' go together")};
+    if (!haveTemplate && (seen[size_t(Slot::Assembler)] || seen[size_t(Slot::DeleteAsm)]))
+        return UsageError{QStringLiteral("options '--assembler' and '--delete-asm' need "
+                                         "'--template' and '--out'")};
+    if (haveTemplate)
+        options.run = run;
     return options;
 }
 
@@ -93,9 +147,15 @@ QString UsageText()
     return QStringLiteral(
         "Usage: pulsakor-cli [--supply T] [--end1 T] [--end2 T] [--pulse1 T] [--pulse2 T]\n"
         "                    [--pwm T] [--decimal-separator C]\n"
+        "                    [--template FILE --out TARGET [--assembler PATH] [--delete-asm]]\n"
         "\n"
-        "Prints the correction table listing for an ATtiny15 servo, exactly as the\n"
-        "window writes it into the assembler source (CR LF line ends).\n"
+        "Without --template and --out: prints the correction table listing for an\n"
+        "ATtiny15 servo, exactly as the window writes it into the assembler source\n"
+        "(CR LF line ends).\n"
+        "\n"
+        "With --template and --out: the whole generation run of the window. Writes\n"
+        "the assembler source, runs the assembler, writes the log, removes the side\n"
+        "files and prints the log; then checks that the HEX file holds the table.\n"
         "\n"
         "Each T is a field text exactly as typed in the window; write --supply=T\n"
         "for a text that begins with '-'.\n"
@@ -108,10 +168,18 @@ QString UsageText()
         "  --pwm T                 PWM count range, copied as typed (10)\n"
         "  --decimal-separator C   separator in the voltage and pulse comments\n"
         "                          (default: the one of the user's locale)\n"
+        "  --template FILE         firmware template, named servo??.asm\n"
+        "  --out TARGET            target file, e.g. servo000.asm; every output file\n"
+        "                          is named after it (.asm, .hex, .log)\n"
+        "  --assembler PATH        the assembler program; a bare name is looked up on\n"
+        "                          PATH (default: the installed one)\n"
+        "  --delete-asm            delete the assembler source after the run\n"
         "  --help                  show this text\n"
         "\n"
-        "Exit status: 0 listing printed, 1 a field or the table was rejected\n"
-        "(or the listing could not be written), 2 bad usage.\n");
+        "Exit status: 0 success; 1 the template name, a field or the table was\n"
+        "rejected (nothing written); 2 bad usage; 3 the assembler is missing or\n"
+        "failed, or the HEX file lacks the table; 4 a file could not be read or\n"
+        "written, or the target would overwrite the template.\n");
 }
 
 } // namespace cli

@@ -15,11 +15,29 @@ namespace cli {
 /// The process exit status of pulsakor-cli.
 enum ExitCode : int {
     ExitSuccess = 0,
-    /// A field or the correction table was rejected, or the listing could not
-    /// be written.
+    /// The template name, a field or the correction table was rejected
+    /// (nothing written), or the listing could not be printed.
     ExitRejected = 1,
     /// The command line could not be understood.
     ExitBadUsage = 2,
+    /// The assembler is missing or failed, or its HEX file lacks the table.
+    ExitAssemblerFailed = 3,
+    /// A file could not be read or written, or the target would overwrite
+    /// the template.
+    ExitFileFailed = 4,
+};
+
+/// What --template, --out, --assembler and --delete-asm ask for: the whole
+/// generation run instead of the listing alone.
+struct RunRequest {
+    /// The template file (the window's Label3).
+    QString templatePath;
+    /// The answer to the save dialog: the target file, as given.
+    QString targetPath;
+    /// The assembler program (Label5); the platform's default when not given.
+    std::optional<QString> assemblerPath;
+    /// Check1 ticked: the assembler source is deleted after the run.
+    bool deleteAsm = false;
 };
 
 struct Options {
@@ -27,6 +45,8 @@ struct Options {
     generator::ParameterTexts texts = generator::DefaultParameterTexts();
     /// The separator of the "0.00" numbers; the user's locale when not given.
     std::optional<QChar> decimalSeparator;
+    /// Set when --template and --out are given.
+    std::optional<RunRequest> run;
     bool help = false;
 };
 
@@ -36,9 +56,11 @@ struct UsageError {
 };
 
 /// Parses the arguments after the program name. "--help" anywhere wins over
-/// everything else; an option given twice, an unknown option, a missing value,
-/// a stray argument or a separator that is not exactly one character is a
-/// UsageError.
+/// everything else; an option given twice, an unknown option, a missing or
+/// (for a path) empty value, a value after --delete-asm, a stray argument or
+/// a separator that is not exactly one character is a UsageError. So is
+/// --template without --out or the other way round, --assembler or
+/// --delete-asm without both, and an --out that ends with a folder separator.
 std::variant<Options, UsageError> ParseOptions(const QStringList &arguments);
 
 /// The usage text, lines ending with "\n".

@@ -199,6 +199,21 @@ void PulsakorCliTest::shouldExitWith2OnBadUsage_data()
                                                  << "exactly one character";
     QTest::newRow("empty separator") << QStringList{"--decimal-separator="}
                                      << "exactly one character";
+
+    const QString together = QStringLiteral("'--template' and '--out' go together");
+    const QString needsRun = QStringLiteral("need '--template' and '--out'");
+    QTest::newRow("--template without --out") << QStringList{"--template", "servo00.asm"}
+                                              << together;
+    QTest::newRow("--out without --template") << QStringList{"--out=servo000.asm"} << together;
+    QTest::newRow("--assembler without a run") << QStringList{"--assembler", "/usr/bin/avra"}
+                                               << needsRun;
+    QTest::newRow("--delete-asm without a run") << QStringList{"--delete-asm"} << needsRun;
+    QTest::newRow("--delete-asm with a value")
+        << QStringList{"--template", "a", "--out", "b", "--delete-asm=1"} << "takes no value";
+    QTest::newRow("empty --out") << QStringList{"--template", "servo00.asm", "--out="}
+                                 << "'--out' needs a file name";
+    QTest::newRow("--out names a folder") << QStringList{"--template", "servo00.asm", "--out", "x/"}
+                                          << "not the folder 'x/'";
 }
 
 void PulsakorCliTest::shouldExitWith2OnBadUsage()
@@ -221,7 +236,8 @@ void PulsakorCliTest::shouldPrintUsageForHelp()
     QCOMPARE(run.err, QByteArray());
     QVERIFY(run.out.startsWith("Usage: pulsakor-cli [--supply T]"));
     for (const char *option : {"--supply", "--end1", "--end2", "--pulse1", "--pulse2", "--pwm",
-                               "--decimal-separator", "--help"})
+                               "--decimal-separator", "--template", "--out", "--assembler",
+                               "--delete-asm", "--help"})
         QVERIFY2(run.out.contains(option), option);
 }
 

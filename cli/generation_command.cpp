@@ -1,0 +1,202 @@
+#include "cli/generation_command.h"
+
+#include "generator/correction_table.h"
+#include "generator/hex_check.h"
+#include "generator/parameter_text.h"
+#include "generator/run_host.h"
+#include "generator/target_name.h"
+#include "platform/environment.h"
+#include "platform/files.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace cli {
+
+namespace {
+
+QString HexCheckTitle()
+{
+    return QStringLiteral("HEX-Prüfung");
+}
+
+// The assembler starts in the target's folder, so a relative path must be
+// made absolute against ours first; a bare name that is no file here is
+// looked up on PATH ("--assembler avra").
+QString AbsoluteProgramPath(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isRelative())
+        return path;
+    if (!info.exists() && !path.contains(platform::FolderSeparator()) && !path.contains(u'/')) {
+        const QString found = QStandardPaths::findExecutable(path);
+        if (!found.isEmpty())
+            return QDir::toNativeSeparators(found);
+    }
+    return QDir::toNativeSeparators(info.absoluteFilePath());
+}
+
+// The window's run with the command line's answers. Nothing here reads or
+// writes the window's settings files.
+class CliRunHost : public generator::RunHost {
+public:
+    CliRunHost(const generator::ParameterTexts &texts, const RunRequest &request,
+               QChar decimalSeparator, const MessageSink &message)
+        : m_texts(texts),
+          m_templatePath(request.templatePath),
+          m_targetPath(QDir::toNativeSeparators(QFileInfo(request.targetPath).absoluteFilePath())),
+          m_assemblerPath(request.assemblerPath ? AbsoluteProgramPath(*request.assemblerPath)
+                                                : platform::DefaultAssemblerPath()),
+          m_deleteAsm(request.deleteAsm),
+          m_workFolder(generator::FolderOfPath(m_targetPath)),
+          m_decimalSeparator(decimalSeparator),
+          m_message(message)
+    {
+    }
+
+    generator::ParameterTexts FieldTexts() const override { return m_texts; }
+    QString TemplatePath() const override { return m_templatePath; }
+    QString AssemblerPath() const override { return m_assemblerPath; }
+    int DeleteAsmValue() const override { return m_deleteAsm ? 1 : 0; }
+    QString WorkFolder() const override { return m_workFolder; }
+    void SetWorkFolder(const QString &folder) override { m_workFolder = folder; }
+    QChar DecimalSeparator() const override { return m_decimalSeparator; }
+
+    QString ListingText() const override { return m_listing; }
+    void SetListingText(const QString &text) override { m_listing = text; }
+
+    // The save dialog's answer. The run refuses it when the source, the HEX
+    // file, the log or a side file would be the template.
+    QString ChooseTarget(const platform::FileDialogRequest &) override { return m_targetPath; }
+    void ShowMessage(const QString &text, const QString &title) override
+    {
+        m_message(title + QStringLiteral(": ") + text);
+    }
+
+    void SaveParameters() override {}
+    // Called only as the run's last step, after the log was written.
+    void SaveSettings() override { m_reachedEnd = true; }
+
+    platform::WaitTimes AssemblerWait() const override
+    {
+        // No fixed pause: nobody watches a window here. The longest wait
+        // stays the window's, so a hung assembler still ends the run.
+        platform::WaitTimes times;
+        times.minimum = std::chrono::milliseconds(0);
+        return times;
+    }
+
+    bool ReachedEnd() const { return m_reachedEnd; }
+
+private:
+    generator::ParameterTexts m_texts;
+    QString m_templatePath;
+    QString m_targetPath;
+    QString m_assemblerPath;
+    bool m_deleteAsm;
+    QString m_workFolder;
+    QChar m_decimalSeparator;
+    const MessageSink &m_message;
+    QString m_listing;
+    bool m_reachedEnd = false;
+};
+
+// Looks for the table in the HEX file and reports what it found.
+ExitCode CheckHexFile(const QString &hexPath, const generator::ParameterTexts &texts,
+                      const MessageSink &message)
+{
+    // The run has accepted these texts already, so both steps succeed.
+    generator::ServoParameters parameters =
+        std::get<generator::ServoParameters>(generator::ReadServoParameters(texts));
+    generator::OrderEndStops(parameters);
+    const auto table =
+        std::get<generator::CorrectionTable>(generator::BuildCorrectionTable(parameters));
+    const std::optional<quint8> pwmCount = generator::PlainPwmCount(parameters.pwmCountText);
+
+    const QString shownPath = QDir::toNativeSeparators(hexPath);
+    const auto report = [&](const QString &text) {
+        message(HexCheckTitle() + QStringLiteral(": ") + text);
+    };
+
+    QString error;
+    const std::optional<QByteArray> hex = platform::ReadWholeFile(hexPath, &error);
+    if (!hex) {
+        report(error);
+        return ExitFileFailed;
+    }
+    const auto parsed = generator::ParseIntelHex(*hex);
+    if (const auto *fault = std::get_if<generator::HexFault>(&parsed)) {
+        report(QStringLiteral("%1 ist keine gültige Intel-HEX-Datei (Zeile %2: %3).")
+                   .arg(shownPath)
+                   .arg(fault->line)
+                   .arg(fault->reason));
+        return ExitAssemblerFailed;
+    }
+
+    const QString what = pwmCount
+        ? QStringLiteral("Die 256 Tabellenwerte mit PWM-Zählumfang %1 und 0").arg(*pwmCount)
+        : QStringLiteral("Die 256 Tabellenwerte");
+    const std::optional<quint32> address = generator::FindBytes(
+        std::get<generator::HexImage>(parsed), generator::TableBytes(table, pwmCount));
+    if (!address) {
+        report(QStringLiteral("%1 stehen nicht in %2.").arg(what, shownPath));
+        return ExitAssemblerFailed;
+    }
+    const QString hexAddress = QStringLiteral("%1").arg(*address, 4, 16, QChar(u'0')).toUpper();
+    QString text =
+        QStringLiteral("%1 stehen ab Adresse 0x%2 in %3.").arg(what, hexAddress, shownPath);
+    if (!pwmCount)
+        text += QStringLiteral(" Der PWM-Zählumfang \"%1\" ist keine Zahl von 0 bis 255 und "
+                               "wurde nicht geprüft.")
+                    .arg(parameters.pwmCountText);
+    report(text);
+    return ExitSuccess;
+}
+
+} // namespace
+
+ExitCode ExitCodeFor(generator::RunOutcome outcome)
+{
+    using generator::RunOutcome;
+    switch (outcome) {
+    case RunOutcome::Assembled:
+        return ExitSuccess;
+    case RunOutcome::TemplateMissing:
+    case RunOutcome::TableRejected:
+        return ExitRejected;
+    case RunOutcome::AssemblerMissing:
+    case RunOutcome::AssemblerFailed:
+    case RunOutcome::Interrupted:
+        return ExitAssemblerFailed;
+    case RunOutcome::TargetIsTemplate:
+    case RunOutcome::FileFailed:
+        return ExitFileFailed;
+    case RunOutcome::Cancelled:
+        // The target always answers; only an empty one cancels.
+        return ExitBadUsage;
+    }
+    return ExitFileFailed;
+}
+
+GenerationOutcome RunWholeGeneration(const generator::ParameterTexts &texts,
+                                     const RunRequest &request, QChar decimalSeparator,
+                                     const MessageSink &message)
+{
+    CliRunHost host(texts, request, decimalSeparator, message);
+    const generator::RunResult result = generator::RunGeneration(host);
+
+    GenerationOutcome outcome;
+    outcome.exitCode = ExitCodeFor(result.outcome);
+    if (host.ReachedEnd()) {
+        // Only a log this run has finished: after a missing assembler an
+        // older log of the same name may still lie there.
+        if (const auto log = platform::ReadWholeFile(result.targetBase + QStringLiteral("log")))
+            outcome.log = *log;
+    }
+    if (result.outcome == generator::RunOutcome::Assembled)
+        outcome.exitCode = CheckHexFile(result.targetBase + QStringLiteral("hex"), texts, message);
+    return outcome;
+}
+
+} // namespace cli

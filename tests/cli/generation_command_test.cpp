@@ -1,0 +1,352 @@
+// pulsakor-cli --template ... --out ...: the window's whole generation run
+// from the command line, against avra and against small fake assemblers that
+// the tests write into a temporary folder.
+//
+// Every run starts in a fresh folder holding in/ (the template, never to be
+// changed), out/ (where targets go), tools/ (the fake assembler) and home/
+// (HOME and XDG_CONFIG_HOME, where no settings file may appear).
+
+#include "generator/correction_table.h"
+#include "generator/parameter_text.h"
+#include "generator/table_listing.h"
+
+#include <QtTest>
+
+#include <QDirIterator>
+
+using namespace generator;
+
+namespace {
+
+const QString kExample = QStringLiteral(PULSAKOR_SOURCE_DIR "/examples/servo00.asm");
+const QByteArray kLabelLine = "cortab:   ;Tabelle mit Poti-Korrekturwerten\r\n";
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QString err;
+};
+
+QByteArray ReadFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QStringList FilesIn(const QString &folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    names.sort();
+    return names;
+}
+
+// A fake assembler: finds the source after -fI and the HEX file after -o,
+// then runs `body`.
+QByteArray FakeAssembler(const QByteArray &body)
+{
+    return "#!/bin/sh\n"
+           "while [ $# -gt 0 ]; do\n"
+           "  case \"$1\" in -fI) src=$2; shift ;; -o) hex=$2; shift ;; esac\n"
+           "  shift\n"
+           "done\n"
+           + body;
+}
+
+class Sandbox {
+public:
+    Sandbox()
+    {
+        for (const char *folder : {"in", "out", "tools", "home"})
+            QDir(m_root.path()).mkdir(QLatin1String(folder));
+    }
+    bool IsValid() const { return m_root.isValid(); }
+    QString Path(const QString &relative) const { return m_root.filePath(relative); }
+
+    /// Runs pulsakor-cli in the sandbox's root with only its own HOME.
+    Run RunCli(const QStringList &arguments) const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"LC_ALL", "LC_NUMERIC", "LC_CTYPE", "LANG", "LANGUAGE"})
+            env.remove(QString::fromLatin1(name));
+        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        env.insert(QStringLiteral("HOME"), Path(QStringLiteral("home")));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), Path(QStringLiteral("home/.config")));
+
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(m_root.path());
+        process.start(QStringLiteral(PULSAKOR_CLI), arguments);
+        Run run;
+        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+            return run;
+        run.exitCode = process.exitCode();
+        run.out = process.readAllStandardOutput();
+        run.err = QString::fromUtf8(process.readAllStandardError());
+        return run;
+    }
+
+    /// No settings file anywhere under home/, none beside the targets.
+    bool NoSettingsWritten() const
+    {
+        QDirIterator it(Path(QStringLiteral("home")), QDir::Files | QDir::Hidden,
+                        QDirIterator::Subdirectories);
+        return !it.hasNext() && !QFileInfo::exists(Path(QStringLiteral("out/pulsakor.cfg")));
+    }
+
+private:
+    QTemporaryDir m_root;
+};
+
+QString ListingFor(const QStringList &fieldArguments, QChar separator)
+{
+    ParameterTexts texts = DefaultParameterTexts();
+    const QStringList names = {"--supply", "--end1", "--end2", "--pulse1", "--pulse2", "--pwm"};
+    for (qsizetype i = 0; i + 1 < fieldArguments.size(); i += 2)
+        texts[size_t(names.indexOf(fieldArguments.at(i)))] = fieldArguments.at(i + 1);
+    ServoParameters p = std::get<ServoParameters>(ReadServoParameters(texts));
+    OrderEndStops(p);
+    return BuildTableListing(p, std::get<CorrectionTable>(BuildCorrectionTable(p)), separator);
+}
+
+QByteArray Summary(const char *supply, const char *minVoltage, const char *maxVoltage,
+                   const char *minPulse, const char *maxPulse)
+{
+    return QStringLiteral("\r\n===========================================\r\n"
+                          "Gesamt-Spannung am Servopoti:     %1 Volt\r\n"
+                          "Minimal-Spannung am Servopoti:    %2 Volt\r\n"
+                          "Maximal-Spannung am Servopoti:    %3 Volt\r\n"
+                          "Impulsbreite für Minimal-Endlage: %4 ms\r\n"
+                          "Impulsbreite für Maximal-Endlage: %5 ms\r\n")
+        .arg(supply, minVoltage, maxVoltage, minPulse, maxPulse)
+        .toUtf8();
+}
+
+} // namespace
+
+class GenerationCommandTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void shouldRunTheWholeGenerationWithAvra_data();
+    void shouldRunTheWholeGenerationWithAvra();
+    void shouldExitWithItsCodeOnFailure_data();
+    void shouldExitWithItsCodeOnFailure();
+};
+
+void GenerationCommandTest::initTestCase()
+{
+    QVERIFY(QFileInfo(QStringLiteral(PULSAKOR_CLI)).isExecutable());
+    QVERIFY(ReadFile(kExample).contains(kLabelLine));
+}
+
+void GenerationCommandTest::shouldRunTheWholeGenerationWithAvra_data()
+{
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<bool>("deleteAsm");
+    QTest::addColumn<QChar>("separator");
+    QTest::addColumn<QByteArray>("summary");
+    QTest::addColumn<QString>("hexCheck");
+
+    const QByteArray defaults = Summary("5.00", "0.50", "4.50", "1.00", "2.00");
+    const QString found = QStringLiteral(
+        "HEX-Prüfung: Die 256 Tabellenwerte mit PWM-Zählumfang 10 und 0 stehen ab Adresse 0x");
+
+    QTest::newRow("defaults") << QStringList{} << false << QChar(u'.') << defaults << found;
+    QTest::newRow("defaults, source deleted")
+        << QStringList{} << true << QChar(u'.') << defaults << found;
+    QTest::newRow("reversed servo, comma, PWM as an expression")
+        << QStringList{"--end1", "4400", "--end2", "0600", "--pulse1", "1000", "--pulse2", "2000",
+                       "--pwm", "5+5"}
+        << false << QChar(u',') << Summary("5,00", "0,60", "4,40", "2,00", "1,00")
+        << QStringLiteral("HEX-Prüfung: Die 256 Tabellenwerte stehen ab Adresse 0x");
+}
+
+void GenerationCommandTest::shouldRunTheWholeGenerationWithAvra()
+{
+    QFETCH(QStringList, fields);
+    QFETCH(bool, deleteAsm);
+    QFETCH(QChar, separator);
+    QFETCH(QByteArray, summary);
+    QFETCH(QString, hexCheck);
+
+    if (QStandardPaths::findExecutable(QStringLiteral("avra")).isEmpty())
+        QSKIP("avra is not installed");
+    Sandbox box;
+    QVERIFY(box.IsValid());
+    const QByteArray templateBytes = ReadFile(kExample);
+    QVERIFY(WriteFile(box.Path(QStringLiteral("in/servo00.asm")), templateBytes));
+
+    // Relative paths, and the platform's default assembler.
+    QStringList arguments = fields;
+    arguments << "--decimal-separator" << QString(separator) << "--template" << "in/servo00.asm"
+              << "--out" << "out/servo000.asm";
+    if (deleteAsm)
+        arguments << "--delete-asm";
+    const Run run = box.RunCli(arguments);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+
+    const QString base = box.Path(QStringLiteral("out/servo000."));
+    const QByteArray log = ReadFile(base + "log");
+    QCOMPARE(run.out, log);
+    QVERIFY2(log.contains("Assembly complete"), log.constData());
+    QVERIFY2(log.endsWith(summary), log.constData());
+
+    if (deleteAsm) {
+        QCOMPARE(FilesIn(box.Path(QStringLiteral("out"))).filter(QStringLiteral(".asm")),
+                 QStringList());
+    } else {
+        const QByteArray head =
+            templateBytes.left(templateBytes.indexOf(kLabelLine) + kLabelLine.size());
+        QCOMPARE(ReadFile(base + "asm"),
+                 head + ListingFor(fields, separator).toUtf8() + "\r\n\r\n");
+    }
+    QVERIFY(QFileInfo(base + "hex").size() > 0);
+    QVERIFY(!QFileInfo::exists(base + "obj"));
+    QVERIFY(!QFileInfo::exists(base + "bat"));
+
+    QVERIFY2(run.err.contains(base + "hex: Es wurde eine Hex-Datei assembliert..."),
+             qPrintable(run.err));
+    QVERIFY2(run.err.contains(hexCheck), qPrintable(run.err));
+    QCOMPARE(ReadFile(box.Path(QStringLiteral("in/servo00.asm"))), templateBytes);
+    QVERIFY(box.NoSettingsWritten());
+}
+
+void GenerationCommandTest::shouldExitWithItsCodeOnFailure_data()
+{
+    // The template is in/<templateName>; an empty assembler script means
+    // --assembler names a file that does not exist.
+    QTest::addColumn<QString>("templateName");
+    QTest::addColumn<QByteArray>("assembler");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("readOnlyOut");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QStringList>("outFiles");
+    QTest::addColumn<QByteArray>("printed");
+
+    const QString servo00 = QStringLiteral("servo00.asm");
+    const QStringList toOut = {"--template", "in/servo00.asm", "--out", "out/servo000.asm"};
+    const QStringList asmAndLog = {"servo000.asm", "servo000.log"};
+    const QStringList asmHexLog = {"servo000.asm", "servo000.hex", "servo000.log"};
+    const QByteArray leavesObj = "echo obj > \"${src%asm}obj\"\n";
+
+    QTest::newRow("assembler exits with 1")
+        << servo00 << FakeAssembler(leavesObj + "echo 'fake: error in line 3'\nexit 1\n") << toOut
+        << false << 3 << "HEX-Datei wurde nicht erstellt...: Der Assembler hat keine HEX-Datei"
+        << asmAndLog << QByteArray("fake: error in line 3\n");
+    QTest::newRow("assembler exits with 0 but makes no HEX")
+        << servo00 << FakeAssembler(leavesObj + "echo 'fake: done'\n") << toOut << false << 3
+        << "Der Assembler hat keine HEX-Datei erzeugt" << asmAndLog << QByteArray("fake: done\n");
+    const QByteArray otherHex = "printf ':0400000001020304F2\\r\\n:00000001FF\\r\\n' >\"$hex\"\n";
+    QTest::newRow("HEX without the table")
+        << servo00 << FakeAssembler(otherHex) << toOut << false << 3
+        << "HEX-Prüfung: Die 256 Tabellenwerte mit PWM-Zählumfang 10 und 0 stehen nicht in"
+        << asmHexLog << QByteArray("\r\n=====");
+    QTest::newRow("HEX that is no Intel HEX")
+        << servo00 << FakeAssembler("echo 'Assembly complete.' >\"$hex\"\n") << toOut << false << 3
+        << "keine gültige Intel-HEX-Datei (Zeile 1:" << asmHexLog << QByteArray("\r\n=====");
+    QTest::newRow("assembler missing: the source stays, no log")
+        << servo00 << QByteArray() << toOut << false << 3
+        << "HEX-Datei wurde nicht erstellt...: Die Programmdatei 'avra' wurde nicht gefunden..."
+        << QStringList{"servo000.asm"} << QByteArray();
+
+    const QByteArray good = FakeAssembler("echo 'fake: done'\n");
+    QTest::newRow("output folder missing")
+        << servo00 << good
+        << QStringList{"--template", "in/servo00.asm", "--out", "out/new/servo000.asm"} << false
+        << 4 << "Fataler Fehler...: Die Datei kann nicht geschrieben werden" << QStringList()
+        << QByteArray();
+    QTest::newRow("output folder is a file")
+        << servo00 << good
+        << QStringList{"--template", "in/servo00.asm", "--out", "in/servo00.asm/servo000.asm"}
+        << false << 4 << "Die Datei kann nicht geschrieben werden" << QStringList() << QByteArray();
+    QTest::newRow("output folder read-only")
+        << servo00 << good << toOut << true << 4 << "Die Datei kann nicht geschrieben werden"
+        << QStringList() << QByteArray();
+    QTest::newRow("target is the template")
+        << servo00 << good << QStringList{"--template", "in/servo00.asm", "--out", "in/servo00.asm"}
+        << false << 4 << "ist die Vorlage selbst" << QStringList() << QByteArray();
+    QTest::newRow("target's source is the template")
+        << servo00 << good << QStringList{"--template", "in/servo00.asm", "--out", "in/servo00.hex"}
+        << false << 4 << "ist die Vorlage selbst" << QStringList() << QByteArray();
+    // The name test passes "servo07.asm" followed by anything.
+    QTest::newRow("target's HEX file is the template")
+        << QStringLiteral("servo07.asm.hex") << good
+        << QStringList{"--template", "in/servo07.asm.hex", "--out", "in/servo07.asm.asm"} << false
+        << 4 << "servo07.asm.hex\" ist die Vorlage selbst" << QStringList() << QByteArray();
+    QTest::newRow("template name not servo??.asm")
+        << QStringLiteral("firmware.asm") << good
+        << QStringList{"--template", "in/firmware.asm", "--out", "out/servo000.asm"} << false << 1
+        << "Fataler Fehler...: " << QStringList() << QByteArray();
+    QTest::newRow("template missing")
+        << servo00 << good
+        << QStringList{"--template", "in/servo01.asm", "--out", "out/servo000.asm"} << false << 1
+        << "Fataler Fehler...: " << QStringList() << QByteArray();
+    QTest::newRow("table entry above 255")
+        << servo00 << good << QStringList{"--pulse1", "3000"} + toOut << false << 1
+        << "Index 0 wäre 300" << QStringList() << QByteArray();
+    QTest::newRow("field beyond double")
+        << servo00 << good << QStringList{"--supply=1e999"} + toOut << false << 1
+        << "Betriebsspannung des AVR und Poti" << QStringList() << QByteArray();
+}
+
+void GenerationCommandTest::shouldExitWithItsCodeOnFailure()
+{
+    QFETCH(QString, templateName);
+    QFETCH(QByteArray, assembler);
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, readOnlyOut);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    QFETCH(QStringList, outFiles);
+    QFETCH(QByteArray, printed);
+
+    Sandbox box;
+    QVERIFY(box.IsValid());
+    const QByteArray templateBytes = ReadFile(kExample);
+    QVERIFY(WriteFile(box.Path(QStringLiteral("in/") + templateName), templateBytes));
+    const QString assemblerPath = QStringLiteral("tools/fake-assembler");
+    if (!assembler.isEmpty()) {
+        QVERIFY(WriteFile(box.Path(assemblerPath), assembler));
+        QVERIFY(QFile::setPermissions(box.Path(assemblerPath),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+    if (readOnlyOut) {
+        const QString out = box.Path(QStringLiteral("out"));
+        QVERIFY(QFile::setPermissions(out, QFile::ReadOwner | QFile::ExeOwner));
+        if (WriteFile(out + QStringLiteral("/probe"), "x")) {
+            QFile::remove(out + QStringLiteral("/probe"));
+            QSKIP("this account writes into read-only folders (root)");
+        }
+    }
+
+    const Run run = box.RunCli(arguments + QStringList{"--assembler", assemblerPath});
+    if (readOnlyOut)
+        QFile::setPermissions(box.Path(QStringLiteral("out")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    QVERIFY2(run.exitCode == exitCode, qPrintable(QString::number(run.exitCode) + u' ' + run.err));
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QVERIFY2(!run.err.contains(u'\r'), qPrintable(run.err));
+    QCOMPARE(FilesIn(box.Path(QStringLiteral("out"))), outFiles);
+    QCOMPARE(FilesIn(box.Path(QStringLiteral("in"))), QStringList{templateName});
+    QCOMPARE(ReadFile(box.Path(QStringLiteral("in/") + templateName)), templateBytes);
+    QVERIFY(box.NoSettingsWritten());
+
+    // The log is printed whenever the run got as far as writing it.
+    if (printed.isEmpty()) {
+        QCOMPARE(run.out, QByteArray());
+    } else {
+        QVERIFY2(run.out.contains(printed), run.out.constData());
+        QCOMPARE(run.out, ReadFile(box.Path(QStringLiteral("out/servo000.log"))));
+    }
+}
+
+QTEST_GUILESS_MAIN(GenerationCommandTest)
+#include "generation_command_test.moc"
