@@ -205,8 +205,6 @@ void PulsakorCliTest::shouldExitWith2OnBadUsage_data()
     QTest::newRow("--template without --out") << QStringList{"--template", "servo00.asm"}
                                               << together;
     QTest::newRow("--out without --template") << QStringList{"--out=servo000.asm"} << together;
-    QTest::newRow("--assembler without a run") << QStringList{"--assembler", "/usr/bin/avra"}
-                                               << needsRun;
     QTest::newRow("--delete-asm without a run") << QStringList{"--delete-asm"} << needsRun;
     QTest::newRow("--delete-asm with a value")
         << QStringList{"--template", "a", "--out", "b", "--delete-asm=1"} << "takes no value";
