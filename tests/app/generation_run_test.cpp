@@ -5,6 +5,7 @@
 #include "app/generation_run.h"
 #include "app/settings_files.h"
 #include "generator/correction_table.h"
+#include "generator/hex_check.h"
 #include "generator/parameter_text.h"
 #include "generator/run_summary.h"
 #include "generator/table_listing.h"
@@ -110,28 +111,16 @@ QString Bytes(const QString &path)
     return QString::fromUtf8(platform::ReadWholeFile(path).value_or(QByteArray()));
 }
 
-// The data bytes of an Intel HEX file, by address.
+// The data bytes of an Intel HEX file from address 0, gaps filled with 0xFF.
 QByteArray HexData(const QByteArray &hex)
 {
+    const auto parsed = generator::ParseIntelHex(hex);
+    if (!std::holds_alternative<generator::HexImage>(parsed))
+        return {};
     QByteArray memory;
-    quint32 segment = 0;
-    for (QByteArray line : hex.split('\n')) {
-        line = line.trimmed();
-        if (!line.startsWith(':'))
-            continue;
-        const QByteArray record = QByteArray::fromHex(line.mid(1));
-        const int length = quint8(record[0]);
-        const quint32 address = (quint8(record[1]) << 8) | quint8(record[2]);
-        const int type = quint8(record[3]);
-        if (type == 2)
-            segment = ((quint8(record[4]) << 8) | quint8(record[5])) * 16;
-        if (type != 0)
-            continue;
-        const quint32 at = segment + address;
-        if (memory.size() < qsizetype(at + length))
-            memory.resize(at + length, '\xff');
-        for (int i = 0; i < length; ++i)
-            memory[at + i] = record[4 + i];
+    for (const generator::HexBlock &block : std::get<generator::HexImage>(parsed)) {
+        memory.resize(block.address, '\xff');
+        memory += block.bytes;
     }
     return memory;
 }
@@ -141,10 +130,7 @@ QByteArray ExpectedTableBytes(const generator::ParameterTexts &texts)
     auto p = std::get<generator::ServoParameters>(generator::ReadServoParameters(texts));
     generator::OrderEndStops(p);
     const auto table = std::get<generator::CorrectionTable>(generator::BuildCorrectionTable(p));
-    QByteArray bytes(reinterpret_cast<const char *>(table.data()), 256);
-    bytes += char(p.pwmCountText.toInt());
-    bytes += char(0);
-    return bytes;
+    return generator::TableBytes(table, generator::PlainPwmCount(p.pwmCountText));
 }
 
 QString ListingFor(const generator::ParameterTexts &texts)

@@ -3,7 +3,6 @@
 #include "platform/environment.h"
 #include "platform/files.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -13,9 +12,7 @@ namespace {
 
 void WriteBytes(const QString &path, const QByteArray &bytes)
 {
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    file.write(bytes);
+    QVERIFY2(platform::WriteFileAtomically(path, bytes), qPrintable(path));
 }
 
 const QString Title = QStringLiteral("Auswahl der Assembler-Quelldatei...");

@@ -1,5 +1,7 @@
 #include "app/settings_files.h"
 
+#include "platform/files.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -10,9 +12,7 @@ namespace {
 
 void WriteBytes(const QString &path, const QByteArray &bytes)
 {
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    file.write(bytes);
+    QVERIFY2(platform::WriteFileAtomically(path, bytes), qPrintable(path));
 }
 
 QByteArray ReadBytes(const QString &path)

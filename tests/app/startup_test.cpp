@@ -1,6 +1,7 @@
 #include "app/event_procedures.h"
 
-#include <QFile>
+#include "platform/files.h"
+
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -10,9 +11,7 @@ namespace {
 
 void WriteBytes(const QString &path, const QByteArray &bytes)
 {
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    file.write(bytes);
+    QVERIFY2(platform::WriteFileAtomically(path, bytes), qPrintable(path));
 }
 
 } // namespace

@@ -3,9 +3,12 @@
 // ends, and every source made from it must assemble with the real assembler,
 // with the table where the firmware's lpm looks for it.
 
+#include "generator/assembler_source.h"
 #include "generator/correction_table.h"
+#include "generator/hex_check.h"
 #include "generator/parameter_text.h"
 #include "generator/table_listing.h"
+#include "platform/text_encoding.h"
 
 #include <QtTest>
 
@@ -20,7 +23,7 @@ using namespace generator;
 
 namespace {
 
-const QByteArray kLabelLine = QByteArrayLiteral("cortab:   ;Tabelle mit Poti-Korrekturwerten");
+const QByteArray kLabelLine = TableLabelLine();
 constexpr int kFlashBytes = 1024; // ATtiny15: 512 words
 
 QByteArray ReadTemplate()
@@ -31,77 +34,24 @@ QByteArray ReadTemplate()
     return file.readAll();
 }
 
-// Lines as the generator reads them: a line ends at CR LF or at a lone CR;
-// a lone LF belongs to the line.
-QList<QByteArray> SplitLines(const QByteArray &bytes)
+// Intel HEX through the generator's own reader, as a byte map by address;
+// nullopt on any malformed record or wrong checksum.
+std::optional<QMap<int, quint8>> ReadHexImage(const QByteArray &text)
 {
-    QList<QByteArray> lines;
-    QByteArray line;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\r') {
-            lines.append(line);
-            line.clear();
-            if (i + 1 < bytes.size() && bytes[i + 1] == '\n')
-                ++i;
-        } else {
-            line += bytes[i];
-        }
-    }
-    if (!line.isEmpty())
-        lines.append(line);
-    return lines;
+    const auto parsed = ParseIntelHex(text);
+    if (!std::holds_alternative<HexImage>(parsed))
+        return std::nullopt;
+    QMap<int, quint8> image;
+    for (const HexBlock &block : std::get<HexImage>(parsed))
+        for (qsizetype i = 0; i < block.bytes.size(); ++i)
+            image[int(block.address + i)] = quint8(block.bytes[i]);
+    return image;
 }
 
-// The generated source: the template's lines up to and including the label
-// line, each with CR LF, then the listing in Latin-1, CR LF and CR LF.
+// The source as the run makes it, with the listing in Latin-1.
 QByteArray MakeSource(const QByteArray &templateBytes, const QString &listing)
 {
-    QByteArray source;
-    for (const QByteArray &line : SplitLines(templateBytes)) {
-        source += line + "\r\n";
-        if (line == kLabelLine)
-            break;
-    }
-    return source + listing.toLatin1() + "\r\n\r\n";
-}
-
-// Intel HEX records into a byte image; nullopt on a malformed record or a
-// wrong checksum.
-std::optional<QMap<int, quint8>> ParseIntelHex(const QByteArray &text)
-{
-    QMap<int, quint8> image;
-    int base = 0;
-    for (QByteArray record : text.split('\n')) {
-        record = record.trimmed();
-        if (record.isEmpty())
-            continue;
-        if (!record.startsWith(':'))
-            return std::nullopt;
-        const QByteArray bytes = QByteArray::fromHex(record.mid(1));
-        if (bytes.size() < 5 || bytes.size() != 5 + quint8(bytes[0]))
-            return std::nullopt;
-        quint8 sum = 0;
-        for (char b : bytes)
-            sum += quint8(b);
-        if (sum != 0)
-            return std::nullopt;
-        const int count = quint8(bytes[0]);
-        const int address = (quint8(bytes[1]) << 8) | quint8(bytes[2]);
-        const int type = quint8(bytes[3]);
-        if (type == 0) {
-            for (int i = 0; i < count; ++i)
-                image[base + address + i] = quint8(bytes[4 + i]);
-        } else if (type == 1) {
-            break;
-        } else if (type == 2 && count == 2) {
-            base = ((quint8(bytes[4]) << 8) | quint8(bytes[5])) << 4;
-        } else if (type == 4 && count == 2) {
-            base = ((quint8(bytes[4]) << 8) | quint8(bytes[5])) << 16;
-        } else {
-            return std::nullopt;
-        }
-    }
-    return image;
+    return AssemblerSourceBytes(templateBytes, listing, platform::TextEncoding::Latin1());
 }
 
 // The word address of a label in the assembler's map file
@@ -154,7 +104,7 @@ std::optional<Assembled> Assemble(const QTemporaryDir &dir, const QByteArray &so
     QFile hex(dir.filePath(QStringLiteral("servo000.hex")));
     QFile map(dir.filePath(QStringLiteral("servo000.map")));
     if (result.exitCode == 0 && hex.open(QIODevice::ReadOnly) && map.open(QIODevice::ReadOnly)) {
-        const auto image = ParseIntelHex(hex.readAll());
+        const auto image = ReadHexImage(hex.readAll());
         if (image)
             result.image = *image;
         result.tableWord = LabelWordAddress(map.readAll(), "cortab");
@@ -216,14 +166,14 @@ void ExampleTemplateTest::templateIsAsciiWithCrLfLineEnds()
 void ExampleTemplateTest::templateHasTheLabelLineOnce()
 {
     QCOMPARE(kLabelLine.size(), 43);
-    QCOMPARE(SplitLines(m_template).count(kLabelLine), 1);
+    QCOMPARE(platform::SplitByteLines(m_template).count(kLabelLine), 1);
 }
 
 void ExampleTemplateTest::nothingButTheTableFollowsTheLabel()
 {
     // The generator drops everything after the label line, so code, labels
     // or directives there would be lost from every generated source.
-    const QList<QByteArray> lines = SplitLines(m_template);
+    const QList<QByteArray> lines = platform::SplitByteLines(m_template);
     const qsizetype label = lines.indexOf(kLabelLine);
     QVERIFY(label >= 0);
     for (qsizetype i = label + 1; i < lines.size(); ++i) {
@@ -305,8 +255,8 @@ void ExampleTemplateTest::templateAsItIsHoldsTheDefaultTable()
 
 void ExampleTemplateTest::hexParserRejectsBadChecksum()
 {
-    QVERIFY(ParseIntelHex(":0400000008C0189587\n:00000001FF\n"));
-    QVERIFY(!ParseIntelHex(":0400000008C0189588\n:00000001FF\n"));
+    QVERIFY(ReadHexImage(":0400000008C0189587\n:00000001FF\n"));
+    QVERIFY(!ReadHexImage(":0400000008C0189588\n:00000001FF\n"));
 }
 
 QTEST_GUILESS_MAIN(ExampleTemplateTest)
