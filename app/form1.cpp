@@ -38,49 +38,45 @@ constexpr int kPageCount = 3;
 constexpr double kFrameWidthTwips = 120;
 constexpr double kFrameHeightTwips = 465;
 
-QFont DialogFont()
+QFont MakeFont(const QStringList &families, QFont::StyleHint hint, double points, bool bold)
 {
     QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("DejaVu Sans")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(8);
+    font.setFamilies(families);
+    font.setStyleHint(hint);
+    font.setPointSizeF(points);
+    font.setBold(bold);
     return font;
+}
+
+const QStringList kSansFamilies{QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                                QStringLiteral("DejaVu Sans")};
+
+QFont DialogFont()
+{
+    return MakeFont(kSansFamilies, QFont::SansSerif, 8, false);
 }
 
 QFont ParameterFont()
 {
-    QFont font;
-    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("DejaVu Sans")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(12);
-    font.setBold(true);
-    return font;
+    return MakeFont({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                     QStringLiteral("DejaVu Sans")},
+                    QFont::SansSerif, 12, true);
 }
 
 // The path and listing font has to stay fixed-pitch whatever face stands in
 // for the missing one.
 QFont PathFont()
 {
-    QFont font;
-    font.setFamilies({QStringLiteral("Fixedsys"), QStringLiteral("Liberation Mono"),
-                      QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace")});
-    font.setStyleHint(QFont::TypeWriter);
+    QFont font = MakeFont({QStringLiteral("Fixedsys"), QStringLiteral("Liberation Mono"),
+                           QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace")},
+                          QFont::TypeWriter, 9, false);
     font.setFixedPitch(true);
-    font.setPointSize(9);
     return font;
 }
 
 QFont HintFont()
 {
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("DejaVu Sans")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(9.75);
-    font.setBold(true);
-    return font;
+    return MakeFont(kSansFamilies, QFont::SansSerif, 9.75, true);
 }
 
 QLabel *MakeLabel(QWidget *parent, const QString &name, const QString &text, bool border,
