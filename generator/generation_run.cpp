@@ -32,9 +32,9 @@ QString HexNotMadeTitle()
 
 QString AssemblerMissingMessage()
 {
-    // Names the program the user has to install on this platform.
-    return QStringLiteral("Die Programmdatei '%1' wurde nicht gefunden...")
-        .arg(platform::AssemblerProgramName());
+    // The window's fixed text: it names "avrasm32.exe" whatever program the
+    // assembler path names, on every platform.
+    return QStringLiteral("Die Programmdatei 'avrasm32.exe' wurde nicht gefunden...");
 }
 
 QString HexAssembledMessage()

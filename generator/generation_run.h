@@ -32,7 +32,7 @@ struct RunResult {
 QString FatalTitle();
 /// Title of the messages about a missing or failed assembler.
 QString HexNotMadeTitle();
-/// The missing-assembler text; it names the platform's assembler program.
+/// The missing-assembler text (it always names "avrasm32.exe").
 QString AssemblerMissingMessage();
 /// Shown with the HEX file's path as title after a successful assembly.
 QString HexAssembledMessage();

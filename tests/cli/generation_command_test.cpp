@@ -254,7 +254,7 @@ void GenerationCommandTest::shouldExitWithItsCodeOnFailure_data()
         << "keine gültige Intel-HEX-Datei (Zeile 1:" << asmHexLog << QByteArray("\r\n=====");
     QTest::newRow("assembler missing: the source stays, no log")
         << servo00 << QByteArray() << toOut << false << 3
-        << "HEX-Datei wurde nicht erstellt...: Die Programmdatei 'avra' wurde nicht gefunden..."
+        << "HEX-Datei wurde nicht erstellt...: Die Programmdatei 'avrasm32.exe' wurde nicht gefunden..."
         << QStringList{"servo000.asm"} << QByteArray();
 
     const QByteArray good = FakeAssembler("echo 'fake: done'\n");
