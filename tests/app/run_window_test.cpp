@@ -2,6 +2,8 @@
 // template and starts the window there. Here a fake window program that
 // prints its working folder stands in for the real one.
 
+#include "platform/files.h"
+
 #include <QtTest>
 
 #include <QDir>
@@ -16,14 +18,12 @@ const QString kExample = QStringLiteral(PULSAKOR_SOURCE_DIR "/examples/servo00.a
 
 QByteArray ReadFile(const QString &path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return platform::ReadWholeFile(path).value_or(QByteArray());
 }
 
 bool WriteFile(const QString &path, const QByteArray &bytes)
 {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    return platform::WriteFileAtomically(path, bytes);
 }
 
 } // namespace

@@ -10,6 +10,8 @@
 #include "generator/parameter_text.h"
 #include "generator/table_listing.h"
 
+#include "platform/files.h"
+
 #include <QtTest>
 
 #include <QDirIterator>
@@ -29,14 +31,12 @@ struct Run {
 
 QByteArray ReadFile(const QString &path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return platform::ReadWholeFile(path).value_or(QByteArray());
 }
 
 bool WriteFile(const QString &path, const QByteArray &bytes)
 {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    return platform::WriteFileAtomically(path, bytes);
 }
 
 QStringList FilesIn(const QString &folder)
