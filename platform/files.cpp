@@ -3,7 +3,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
+
+#include <filesystem>
+#include <system_error>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace platform {
 
@@ -13,6 +25,41 @@ void SetError(QString *error, const QString &what, const QString &path, const QS
 {
     if (error)
         *error = QStringLiteral("%1 \"%2\": %3").arg(what, QDir::toNativeSeparators(path), reason);
+}
+
+QString WriteFailure()
+{
+    return QStringLiteral("Die Datei kann nicht geschrieben werden:");
+}
+
+QString ReadFailure()
+{
+    return QStringLiteral("Die Datei kann nicht gelesen werden:");
+}
+
+// A full disk may show only when the data reaches the disk.
+bool SyncToDisk(QFile &file)
+{
+#ifdef Q_OS_WIN
+    return _commit(file.handle()) == 0;
+#else
+    return ::fsync(file.handle()) == 0;
+#endif
+}
+
+std::optional<QByteArray> ReadFile(const QString &path, qint64 maxBytes, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        SetError(error, ReadFailure(), path, file.errorString());
+        return std::nullopt;
+    }
+    QByteArray bytes = maxBytes < 0 ? file.readAll() : file.read(maxBytes);
+    if (file.error() != QFileDevice::NoError) {
+        SetError(error, ReadFailure(), path, file.errorString());
+        return std::nullopt;
+    }
+    return bytes;
 }
 
 } // namespace
@@ -48,52 +95,109 @@ bool FileExists(const QString &path)
 
 std::optional<QByteArray> ReadWholeFile(const QString &path, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        SetError(error, QStringLiteral("Die Datei kann nicht gelesen werden:"), path,
-                 file.errorString());
-        return std::nullopt;
-    }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        SetError(error, QStringLiteral("Die Datei kann nicht gelesen werden:"), path,
-                 file.errorString());
-        return std::nullopt;
-    }
-    return bytes;
+    return ReadFile(path, -1, error);
+}
+
+std::optional<QByteArray> ReadFileStart(const QString &path, qint64 maxBytes, QString *error)
+{
+    return ReadFile(path, std::max<qint64>(maxBytes, 0), error);
 }
 
 bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        SetError(error, QStringLiteral("Die Datei kann nicht geschrieben werden:"), path,
-                 file.errorString());
+    // The new contents go beside the old file, so the final rename stays on
+    // one file system. NewOnly never opens an existing name, nor follows a
+    // link planted at the temporary one.
+    QFile temporary;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary.setFileName(
+            path + QStringLiteral(".%1").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0')));
+        if (temporary.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            break;
+        const QFileInfo taken(temporary.fileName());
+        if (!taken.exists() && !taken.isSymLink())
+            break;
+    }
+    if (!temporary.isOpen()) {
+        SetError(error, WriteFailure(), path, temporary.errorString());
         return false;
     }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        SetError(error, QStringLiteral("Die Datei kann nicht geschrieben werden:"), path,
-                 file.errorString());
-        file.cancelWriting();
+    const QFileInfo target(path);
+    if (target.isFile() && !target.isSymLink())
+        temporary.setPermissions(target.permissions());
+    // Every write, the flush and the sync are checked before the old file
+    // is touched: a short write anywhere keeps it as it was.
+    const bool written = temporary.write(bytes) == bytes.size() && temporary.flush()
+        && SyncToDisk(temporary);
+    const QString writeError = temporary.errorString();
+    temporary.close();
+    if (!written || temporary.error() != QFileDevice::NoError) {
+        temporary.remove();
+        SetError(error, WriteFailure(), path, written ? temporary.errorString() : writeError);
+        return false;
+    }
+    // A rename replaces the name itself: a link there is replaced, not
+    // followed.
+    std::error_code failure;
+    std::filesystem::rename(QFileInfo(temporary.fileName()).filesystemFilePath(),
+                            target.filesystemFilePath(), failure);
+    if (failure) {
+        temporary.remove();
+        SetError(error, WriteFailure(), path, QString::fromLocal8Bit(failure.message()));
         return false;
     }
     return true;
 }
 
-bool AppendToFile(const QString &path, const QByteArray &bytes, QString *error)
+bool OpenForWriting(QFile &file, const QString &path, QIODevice::OpenMode mode, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        SetError(error, QStringLiteral("Die Datei kann nicht geschrieben werden:"), path,
-                 file.errorString());
-        return false;
-    }
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        SetError(error, QStringLiteral("Die Datei kann nicht geschrieben werden:"), path,
-                 file.errorString());
+    file.setFileName(path);
+    // Unbuffered: every write reaches the file at once, so a failed one
+    // leaves nothing behind in a buffer.
+    const QIODevice::OpenMode qtMode =
+        QIODevice::WriteOnly | QIODevice::Unbuffered | (mode & QIODevice::Append);
+#ifdef Q_OS_WIN
+    // Links are rare here and there is no O_NOFOLLOW: the link goes first.
+    if (QFileInfo(path).isSymLink())
+        QFile::remove(path);
+    if (!file.open(qtMode | (mode & QIODevice::Truncate))) {
+        SetError(error, WriteFailure(), path, file.errorString());
         return false;
     }
     return true;
+#else
+    const QByteArray name = QFile::encodeName(path);
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW
+        | ((mode & QIODevice::Append) ? O_APPEND : O_TRUNC);
+    int handle = ::open(name.constData(), flags, 0666);
+    // O_NOFOLLOW refuses a link at the name; the link gives way to a file.
+    if (handle < 0 && QFileInfo(path).isSymLink() && ::unlink(name.constData()) == 0)
+        handle = ::open(name.constData(), flags, 0666);
+    if (handle < 0) {
+        SetError(error, WriteFailure(), path, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    if (!file.open(handle, qtMode, QFileDevice::AutoCloseHandle)) {
+        ::close(handle);
+        SetError(error, WriteFailure(), path, file.errorString());
+        return false;
+    }
+    return true;
+#endif
+}
+
+bool AppendToFile(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QFile file;
+    if (!OpenForWriting(file, path, QIODevice::Append, error))
+        return false;
+    const qint64 oldSize = file.size();
+    if (file.write(bytes) == bytes.size() && SyncToDisk(file))
+        return true;
+    SetError(error, WriteFailure(), path, file.errorString());
+    // No half-appended lines: the file goes back to what it was.
+    file.resize(oldSize);
+    return false;
 }
 
 bool RemoveFile(const QString &path, QString *error)
@@ -101,7 +205,7 @@ bool RemoveFile(const QString &path, QString *error)
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink())
         return true;
-    if (!info.isFile())
+    if (!info.isFile() && !info.isSymLink())
         return false;
     QFile file(path);
     if (!file.remove()) {

@@ -4,6 +4,7 @@
 // comes back as a German text naming the file.
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 
 #include <optional>
@@ -24,14 +25,31 @@ bool FileExists(const QString &path);
 /// The whole file, or nullopt with `error` set.
 std::optional<QByteArray> ReadWholeFile(const QString &path, QString *error = nullptr);
 
-/// Replaces `path` by `bytes` as one step (written beside and renamed), so a
-/// crash never leaves half a file. False with `error` set on failure.
+/// The first `maxBytes` bytes of the file (all of a shorter one), or nullopt
+/// with `error` set.
+std::optional<QByteArray> ReadFileStart(const QString &path, qint64 maxBytes,
+                                        QString *error = nullptr);
+
+/// Replaces `path` by `bytes` as one step: written beside, every write and
+/// the flush checked, then renamed over the name. On any failure (a full
+/// disk) the old file stays as it was and the new one is discarded. A link
+/// at `path` is replaced by the file, never written through. False with
+/// `error` set on failure.
 bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr);
 
-/// Appends `bytes` to `path`, creating it when missing.
+/// Appends `bytes` to `path`, creating it when missing. A link at `path` is
+/// replaced by a new file, never written through. On a short write the file
+/// is cut back to its old length and false comes back with `error` set.
 bool AppendToFile(const QString &path, const QByteArray &bytes, QString *error = nullptr);
 
-/// Deletes `path` when it is an ordinary file. True when it is gone afterwards.
+/// Opens `file` on `path` for writing, `mode` adding Truncate or Append. A
+/// link at `path`, dangling or not, is removed first and a regular file made
+/// in its place, so nothing is written through a link. False with `error`.
+bool OpenForWriting(QFile &file, const QString &path, QIODevice::OpenMode mode,
+                    QString *error = nullptr);
+
+/// Deletes `path` when it is an ordinary file or a link (the link itself,
+/// never its target). True when it is gone afterwards.
 bool RemoveFile(const QString &path, QString *error = nullptr);
 
 /// True when both paths name the same existing file after resolving links.

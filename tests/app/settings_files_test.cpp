@@ -1,6 +1,7 @@
 #include "app/settings_files.h"
 
 #include "platform/files.h"
+#include "tests/support/file_size_limit.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -41,6 +42,8 @@ private slots:
     void settingsComeBackAfterSave();
     void settingsFolderIsCreatedOnFirstSave();
     void unwritableFolderIsSkippedSilently();
+    void failedSaveKeepsTheOldFile_data();
+    void failedSaveKeepsTheOldFile();
     void settingsFileLines_data();
     void settingsFileLines();
     void missingSettingsFileChangesNothing();
@@ -197,6 +200,35 @@ void SettingsFilesTest::unwritableFolderIsSkippedSilently()
     QCOMPARE(ReadBytes(m_folder + "blocked"), QByteArray("keep"));
     QCOMPARE(QDir(m_folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
              QStringList{"blocked"});
+}
+
+void SettingsFilesTest::failedSaveKeepsTheOldFile_data()
+{
+    QTest::addColumn<bool>("settings");
+    QTest::newRow("pulsakor.cfg") << false;
+    QTest::newRow("pulsakor.ini") << true;
+}
+
+// A full disk: the new file does not fit, the old one must survive whole.
+void SettingsFilesTest::failedSaveKeepsTheOldFile()
+{
+    QFETCH(bool, settings);
+    const QString path = m_folder + (settings ? "pulsakor.ini" : "pulsakor.cfg");
+    const QByteArray old("old settings\r\n");
+    WriteBytes(path, old);
+
+    MemoryWindowModel window;
+    window.folders() = {m_folder, m_folder, m_folder};
+    window.templatePath = QString(300, u't');
+    window.parameterTexts[0] = QString(300, u'5');
+    const auto child = testsupport::RunWithFileSizeLimit(100, [&](QString *) {
+        settings ? SaveSettings(window) : SaveParameters(window);
+        return true;
+    });
+
+    QVERIFY(child.ranToEnd);
+    QCOMPARE(ReadBytes(path), old);
+    QCOMPARE(QDir(m_folder).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
 void SettingsFilesTest::settingsFileLines_data()
