@@ -147,10 +147,10 @@ std::optional<TargetChoice> ChooseTargetFile(RunHost &host, RunOutcome *refusal)
     return choice;
 }
 
-void AppendLogNote(const QString &logPath, const QString &note)
+bool AppendLogNote(const QString &logPath, const QString &note, QString *error)
 {
-    platform::AppendToFile(logPath,
-                           platform::TextEncoding::System().Encode(note + QStringLiteral("\r\n")));
+    return platform::AppendToFile(
+        logPath, platform::TextEncoding::System().Encode(note + QStringLiteral("\r\n")), error);
 }
 
 // Starts the assembler and waits for it. Returns the outcome of this step:
@@ -201,20 +201,33 @@ RunOutcome RunAssembler(RunHost &host, const TargetChoice &target)
         return RunOutcome::Interrupted;
     host.SetWaiting(false);
 
+    QString note;
     switch (end.state) {
     case platform::ProgramEnd::State::FailedToStart:
-        AppendLogNote(logPath, QStringLiteral("Der Assembler konnte nicht gestartet werden: ")
-                                   + end.error);
+        note = QStringLiteral("Der Assembler konnte nicht gestartet werden: ") + end.error;
         break;
     case platform::ProgramEnd::State::TimedOut:
-        AppendLogNote(logPath, QStringLiteral("Der Assembler wurde nach %1 Sekunden abgebrochen.")
-                                   .arg(double(wait.maximum.count()) / 1000.0));
+        note = QStringLiteral("Der Assembler wurde nach %1 Sekunden abgebrochen.")
+                   .arg(double(wait.maximum.count()) / 1000.0);
         break;
     case platform::ProgramEnd::State::Crashed:
-        AppendLogNote(logPath, QStringLiteral("Der Assembler ist abgestürzt."));
+        note = QStringLiteral("Der Assembler ist abgestürzt.");
         break;
+    case platform::ProgramEnd::State::OutputTooLong:
+        note = QStringLiteral("Der Assembler wurde beendet, weil seine Ausgabe die Grenze von "
+                              "%1 MiB überschritten hat.")
+                   .arg(start.outputLimit / (1024 * 1024));
+        break;
+    case platform::ProgramEnd::State::OutputFailed:
+        host.ShowMessage(end.error, FatalTitle());
+        return RunOutcome::FileFailed;
     default:
         break;
+    }
+    QString noteError;
+    if (!note.isEmpty() && !AppendLogNote(logPath, note, &noteError)) {
+        host.ShowMessage(noteError, FatalTitle());
+        return RunOutcome::FileFailed;
     }
 
     const bool assembled = end.state == platform::ProgramEnd::State::Finished && end.exitCode == 0

@@ -1,6 +1,7 @@
 #include "generator/run_summary.h"
 
 #include "generator/number_format.h"
+#include "platform/assembler_process.h"
 #include "platform/files.h"
 #include "platform/text_encoding.h"
 
@@ -48,7 +49,12 @@ QString RunLogView(const QString &logText, const QString &previousText)
 std::optional<QString> ShowRunLog(const QString &logPath, const QString &previousText,
                                   QString *error)
 {
-    const std::optional<QByteArray> bytes = platform::ReadWholeFile(logPath, error);
+    // The assembler's part of the log is held to the output limit; the run's
+    // own lines after it (a note, the summary) take far less than 4 KiB. A
+    // log that grew beyond both is shown only up to there.
+    constexpr qint64 RunLinesRoom = 4096;
+    const std::optional<QByteArray> bytes =
+        platform::ReadFileStart(logPath, platform::DefaultOutputLimit + RunLinesRoom, error);
     if (!bytes)
         return std::nullopt;
     return RunLogView(platform::TextEncoding::System().Decode(*bytes), previousText);

@@ -27,7 +27,8 @@ bool AppendRunSummary(const QString &logPath, const ServoParameters &ordered,
 QString RunLogView(const QString &logText, const QString &previousText);
 
 /// Reads the log (system encoding) and returns RunLogView() of it, or nullopt
-/// with a German `error` naming the file.
+/// with a German `error` naming the file. Reads no more than the assembler's
+/// output limit and room for the run's own lines.
 std::optional<QString> ShowRunLog(const QString &logPath, const QString &previousText,
                                   QString *error = nullptr);
 

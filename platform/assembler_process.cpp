@@ -1,14 +1,91 @@
 #include "platform/assembler_process.h"
 
+#include "platform/files.h"
+
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
 
+#ifndef Q_OS_WIN
+#include <csignal>
+#include <sys/types.h>
+#include <unistd.h>
+#endif
+
 namespace platform {
+
+namespace {
+
+// The program and everything it starts form one process group that ends
+// together: an assembler wrapper's children must not write on after the run.
+void StartInOwnGroup(QProcess &process)
+{
+#ifdef Q_OS_WIN
+    // The command processor is ended alone; a job object would take the
+    // programs it started along.
+    Q_UNUSED(process)
+#else
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+#endif
+}
+
+#ifndef Q_OS_WIN
+// True while a process of `group` has not died. A killed process that
+// nobody reaps yet stays as a zombie in its group, but writes nothing any
+// more; /proc tells the two apart. Without /proc any member counts.
+bool GroupHasLiveMembers(pid_t group)
+{
+    if (::kill(-group, 0) != 0)
+        return false;
+    const QDir proc(QStringLiteral("/proc"));
+    if (!proc.exists())
+        return true;
+    for (const QString &entry : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool isProcess = false;
+        entry.toLongLong(&isProcess);
+        QFile stat(proc.filePath(entry) + QStringLiteral("/stat"));
+        if (!isProcess || !stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid pgrp ...": the name may hold blanks and ")".
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 2 && fields.at(2).toLongLong() == group && fields.at(0) != "Z"
+            && fields.at(0) != "X")
+            return true;
+    }
+    return false;
+}
+#endif
+
+// Kills the program and every process of its group, and returns once they
+// have died.
+void EndGroup(QProcess &process, qint64 group)
+{
+#ifndef Q_OS_WIN
+    if (group > 0)
+        ::kill(pid_t(-group), SIGKILL);
+#endif
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+#ifndef Q_OS_WIN
+    // Killed processes die within moments; only one stuck in the kernel
+    // (a hung network drive) could hold the wait, so it is bounded.
+    for (int round = 0; group > 0 && round < 500 && GroupHasLiveMembers(pid_t(group)); ++round)
+        QThread::msleep(10);
+#else
+    Q_UNUSED(group)
+#endif
+}
+
+} // namespace
 
 bool UsesBatchFile()
 {
@@ -36,6 +113,7 @@ ProgramStart BatchFileStart(const QString &batchPath, const QString &workingFold
 
 ProgramEnd RunProgram(const ProgramStart &start, const WaitTimes &times)
 {
+    ProgramEnd end;
     QProcess process;
     process.setProgram(start.program);
     process.setArguments(start.arguments);
@@ -47,9 +125,17 @@ ProgramEnd RunProgram(const ProgramStart &start, const WaitTimes &times)
         process.setWorkingDirectory(start.workingFolder);
     process.setStandardInputFile(QProcess::nullDevice());
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.setStandardOutputFile(start.outputFile.isEmpty() ? QProcess::nullDevice()
-                                                             : start.outputFile,
-                                  QIODevice::Truncate);
+    StartInOwnGroup(process);
+
+    // The output comes through a pipe and is written here, so it is counted
+    // and every write is checked.
+    QFile output;
+    if (start.outputFile.isEmpty()) {
+        process.setStandardOutputFile(QProcess::nullDevice());
+    } else if (!OpenForWriting(output, start.outputFile, QIODevice::Truncate, &end.error)) {
+        end.state = ProgramEnd::State::OutputFailed;
+        return end;
+    }
 
     QEventLoop loop;
     QTimer minimumTimer;
@@ -64,6 +150,9 @@ ProgramEnd RunProgram(const ProgramStart &start, const WaitTimes &times)
     bool timedOut = false;
     bool quitByUs = false;
     bool failedToStart = false;
+    bool outputTooLong = false;
+    bool outputFailed = false;
+    qint64 outputSize = 0;
     QString startError;
 
     const auto quitWhenDone = [&] {
@@ -72,6 +161,19 @@ ProgramEnd RunProgram(const ProgramStart &start, const WaitTimes &times)
             loop.quit();
         }
     };
+    QObject::connect(&process, &QProcess::readyReadStandardOutput, &loop, [&] {
+        const QByteArray chunk = process.readAllStandardOutput();
+        if (outputTooLong || outputFailed || !output.isOpen())
+            return;
+        const QByteArray kept = chunk.left(qsizetype(start.outputLimit - outputSize));
+        outputFailed = !WriteAll(output, kept, &end.error);
+        outputSize += kept.size();
+        outputTooLong = !outputFailed && kept.size() < chunk.size();
+        if ((outputFailed || outputTooLong) && !quitByUs) {
+            quitByUs = true;
+            loop.quit();
+        }
+    });
     QObject::connect(&process, &QProcess::finished, &loop, [&] {
         ended = true;
         quitWhenDone();
@@ -97,6 +199,12 @@ ProgramEnd RunProgram(const ProgramStart &start, const WaitTimes &times)
     });
 
     process.start();
+    const qint64 group = process.processId();
+#ifndef Q_OS_WIN
+    // Set from both sides, so the group exists before either goes on.
+    if (group > 0)
+        ::setpgid(pid_t(group), pid_t(group));
+#endif
     if (!minimumOver)
         minimumTimer.start(times.minimum);
     maximumTimer.start(std::max(times.maximum, times.minimum));
@@ -104,15 +212,21 @@ ProgramEnd RunProgram(const ProgramStart &start, const WaitTimes &times)
     if (!quitByUs)
         loop.exec();
 
-    ProgramEnd end;
-    if (!quitByUs || timedOut) {
-        // Either the application is quitting (its exit ends every running
-        // event loop) or the program overran: it must not go on writing
-        // into the run's files.
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
+    // Whatever ended the wait, nothing of the program may go on writing
+    // into the run's files once this returns: also the children that a
+    // program which ended by itself has left behind are ended here.
+    const bool interrupted = !quitByUs;
+    if (!failedToStart)
+        EndGroup(process, group);
+    if (outputFailed) {
+        end.state = ProgramEnd::State::OutputFailed;
+        return end;
+    }
+    if (outputTooLong) {
+        end.state = ProgramEnd::State::OutputTooLong;
+        return end;
+    }
+    if (interrupted || timedOut) {
         end.state = timedOut ? ProgramEnd::State::TimedOut : ProgramEnd::State::Interrupted;
         return end;
     }

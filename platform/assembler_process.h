@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
 
 #include <chrono>
 
@@ -13,6 +14,9 @@ namespace platform {
 /// assembler itself with the batch file's arguments.
 bool UsesBatchFile();
 
+/// The most that a started program's output may fill: 16 MiB.
+inline constexpr qint64 DefaultOutputLimit = 16 * 1024 * 1024;
+
 /// One program start.
 struct ProgramStart {
     QString program;
@@ -21,8 +25,11 @@ struct ProgramStart {
     QString nativeArguments;
     QString workingFolder;
     /// Standard output and standard error together into this file, created
-    /// anew; empty: both are discarded.
+    /// anew (a link at the name is replaced, never written through); empty:
+    /// both are discarded.
     QString outputFile;
+    /// The most bytes `outputFile` takes; past it the program is ended.
+    qint64 outputLimit = DefaultOutputLimit;
 };
 
 /// The command processor carrying out `batchPath`, without a window.
@@ -43,6 +50,10 @@ struct ProgramEnd {
         FailedToStart, ///< never ran; `error` says why
         TimedOut,      ///< still running at `maximum`; it was killed
         Interrupted,   ///< the application is ending; the program was killed
+        OutputTooLong, ///< its output passed `outputLimit`; it was killed and
+                       ///< the output file holds the first `outputLimit` bytes
+        OutputFailed,  ///< the output file could not be written; the program
+                       ///< was killed (or never started); `error` names the file
     };
     State state = State::FailedToStart;
     int exitCode = -1;
@@ -52,6 +63,10 @@ struct ProgramEnd {
 /// Starts the program and waits in a local event loop, without polling, as
 /// WaitTimes says. When the application quits during the wait (the window
 /// is being closed), the program is killed and Interrupted comes back.
+///
+/// The program starts in a process group of its own (Linux). Whenever this
+/// returns, every process of that group has been ended, also the children of
+/// a program that ended by itself: nothing the program started writes on.
 ProgramEnd RunProgram(const ProgramStart &start, const WaitTimes &times);
 
 } // namespace platform

@@ -186,13 +186,21 @@ bool OpenForWriting(QFile &file, const QString &path, QIODevice::OpenMode mode, 
 #endif
 }
 
+bool WriteAll(QFile &file, const QByteArray &bytes, QString *error)
+{
+    if (file.write(bytes) == bytes.size() && file.flush())
+        return true;
+    SetError(error, WriteFailure(), file.fileName(), file.errorString());
+    return false;
+}
+
 bool AppendToFile(const QString &path, const QByteArray &bytes, QString *error)
 {
     QFile file;
     if (!OpenForWriting(file, path, QIODevice::Append, error))
         return false;
     const qint64 oldSize = file.size();
-    if (file.write(bytes) == bytes.size() && SyncToDisk(file))
+    if (WriteAll(file, bytes, error) && SyncToDisk(file))
         return true;
     SetError(error, WriteFailure(), path, file.errorString());
     // No half-appended lines: the file goes back to what it was.

@@ -4,6 +4,8 @@
 #include "generator/generation_run.h"
 
 #include "platform/files.h"
+#include "platform/text_encoding.h"
+#include "tests/support/process_state.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -77,7 +79,24 @@ class GenerationRunHostTest : public QObject {
     Q_OBJECT
 private slots:
     void successfulRunAsksInOrder();
+    void runawayOutputFailsTheRun();
+    void childOfTheAssemblerEndsWithTheRun();
+
+private:
+    // A host with the template in a fresh folder and the target servo000.asm there.
+    void Prepare(RecordingHost &host, const char *fakeAssembler);
+    QTemporaryDir m_dir;
 };
+
+void GenerationRunHostTest::Prepare(RecordingHost &host, const char *fakeAssembler)
+{
+    host.templatePath = m_dir.filePath("servo00.asm");
+    QVERIFY(platform::WriteFileAtomically(host.templatePath,
+                                          "cortab:   ;Tabelle mit Poti-Korrekturwerten\r\n"));
+    host.assemblerPath = QStringLiteral(PULSAKOR_TEST_DATA "/fake-assemblers/") + fakeAssembler;
+    host.workFolder = m_dir.path() + "/";
+    host.answer = host.workFolder + "servo000.asm";
+}
 
 void GenerationRunHostTest::successfulRunAsksInOrder()
 {
@@ -102,6 +121,42 @@ void GenerationRunHostTest::successfulRunAsksInOrder()
     // The host's decimal separator reaches the listing and the summary.
     QVERIFY(host.listing.contains("Gesamt-Spannung am Servopoti:     5,00 Volt\r\n"));
     QVERIFY(host.listing.contains("\r\n\r\n;Potispannung: 5,00 Volt\r\n"));
+}
+
+void GenerationRunHostTest::runawayOutputFailsTheRun()
+{
+    RecordingHost host;
+    Prepare(host, "prints-without-end.sh");
+
+    const RunResult result = RunGeneration(host);
+
+    QCOMPARE(result.outcome, RunOutcome::AssemblerFailed);
+    QCOMPARE(host.messages.back(), std::make_pair(HexNotMadeMessage(), HexNotMadeTitle()));
+    const QByteArray log = platform::ReadWholeFile(host.workFolder + "servo000.log").value();
+    const QByteArray note = platform::TextEncoding::System().Encode(
+        "Der Assembler wurde beendet, weil seine Ausgabe die Grenze von 16 MiB überschritten "
+        "hat.\r\n\r\n=====");
+    const qsizetype noteAt = log.indexOf(note);
+    QCOMPARE(noteAt, platform::DefaultOutputLimit);
+    QVERIFY(log.startsWith("servo000.asm(1) : Error : Unknown mnemonic\n"));
+    // The view holds the whole log once, then the listing.
+    QVERIFY(host.listing.size() < log.size() + 4096);
+}
+
+void GenerationRunHostTest::childOfTheAssemblerEndsWithTheRun()
+{
+    RecordingHost host;
+    Prepare(host, "leaves-a-writer.sh");
+
+    RunGeneration(host);
+
+    const QString obj = host.workFolder + "servo000.obj";
+    const std::optional<QByteArray> pid = platform::ReadWholeFile(host.workFolder + "servo000.pid");
+    QVERIFY(pid);
+    QVERIFY(testsupport::IsDead(pid->trimmed().toLongLong()));
+    // The object file was removed at the end and nobody writes it anew.
+    QTest::qWait(200);
+    QVERIFY(!QFileInfo::exists(obj));
 }
 
 QTEST_GUILESS_MAIN(GenerationRunHostTest)

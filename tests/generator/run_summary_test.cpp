@@ -3,6 +3,7 @@
 #include "generator/run_summary.h"
 #include "generator/side_files.h"
 
+#include "platform/assembler_process.h"
 #include "platform/files.h"
 #include "platform/text_encoding.h"
 
@@ -44,6 +45,7 @@ private slots:
     void logView_data();
     void logView();
     void logViewOfSummaryOnly();
+    void logViewStopsAfterTheOutputLimit();
     void sideFiles_data();
     void sideFiles();
 };
@@ -137,6 +139,22 @@ void RunSummaryTest::logViewOfSummaryOnly()
     QString error;
     QVERIFY(!ShowRunLog(dir.filePath("servo999.log"), {}, &error));
     QVERIFY(error.contains("servo999.log"));
+}
+
+void RunSummaryTest::logViewStopsAfterTheOutputLimit()
+{
+    // A log that grew far beyond the assembler's limit (another program
+    // appending): the view takes the limit and room for the run's lines.
+    QTemporaryDir dir;
+    const QString log = dir.filePath("servo000.log");
+    QVERIFY(platform::WriteFileAtomically(log, QByteArray(3 * platform::DefaultOutputLimit, 'x')));
+
+    const std::optional<QString> view = ShowRunLog(log, "listing");
+
+    QVERIFY(view);
+    QVERIFY(view->endsWith("\r\n\r\nlisting"));
+    QVERIFY(view->size() > platform::DefaultOutputLimit);
+    QVERIFY(view->size() < platform::DefaultOutputLimit + 8192);
 }
 
 void RunSummaryTest::sideFiles_data()
