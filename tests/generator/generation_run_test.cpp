@@ -78,36 +78,33 @@ private:
 class GenerationRunHostTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
     void successfulRunAsksInOrder();
     void runawayOutputFailsTheRun();
     void childOfTheAssemblerEndsWithTheRun();
+    void linksAtOutputNamesAreReplaced();
 
 private:
-    // A host with the template in a fresh folder and the target servo000.asm there.
+    // A host with the template in the test's own folder and the target
+    // servo000.asm there.
     void Prepare(RecordingHost &host, const char *fakeAssembler);
-    QTemporaryDir m_dir;
+    std::unique_ptr<QTemporaryDir> m_dir;
 };
 
 void GenerationRunHostTest::Prepare(RecordingHost &host, const char *fakeAssembler)
 {
-    host.templatePath = m_dir.filePath("servo00.asm");
+    host.templatePath = m_dir->filePath("servo00.asm");
     QVERIFY(platform::WriteFileAtomically(host.templatePath,
                                           "cortab:   ;Tabelle mit Poti-Korrekturwerten\r\n"));
     host.assemblerPath = QStringLiteral(PULSAKOR_TEST_DATA "/fake-assemblers/") + fakeAssembler;
-    host.workFolder = m_dir.path() + "/";
+    host.workFolder = m_dir->path() + "/";
     host.answer = host.workFolder + "servo000.asm";
 }
 
 void GenerationRunHostTest::successfulRunAsksInOrder()
 {
-    QTemporaryDir dir;
     RecordingHost host;
-    host.templatePath = dir.filePath("servo00.asm");
-    QVERIFY(platform::WriteFileAtomically(host.templatePath,
-                                          "cortab:   ;Tabelle mit Poti-Korrekturwerten\r\n"));
-    host.assemblerPath = QStringLiteral(PULSAKOR_TEST_DATA "/fake-assemblers/writes-hex.sh");
-    host.workFolder = dir.path() + "/";
-    host.answer = host.workFolder + "servo000.asm";
+    Prepare(host, "writes-hex.sh");
 
     const RunResult result = RunGeneration(host);
 
@@ -157,6 +154,27 @@ void GenerationRunHostTest::childOfTheAssemblerEndsWithTheRun()
     // The object file was removed at the end and nobody writes it anew.
     QTest::qWait(200);
     QVERIFY(!QFileInfo::exists(obj));
+}
+
+void GenerationRunHostTest::linksAtOutputNamesAreReplaced()
+{
+    RecordingHost host;
+    Prepare(host, "writes-hex.sh");
+    QTemporaryDir outside;
+    const QString kept = outside.filePath("kept.asm");
+    QVERIFY(platform::WriteFileAtomically(kept, "not ours\r\n"));
+    // The source's name points at a file outside, the log's at nothing.
+    QVERIFY(QFile::link(kept, host.workFolder + "servo000.asm"));
+    QVERIFY(QFile::link(outside.filePath("planted.log"), host.workFolder + "servo000.log"));
+
+    RunGeneration(host);
+
+    QCOMPARE(platform::ReadWholeFile(kept).value_or("<missing>"), QByteArray("not ours\r\n"));
+    QCOMPARE(QDir(outside.path()).entryList(QDir::Files), QStringList{"kept.asm"});
+    for (const char *name : {"servo000.asm", "servo000.log"}) {
+        const QFileInfo info(host.workFolder + name);
+        QVERIFY2(info.isFile() && !info.isSymLink(), name);
+    }
 }
 
 QTEST_GUILESS_MAIN(GenerationRunHostTest)

@@ -1,0 +1,120 @@
+// pulsakor-cli on a full disk: each write that comes back short ends the
+// run with exit status 4 and a message naming the file, and the file keeps
+// what it held before. The disk is "full" through a lowered file size limit.
+
+#include "platform/files.h"
+#include "tests/support/file_size_limit.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QString err;
+};
+
+QByteArray ReadFile(const QString &path)
+{
+    return platform::ReadWholeFile(path).value_or("<missing>");
+}
+
+// Runs pulsakor-cli in `folder` with files limited to `limit` bytes and its
+// standard output appended to `outputFile`.
+Run RunLimited(const QString &folder, const QStringList &arguments, rlim_t limit,
+               const QString &outputFile)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(folder);
+    process.setStandardOutputFile(outputFile, QIODevice::Append);
+    process.setChildProcessModifier([limit] { testsupport::LimitFileSize(limit); });
+    process.start(QStringLiteral(PULSAKOR_CLI), arguments);
+    Run run;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.exitCode = process.exitCode();
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+} // namespace
+
+class FullDiskTest : public QObject {
+    Q_OBJECT
+private slots:
+    void shortWriteEndsTheRun_data();
+    void shortWriteEndsTheRun();
+};
+
+void FullDiskTest::shortWriteEndsTheRun_data()
+{
+    // The fake assembler (empty: avra) and what stands in out/ before.
+    QTest::addColumn<QByteArray>("assembler");
+    QTest::addColumn<QString>("fullFile");
+    QTest::addColumn<QByteArray>("fullFileBefore");
+    QTest::addColumn<int>("limit");
+
+    QTest::newRow("the source does not fit")
+        << QByteArray("#!/bin/sh\necho never run\n") << "out/servo000.asm"
+        << QByteArray("an older source\r\n") << 8192;
+    // The crash note after almost 64 KiB of output no longer fits the log.
+    QTest::newRow("the note in the log does not fit")
+        << QByteArray("#!/bin/sh\nyes | head -c 65526\nkill -SEGV $$\n") << "out/servo000.log"
+        << QByteArray("y\n").repeated(32763) << 65536;
+    // Standard output is a file that is almost full already.
+    QTest::newRow("standard output does not fit")
+        << QByteArray() << "stdout" << QByteArray(65536 - 100, 'o') << 65536;
+}
+
+void FullDiskTest::shortWriteEndsTheRun()
+{
+    QFETCH(QByteArray, assembler);
+    QFETCH(QString, fullFile);
+    QFETCH(QByteArray, fullFileBefore);
+    QFETCH(int, limit);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid() && QDir(dir.path()).mkdir("out"));
+    const QByteArray templateBytes =
+        ReadFile(QStringLiteral(PULSAKOR_SOURCE_DIR "/examples/servo00.asm"));
+    QVERIFY(platform::WriteFileAtomically(dir.filePath("servo00.asm"), templateBytes));
+    QStringList arguments{"--template", "servo00.asm", "--out", "out/servo000.asm"};
+    if (assembler.isEmpty()) {
+        if (QStandardPaths::findExecutable("avra").isEmpty())
+            QSKIP("avra is not installed");
+    } else {
+        QVERIFY(platform::WriteFileAtomically(dir.filePath("fake"), assembler));
+        QVERIFY(QFile::setPermissions(dir.filePath("fake"), QFile::ReadOwner | QFile::ExeOwner));
+        arguments << "--assembler" << "fake";
+    }
+    if (fullFile != "out/servo000.log")
+        QVERIFY(platform::WriteFileAtomically(dir.filePath(fullFile), fullFileBefore));
+
+    const Run run = RunLimited(dir.path(), arguments, rlim_t(limit), dir.filePath("stdout"));
+
+    QVERIFY2(run.exitCode == 4, qPrintable(QString::number(run.exitCode) + u' ' + run.err));
+    // Standard output is a stream: what went out stays, after the old bytes.
+    const QByteArray after = ReadFile(dir.filePath(fullFile));
+    if (fullFile == "stdout")
+        QVERIFY(after.startsWith(fullFileBefore));
+    else
+        QCOMPARE(after, fullFileBefore);
+    QCOMPARE(ReadFile(dir.filePath("servo00.asm")), templateBytes);
+    // One fault, reported once, and never as a made or a missing HEX file.
+    const QString named = fullFile == "stdout" ? QStringLiteral("Das Log konnte nicht ausgegeben werden.")
+                                               : QStringLiteral("Fataler Fehler...: Die Datei kann nicht "
+                                                                "geschrieben werden: \"%1\": ")
+                                                     .arg(dir.filePath(fullFile));
+    QVERIFY2(run.err.contains(named), qPrintable(run.err));
+    QCOMPARE(run.err.count("Fataler Fehler..."), fullFile == "stdout" ? 0 : 1);
+    QVERIFY2(!run.err.contains("HEX-Datei wurde nicht erstellt"), qPrintable(run.err));
+}
+
+QTEST_GUILESS_MAIN(FullDiskTest)
+#include "full_disk_test.moc"
