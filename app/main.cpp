@@ -12,6 +12,8 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pulsakor"));
+    // Lets the desktop match the window to its menu entry and icon.
+    QApplication::setDesktopFileName(QStringLiteral("io.github.pulsakor.pulsakor"));
 
     // Qt's own dialogs and buttons speak German like the rest of the window.
     QTranslator qtTranslator;
