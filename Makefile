@@ -1,9 +1,11 @@
 # The two commands a newcomer needs: `make run` and `make test`; `make package`
 # builds the Debian package.
 BUILD_DIR ?= build
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test bench package package-check clean
+.PHONY: all deps configure build run test bench fuzz package package-check clean
 
 all: build
 
@@ -35,5 +37,13 @@ package: build
 package-check: package
 	@lintian --info --pedantic $(BUILD_DIR)/pulsakor_*.deb
 
+# The fuzz targets with clang in a folder of their own, each run for
+# FUZZ_SECONDS; not part of `make test`.
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DPULSAKOR_FUZZ=ON -DBUILD_TESTING=OFF \
+		$(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache) >/dev/null
+	@cmake --build $(FUZZ_DIR) --target pulsakor-fuzz-targets -j $(JOBS)
+	@bash scripts/run-fuzz $(FUZZ_DIR) $(FUZZ_SECONDS)
+
 clean:
-	@rm -rf $(BUILD_DIR)
+	@rm -rf $(BUILD_DIR) $(FUZZ_DIR)

@@ -7,13 +7,18 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 
 #include <algorithm>
+#include <array>
+#include <functional>
+#include <memory>
 
 #ifndef Q_OS_WIN
 #include <csignal>
+#include <fcntl.h>
 #include <sys/types.h>
 #include <unistd.h>
 #endif
@@ -61,6 +66,82 @@ bool GroupHasLiveMembers(pid_t group)
     }
     return false;
 }
+#endif
+
+#ifdef Q_OS_WIN
+// Ctrl-C reaches the command processor's console group anyway.
+class TerminationWatch {
+public:
+    explicit TerminationWatch(const std::function<void()> &) {}
+    void PassOn() {}
+};
+#else
+// A termination signal (Ctrl-C, a closed terminal, kill) during the wait
+// would end this process and leave the program's group running on its own.
+// While the watch lives, such a signal ends the wait instead; PassOn() then
+// lets it take its course, once the group is gone. Signals that were
+// ignored stay ignored.
+class TerminationWatch {
+public:
+    explicit TerminationWatch(const std::function<void()> &onSignal)
+    {
+        if (::pipe(s_pipe) != 0)
+            return;
+        for (const int end : s_pipe) {
+            ::fcntl(end, F_SETFD, FD_CLOEXEC);
+            ::fcntl(end, F_SETFL, O_NONBLOCK);
+        }
+        s_caught = 0;
+        m_notifier = std::make_unique<QSocketNotifier>(s_pipe[0], QSocketNotifier::Read);
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, onSignal);
+        struct sigaction ours = {};
+        ours.sa_handler = &Caught;
+        sigemptyset(&ours.sa_mask);
+        for (size_t i = 0; i < Signals.size(); ++i) {
+            ::sigaction(Signals[i], nullptr, &m_previous[i]);
+            if (m_previous[i].sa_handler != SIG_IGN)
+                ::sigaction(Signals[i], &ours, nullptr);
+        }
+    }
+    TerminationWatch(const TerminationWatch &) = delete;
+    TerminationWatch &operator=(const TerminationWatch &) = delete;
+    ~TerminationWatch() { Restore(); }
+
+    void PassOn()
+    {
+        const int caught = s_caught;
+        Restore();
+        if (caught != 0)
+            ::raise(caught);
+    }
+
+private:
+    static constexpr std::array<int, 3> Signals{SIGINT, SIGTERM, SIGHUP};
+
+    static void Caught(int signal)
+    {
+        s_caught = signal;
+        [[maybe_unused]] const ssize_t written = ::write(s_pipe[1], "!", 1);
+    }
+
+    void Restore()
+    {
+        if (!m_notifier)
+            return;
+        for (size_t i = 0; i < Signals.size(); ++i) {
+            if (m_previous[i].sa_handler != SIG_IGN)
+                ::sigaction(Signals[i], &m_previous[i], nullptr);
+        }
+        m_notifier.reset();
+        ::close(s_pipe[0]);
+        ::close(s_pipe[1]);
+    }
+
+    static inline int s_pipe[2] = {-1, -1};
+    static inline volatile sig_atomic_t s_caught = 0;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    std::array<struct sigaction, Signals.size()> m_previous{};
+};
 #endif
 
 // Kills the program and every process of its group, and returns once they
@@ -152,6 +233,7 @@ ProgramEnd RunProgram(const ProgramStart &start, const WaitTimes &times)
     bool failedToStart = false;
     bool outputTooLong = false;
     bool outputFailed = false;
+    bool signalled = false;
     qint64 outputSize = 0;
     QString startError;
 
@@ -166,7 +248,7 @@ ProgramEnd RunProgram(const ProgramStart &start, const WaitTimes &times)
         if (outputTooLong || outputFailed || !output.isOpen())
             return;
         const QByteArray kept = chunk.left(qsizetype(start.outputLimit - outputSize));
-        outputFailed = !WriteAll(output, kept, &end.error);
+        outputFailed = !WriteAll(output, start.outputFile, kept, &end.error);
         outputSize += kept.size();
         outputTooLong = !outputFailed && kept.size() < chunk.size();
         if ((outputFailed || outputTooLong) && !quitByUs) {
@@ -198,6 +280,13 @@ ProgramEnd RunProgram(const ProgramStart &start, const WaitTimes &times)
         loop.quit();
     });
 
+    TerminationWatch termination([&] {
+        signalled = true;
+        if (!quitByUs) {
+            quitByUs = true;
+            loop.quit();
+        }
+    });
     process.start();
     const qint64 group = process.processId();
 #ifndef Q_OS_WIN
@@ -215,9 +304,10 @@ ProgramEnd RunProgram(const ProgramStart &start, const WaitTimes &times)
     // Whatever ended the wait, nothing of the program may go on writing
     // into the run's files once this returns: also the children that a
     // program which ended by itself has left behind are ended here.
-    const bool interrupted = !quitByUs;
+    const bool interrupted = !quitByUs || signalled;
     if (!failedToStart)
         EndGroup(process, group);
+    termination.PassOn();
     if (outputFailed) {
         end.state = ProgramEnd::State::OutputFailed;
         return end;

@@ -8,11 +8,12 @@
 #include <filesystem>
 #include <system_error>
 
+#include <cerrno>
+#include <cstring>
+
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 #endif
@@ -37,14 +38,18 @@ QString ReadFailure()
     return QStringLiteral("Die Datei kann nicht gelesen werden:");
 }
 
-// A full disk may show only when the data reaches the disk.
-bool SyncToDisk(QFile &file)
+// A full disk may show only when the data reaches the disk. False with
+// `reason` set when it does.
+bool SyncToDisk(QFile &file, QString *reason)
 {
 #ifdef Q_OS_WIN
-    return _commit(file.handle()) == 0;
+    const bool synced = _commit(file.handle()) == 0;
 #else
-    return ::fsync(file.handle()) == 0;
+    const bool synced = ::fsync(file.handle()) == 0;
 #endif
+    if (!synced)
+        *reason = QString::fromLocal8Bit(std::strerror(errno));
+    return synced;
 }
 
 std::optional<QByteArray> ReadFile(const QString &path, qint64 maxBytes, QString *error)
@@ -127,13 +132,19 @@ bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *
         temporary.setPermissions(target.permissions());
     // Every write, the flush and the sync are checked before the old file
     // is touched: a short write anywhere keeps it as it was.
-    const bool written = temporary.write(bytes) == bytes.size() && temporary.flush()
-        && SyncToDisk(temporary);
-    const QString writeError = temporary.errorString();
+    QString reason;
+    bool written = temporary.write(bytes) == bytes.size() && temporary.flush();
+    if (!written)
+        reason = temporary.errorString();
+    written = written && SyncToDisk(temporary, &reason);
     temporary.close();
-    if (!written || temporary.error() != QFileDevice::NoError) {
+    if (written && temporary.error() != QFileDevice::NoError) {
+        written = false;
+        reason = temporary.errorString();
+    }
+    if (!written) {
         temporary.remove();
-        SetError(error, WriteFailure(), path, written ? temporary.errorString() : writeError);
+        SetError(error, WriteFailure(), path, reason);
         return false;
     }
     // A rename replaces the name itself: a link there is replaced, not
@@ -186,12 +197,23 @@ bool OpenForWriting(QFile &file, const QString &path, QIODevice::OpenMode mode, 
 #endif
 }
 
-bool WriteAll(QFile &file, const QByteArray &bytes, QString *error)
+bool WriteAll(QFile &file, const QString &path, const QByteArray &bytes, QString *error)
 {
-    if (file.write(bytes) == bytes.size() && file.flush())
-        return true;
-    SetError(error, WriteFailure(), file.fileName(), file.errorString());
-    return false;
+    // A write that comes back short is tried again with the rest: the
+    // second attempt reports why (EFBIG, ENOSPC) or finishes the job.
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0) {
+            SetError(error, WriteFailure(), path, file.errorString());
+            return false;
+        }
+        done += written;
+    }
+    if (!file.flush()) {
+        SetError(error, WriteFailure(), path, file.errorString());
+        return false;
+    }
+    return true;
 }
 
 bool AppendToFile(const QString &path, const QByteArray &bytes, QString *error)
@@ -200,9 +222,12 @@ bool AppendToFile(const QString &path, const QByteArray &bytes, QString *error)
     if (!OpenForWriting(file, path, QIODevice::Append, error))
         return false;
     const qint64 oldSize = file.size();
-    if (WriteAll(file, bytes, error) && SyncToDisk(file))
+    QString reason;
+    const bool written = WriteAll(file, path, bytes, error);
+    if (written && SyncToDisk(file, &reason))
         return true;
-    SetError(error, WriteFailure(), path, file.errorString());
+    if (written)
+        SetError(error, WriteFailure(), path, reason);
     // No half-appended lines: the file goes back to what it was.
     file.resize(oldSize);
     return false;

@@ -48,9 +48,10 @@ bool AppendToFile(const QString &path, const QByteArray &bytes, QString *error =
 bool OpenForWriting(QFile &file, const QString &path, QIODevice::OpenMode mode,
                     QString *error = nullptr);
 
-/// Writes all of `bytes` into the open `file`. False with `error` naming
-/// the file when not all of them arrived.
-bool WriteAll(QFile &file, const QByteArray &bytes, QString *error = nullptr);
+/// Writes all of `bytes` into `file`, open on `path`. False with `error`
+/// naming the file when not all of them arrived.
+bool WriteAll(QFile &file, const QString &path, const QByteArray &bytes,
+              QString *error = nullptr);
 
 /// Deletes `path` when it is an ordinary file or a link (the link itself,
 /// never its target). True when it is gone afterwards.

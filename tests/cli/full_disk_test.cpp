@@ -54,7 +54,9 @@ private slots:
 
 void FullDiskTest::shortWriteEndsTheRun_data()
 {
-    // The fake assembler (empty: avra) and what stands in out/ before.
+    // The fake assembler (empty: avra), the file that meets the limit and
+    // what it holds after the run; except for the log, which each run starts
+    // anew, it holds that before the run as well.
     QTest::addColumn<QByteArray>("assembler");
     QTest::addColumn<QString>("fullFile");
     QTest::addColumn<QByteArray>("fullFileBefore");
@@ -63,6 +65,9 @@ void FullDiskTest::shortWriteEndsTheRun_data()
     QTest::newRow("the source does not fit")
         << QByteArray("#!/bin/sh\necho never run\n") << "out/servo000.asm"
         << QByteArray("an older source\r\n") << 8192;
+    QTest::newRow("the assembler's output does not fit")
+        << QByteArray("#!/bin/sh\nyes | head -c 70000\n") << "out/servo000.log"
+        << QByteArray("y\n").repeated(32768) << 65536;
     // The crash note after almost 64 KiB of output no longer fits the log.
     QTest::newRow("the note in the log does not fit")
         << QByteArray("#!/bin/sh\nyes | head -c 65526\nkill -SEGV $$\n") << "out/servo000.log"
