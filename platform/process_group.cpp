@@ -1,0 +1,163 @@
+#include "platform/process_group.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSocketNotifier>
+#include <QThread>
+
+#include <array>
+
+#ifndef Q_OS_WIN
+#include <csignal>
+#include <fcntl.h>
+#include <sys/types.h>
+#include <unistd.h>
+#endif
+
+namespace platform {
+
+void StartInOwnGroup(QProcess &process)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(process)
+#else
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+#endif
+}
+
+#ifndef Q_OS_WIN
+namespace {
+
+// True while a process of `group` has not died. A killed process that
+// nobody reaps yet stays as a zombie in its group, but writes nothing any
+// more; /proc tells the two apart. Without /proc any member counts.
+bool GroupHasLiveMembers(pid_t group)
+{
+    if (::kill(-group, 0) != 0)
+        return false;
+    const QDir proc(QStringLiteral("/proc"));
+    if (!proc.exists())
+        return true;
+    for (const QString &entry : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool isProcess = false;
+        entry.toLongLong(&isProcess);
+        QFile stat(proc.filePath(entry) + QStringLiteral("/stat"));
+        if (!isProcess || !stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid pgrp ...": the name may hold blanks and ")".
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 2 && fields.at(2).toLongLong() == group && fields.at(0) != "Z"
+            && fields.at(0) != "X")
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+#endif
+
+void ConfirmOwnGroup(qint64 pid)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(pid)
+#else
+    // Set from both sides, so the group exists before either goes on.
+    if (pid > 0)
+        ::setpgid(pid_t(pid), pid_t(pid));
+#endif
+}
+
+#ifdef Q_OS_WIN
+// Ctrl-C reaches the command processor's console group anyway.
+TerminationWatch::TerminationWatch(const std::function<void()> &) {}
+TerminationWatch::~TerminationWatch() = default;
+void TerminationWatch::PassOn() {}
+#else
+namespace {
+
+constexpr std::array<int, 3> TerminationSignals{SIGINT, SIGTERM, SIGHUP};
+int s_pipe[2] = {-1, -1};
+volatile sig_atomic_t s_caught = 0;
+
+void Caught(int signal)
+{
+    s_caught = signal;
+    [[maybe_unused]] const ssize_t written = ::write(s_pipe[1], "!", 1);
+}
+
+} // namespace
+
+TerminationWatch::TerminationWatch(const std::function<void()> &onSignal)
+{
+    if (::pipe(s_pipe) != 0)
+        return;
+    for (const int end : s_pipe) {
+        ::fcntl(end, F_SETFD, FD_CLOEXEC);
+        ::fcntl(end, F_SETFL, O_NONBLOCK);
+    }
+    s_caught = 0;
+    m_notifier = std::make_unique<QSocketNotifier>(s_pipe[0], QSocketNotifier::Read);
+    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, onSignal);
+    struct sigaction ours = {};
+    ours.sa_handler = &Caught;
+    sigemptyset(&ours.sa_mask);
+    m_previous.resize(TerminationSignals.size());
+    for (size_t i = 0; i < TerminationSignals.size(); ++i) {
+        ::sigaction(TerminationSignals[i], nullptr, &m_previous[i]);
+        if (m_previous[i].sa_handler != SIG_IGN)
+            ::sigaction(TerminationSignals[i], &ours, nullptr);
+    }
+}
+
+TerminationWatch::~TerminationWatch()
+{
+    Restore();
+}
+
+void TerminationWatch::PassOn()
+{
+    const int caught = s_caught;
+    Restore();
+    if (caught != 0)
+        ::raise(caught);
+}
+
+void TerminationWatch::Restore()
+{
+    if (!m_notifier)
+        return;
+    for (size_t i = 0; i < TerminationSignals.size(); ++i) {
+        if (m_previous[i].sa_handler != SIG_IGN)
+            ::sigaction(TerminationSignals[i], &m_previous[i], nullptr);
+    }
+    m_notifier.reset();
+    for (int &end : s_pipe) {
+        ::close(end);
+        end = -1;
+    }
+}
+#endif
+
+void EndGroup(QProcess &process, qint64 group)
+{
+#ifndef Q_OS_WIN
+    if (group > 0)
+        ::kill(pid_t(-group), SIGKILL);
+#endif
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+#ifndef Q_OS_WIN
+    // Killed processes die within moments; only one stuck in the kernel
+    // (a hung network drive) could hold the wait, so it is bounded.
+    for (int round = 0; group > 0 && round < 500 && GroupHasLiveMembers(pid_t(group)); ++round)
+        QThread::msleep(10);
+#else
+    Q_UNUSED(group)
+#endif
+}
+
+} // namespace platform
