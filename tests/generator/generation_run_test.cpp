@@ -149,7 +149,7 @@ void GenerationRunHostTest::childOfTheAssemblerEndsWithTheRun()
 
     const QString obj = host.workFolder + "servo000.obj";
     const std::optional<QByteArray> pid = platform::ReadWholeFile(host.workFolder + "servo000.pid");
-    QVERIFY(pid);
+    QVERIFY(pid && pid->trimmed().toLongLong() > 0);
     QVERIFY(testsupport::IsDead(pid->trimmed().toLongLong()));
     // The object file was removed at the end and nobody writes it anew.
     QTest::qWait(200);

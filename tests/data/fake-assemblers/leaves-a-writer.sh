@@ -12,5 +12,5 @@ while [ $# -gt 0 ]; do
 done
 printf ':00000001FF\r\n' > "$hex"
 (while :; do echo obj >> "${source%asm}obj"; sleep 0.02; done) &
-echo $! > "${source%asm}pid"
+echo $! > "${source%asm}pid.new" && mv "${source%asm}pid.new" "${source%asm}pid"
 echo "Assembly complete."
