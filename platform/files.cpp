@@ -115,8 +115,8 @@ bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *
     // link planted at the temporary one.
     QFile temporary;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary.setFileName(
-            path + QStringLiteral(".%1").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0')));
+        const quint32 token = QRandomGenerator::global()->generate();
+        temporary.setFileName(path + QStringLiteral(".%1").arg(token, 8, 16, QChar(u'0')));
         if (temporary.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             break;
         const QFileInfo taken(temporary.fileName());
@@ -133,18 +133,14 @@ bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *
     // Every write, the flush and the sync are checked before the old file
     // is touched: a short write anywhere keeps it as it was.
     QString reason;
-    bool written = temporary.write(bytes) == bytes.size() && temporary.flush();
-    if (!written)
-        reason = temporary.errorString();
-    written = written && SyncToDisk(temporary, &reason);
-    temporary.close();
-    if (written && temporary.error() != QFileDevice::NoError) {
+    bool written = WriteAll(temporary, path, bytes, error);
+    if (written && !SyncToDisk(temporary, &reason)) {
         written = false;
-        reason = temporary.errorString();
+        SetError(error, WriteFailure(), path, reason);
     }
+    temporary.close();
     if (!written) {
         temporary.remove();
-        SetError(error, WriteFailure(), path, reason);
         return false;
     }
     // A rename replaces the name itself: a link there is replaced, not
@@ -199,8 +195,8 @@ bool OpenForWriting(QFile &file, const QString &path, QIODevice::OpenMode mode, 
 
 bool WriteAll(QFile &file, const QString &path, const QByteArray &bytes, QString *error)
 {
-    // A write that comes back short is tried again with the rest: the
-    // second attempt reports why (EFBIG, ENOSPC) or finishes the job.
+    // A write or flush that comes back short is tried again with the rest:
+    // the second attempt reports why (EFBIG, ENOSPC) or finishes the job.
     for (qint64 done = 0; done < bytes.size();) {
         const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
         if (written <= 0) {
@@ -209,7 +205,7 @@ bool WriteAll(QFile &file, const QString &path, const QByteArray &bytes, QString
         }
         done += written;
     }
-    if (!file.flush()) {
+    if (!file.flush() && !file.flush()) {
         SetError(error, WriteFailure(), path, file.errorString());
         return false;
     }
