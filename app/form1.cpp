@@ -22,7 +22,9 @@
 #include <QStyleOptionTabWidgetFrame>
 #include <QTabBar>
 #include <QTimer>
+#include <QWindow>
 
+#include <algorithm>
 #include <cmath>
 
 namespace app {
@@ -130,28 +132,60 @@ protected:
     }
 };
 
-// A push button whose caption wraps inside the button's width.
+// Breaks `caption` into lines at its blanks only, each line as long as fits
+// into `width`; a word wider than that stands on a line of its own.
+QString WrapAtBlanks(const QString &caption, const QFontMetrics &metrics, int width)
+{
+    QStringList lines;
+    for (const QString &word : caption.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QString longer =
+            lines.isEmpty() ? word : lines.last() + QLatin1Char(' ') + word;
+        if (!lines.isEmpty() && metrics.horizontalAdvance(longer) <= width)
+            lines.last() = longer;
+        else
+            lines.append(word);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+// A push button whose caption wraps inside the button's width, between words
+// only: the label's own word wrap would also break after the hyphen of
+// "HEX-Datei", so the button breaks the lines itself.
 class WrappingButton : public QPushButton {
 public:
-    WrappingButton(const QString &caption, QWidget *parent) : QPushButton(parent)
+    WrappingButton(const QString &caption, QWidget *parent)
+        : QPushButton(parent), m_captionText(caption)
     {
         setAccessibleName(caption);
         m_caption = new QLabel(caption, this);
         m_caption->setObjectName(QStringLiteral("caption"));
-        m_caption->setWordWrap(true);
         m_caption->setAlignment(Qt::AlignCenter);
         m_caption->setAttribute(Qt::WA_TransparentForMouseEvents);
     }
-    QString caption() const { return m_caption->text(); }
+    QString caption() const { return m_captionText; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override
     {
         QPushButton::resizeEvent(event);
         m_caption->setGeometry(rect().adjusted(4, 2, -4, -2));
+        Rewrap();
+    }
+    void changeEvent(QEvent *event) override
+    {
+        QPushButton::changeEvent(event);
+        if (event->type() == QEvent::FontChange)
+            Rewrap();
     }
 
 private:
+    void Rewrap()
+    {
+        m_caption->setText(WrapAtBlanks(m_captionText, m_caption->fontMetrics(),
+                                        m_caption->contentsRect().width()));
+    }
+
+    QString m_captionText;
     QLabel *m_caption;
 };
 
@@ -182,27 +216,52 @@ QString ToCrLf(QString text)
 
 } // namespace
 
+// The tab row of SSTab1. Where the row is too short for the whole captions,
+// every tab may shrink to its share of the row, its caption shortened, so
+// that each one keeps a spot the mouse can reach; scroll buttons are the
+// last resort.
+class TabRow : public QTabBar {
+public:
+    using QTabBar::QTabBar;
+    void SetShareWidth(int pixels) { m_shareWidth = std::max(1, pixels); }
+
+protected:
+    QSize minimumTabSizeHint(int index) const override
+    {
+        QSize size = QTabBar::minimumTabSizeHint(index);
+        size.setWidth(std::min(size.width(), m_shareWidth));
+        return size;
+    }
+
+private:
+    int m_shareWidth = 1;
+};
+
 // SSTab1: a row of tabs over a panel. Unlike QTabWidget it has no page area
 // of its own; the page frames are its direct children, placed relative to
 // the whole control including the tab row.
 class TabControl : public QWidget {
 public:
-    explicit TabControl(QWidget *parent) : QWidget(parent), m_tabBar(new QTabBar(this))
+    explicit TabControl(QWidget *parent) : QWidget(parent), m_tabBar(new TabRow(this))
     {
         m_tabBar->setObjectName(QStringLiteral("SSTab1_tabs"));
         m_tabBar->setDrawBase(false);
         m_tabBar->setExpanding(false);
-        m_tabBar->setUsesScrollButtons(false);
-        m_tabBar->setElideMode(Qt::ElideNone);
+        m_tabBar->setUsesScrollButtons(true);
+        m_tabBar->setElideMode(Qt::ElideRight);
     }
     QTabBar *tabBar() const { return m_tabBar; }
     int RowHeight() const { return m_tabBar->sizeHint().height(); }
+    /// The tabs end `pixels` before the control's right edge: another
+    /// control ("Ende") lies in front of that part of the row.
+    void SetCoveredRight(int pixels)
+    {
+        m_coveredRight = std::max(0, pixels);
+        PlaceTabBar();
+    }
 
 protected:
-    void resizeEvent(QResizeEvent *) override
-    {
-        m_tabBar->setGeometry(0, 0, width(), RowHeight());
-    }
+    void resizeEvent(QResizeEvent *) override { PlaceTabBar(); }
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
@@ -218,7 +277,15 @@ protected:
     }
 
 private:
-    QTabBar *m_tabBar;
+    void PlaceTabBar()
+    {
+        const int rowWidth = std::max(0, width() - m_coveredRight);
+        m_tabBar->SetShareWidth(rowWidth / std::max(1, m_tabBar->count()));
+        m_tabBar->setGeometry(0, 0, rowWidth, RowHeight());
+    }
+
+    TabRow *m_tabBar;
+    int m_coveredRight = 0;
 };
 
 Form1::Form1(platform::UserInteraction *user, QWidget *parent) : QWidget(parent)
@@ -558,19 +625,46 @@ float Form1::TabRowHeight() const
     return float(m_ssTab1->RowHeight() * m_twipsPerPixel);
 }
 
+QMargins Form1::FrameMargins() const
+{
+    const QWindow *window = windowHandle();
+    return window ? window->frameMargins() : QMargins();
+}
+
 QSizeF Form1::OuterSize() const
 {
-    const QSize client = size();
-    const QSize outer = frameGeometry().size();
-    if (outer.width() > client.width() && outer.height() > client.height())
-        return QSizeF(outer) * m_twipsPerPixel;
-    return QSizeF(client) * m_twipsPerPixel + QSizeF(kFrameWidthTwips, kFrameHeightTwips);
+    const QSizeF client = QSizeF(size()) * m_twipsPerPixel;
+    const QMargins frame = FrameMargins();
+    const QSizeF reported(frame.left() + frame.right(), frame.top() + frame.bottom());
+    if (reported.width() > 0 && reported.height() > 0)
+        return client + reported * m_twipsPerPixel;
+    return client + QSizeF(kFrameWidthTwips, kFrameHeightTwips);
 }
 
 void Form1::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     Form_Resize();
+}
+
+bool Form1::event(QEvent *event)
+{
+    const bool handled = QWidget::event(event);
+    switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Show:
+    case QEvent::WindowActivate:
+    case QEvent::WindowStateChange:
+        // The window system tells the real frame only some time after the
+        // first show, without a change of size; one of these events follows.
+        // Laying out again then gives every size exactly one layout.
+        if (OuterSize() != m_laidOutFor)
+            Form_Resize();
+        break;
+    default:
+        break;
+    }
+    return handled;
 }
 
 void Form1::Form_Resize()
@@ -584,6 +678,7 @@ void Form1::Form_Resize()
                                  Twips(m_label5),
                                  Twips(m_command2)};
     const QSizeF outer = OuterSize();
+    m_laidOutFor = outer;
     const ResizeGeometry next =
         app::Form_Resize(float(outer.width()), float(outer.height()), TabRowHeight(), current);
 
@@ -600,6 +695,12 @@ void Form1::Form_Resize()
     apply(m_label3, current.label3, next.label3);
     apply(m_label5, current.label5, next.label5);
     apply(m_command2, current.command2, next.command2);
+
+    // "Ende" lies in front of the right end of the tab row; the tabs stop a
+    // little before it, so that each of them stays within the mouse's reach.
+    constexpr int kGapBeforeEnde = 2;
+    m_ssTab1->SetCoveredRight(m_ssTab1->geometry().right() + 1 - m_command1->geometry().left()
+                              + kGapBeforeEnde);
 }
 
 void Form1::Command1_Click()

@@ -97,6 +97,10 @@ public:
     QSizeF OuterSize() const;
 
 protected:
+    /// The frame around the client area in pixels as the window system
+    /// reports it; empty while it has reported none.
+    virtual QMargins FrameMargins() const;
+    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -146,6 +150,9 @@ private:
     // ListingText hands back exactly what was set.
     QString m_listingText;
     bool m_listingUnchanged = true;
+
+    // The outer size the last layout was made for.
+    QSizeF m_laidOutFor;
 
     int m_currentPage = TemplatePage;
     bool m_activateOnShow = true;

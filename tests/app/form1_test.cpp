@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTemporaryDir>
+#include <QTextLayout>
+#include <QToolButton>
 #include <QtTest>
 
 #include <memory>
@@ -19,6 +21,52 @@ using app::Form1;
 namespace {
 
 const QString kTitleHint = QStringLiteral("Kalmorius' Hilfe...");
+
+// A window whose frame the test reports in place of a window system: none
+// at first, as before a window manager has framed the window.
+class FramedForm : public Form1 {
+public:
+    using Form1::Form1;
+    QMargins frame;
+
+protected:
+    QMargins FrameMargins() const override { return frame; }
+};
+
+// The controls that the layout places, by name.
+const QStringList kLaidOut{"SSTab1",   "hlpt",     "Command1", "Frame1_0", "Frame1_1",
+                           "Frame1_2", "Text2",    "Label3",   "Label5",   "Command2"};
+
+QHash<QString, QRect> LaidOutGeometry(const QWidget &form)
+{
+    QHash<QString, QRect> geometry;
+    for (const QString &name : kLaidOut)
+        geometry.insert(name, form.findChild<QWidget *>(name)->geometry());
+    return geometry;
+}
+
+// The lines in which `label` shows its text, broken as the label breaks them.
+QStringList ShownLines(const QLabel &label)
+{
+    QStringList lines;
+    for (const QString &paragraph : label.text().split(QLatin1Char('\n'))) {
+        if (!label.wordWrap()) {
+            lines.append(paragraph);
+            continue;
+        }
+        QTextLayout layout(paragraph, label.font());
+        QTextOption option;
+        option.setWrapMode(QTextOption::WordWrap);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(label.contentsRect().width());
+            lines.append(paragraph.mid(line.textStart(), line.textLength()).trimmed());
+        }
+        layout.endLayout();
+    }
+    return lines;
+}
 
 } // namespace
 
@@ -57,6 +105,12 @@ private slots:
     void clicksReachTheirProcedures_data();
     void clicksReachTheirProcedures();
     void activationShowsInfoPageUntilUserTurns();
+    void layoutFollowsTheReportedFrame_data();
+    void layoutFollowsTheReportedFrame();
+    void everyTabIsReachableByMouse_data();
+    void everyTabIsReachableByMouse();
+    void generateCaptionWrapsBetweenWords_data();
+    void generateCaptionWrapsBetweenWords();
 
 private:
     void ShowWindow();
@@ -502,6 +556,156 @@ void Form1Test::longPathsComeBackExactlyAndWrap()
     const QRect needed = label->fontMetrics().boundingRect(
         label->contentsRect(), Qt::TextWordWrap | Qt::AlignHCenter, label->text());
     QVERIFY2(needed.width() <= label->contentsRect().width(), qPrintable(label->text()));
+}
+
+void Form1Test::layoutFollowsTheReportedFrame_data()
+{
+    QTest::addColumn<QString>("news");
+    QTest::newRow("the window system moves the framed window") << "move";
+    QTest::newRow("the framed window is activated") << "activate";
+}
+
+void Form1Test::layoutFollowsTheReportedFrame()
+{
+    QFETCH(QString, news);
+    const QMargins realFrame(6, 28, 6, 6);
+    const QSize client(480, 430);
+
+    // Laid out first with the assumed frame; the real one comes later, with
+    // no change of size.
+    FramedForm form(m_user.get());
+    form.SetActivateOnShow(false);
+    form.resize(client);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QHash<QString, QRect> assumed = LaidOutGeometry(form);
+    // Another window has the focus when the frame becomes known.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    form.frame = realFrame;
+    if (news == QLatin1String("move")) {
+        form.move(form.pos() + QPoint(6, 28));
+    } else {
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+    }
+    QCoreApplication::processEvents();
+
+    // The same size with the frame known from the start.
+    FramedForm framed(m_user.get());
+    framed.SetActivateOnShow(false);
+    framed.frame = realFrame;
+    framed.resize(client);
+    framed.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&framed));
+    const QHash<QString, QRect> expected = LaidOutGeometry(framed);
+    QVERIFY(expected != assumed);
+    for (const QString &name : kLaidOut)
+        QCOMPARE(form.findChild<QWidget *>(name)->geometry(), expected.value(name));
+
+    // And after a resize there and back: one size, one layout.
+    form.resize(client + QSize(40, 30));
+    QCoreApplication::processEvents();
+    form.resize(client);
+    QCoreApplication::processEvents();
+    for (const QString &name : kLaidOut)
+        QCOMPARE(form.findChild<QWidget *>(name)->geometry(), expected.value(name));
+}
+
+void Form1Test::everyTabIsReachableByMouse_data()
+{
+    QTest::addColumn<int>("clientWidth");
+    QTest::addColumn<int>("page");
+    for (const int width : {480, 404, 300, 200, 160}) {
+        for (int page = 0; page < 3; ++page)
+            QTest::addRow("%d px wide, page %d", width, page) << width << page;
+    }
+}
+
+// Clicks only where the mouse would: on whatever lies on top at that spot of
+// the window. Scroll buttons of the tab row are clicked until the page's tab
+// shows a spot of its own.
+void Form1Test::everyTabIsReachableByMouse()
+{
+    QFETCH(int, clientWidth);
+    QFETCH(int, page);
+    ShowWindow();
+    m_form->resize(clientWidth, m_form->height());
+    QCoreApplication::processEvents();
+    m_form->SetCurrentPage((page + 1) % 3);
+    QTabBar *tabs = Control<QTabBar>(QStringLiteral("SSTab1_tabs"));
+
+    for (int attempt = 0; attempt < 10 && m_form->CurrentPage() != page; ++attempt) {
+        const QRect tab = tabs->tabRect(page);
+        QWidget *target = nullptr;
+        QPoint spot;
+        // The middle of the tab first, then its other points from left to right.
+        QList<QPoint> candidates{tab.center()};
+        for (int x = tab.left() + 2; x < tab.right() - 1; x += 3)
+            candidates.append(QPoint(x, tab.center().y()));
+        for (const QPoint &point : candidates) {
+            spot = tabs->mapTo(m_form.get(), point);
+            if (m_form->childAt(spot) == tabs) {
+                target = tabs;
+                break;
+            }
+        }
+        if (!target) {
+            // Not within reach: scroll towards it, if the row offers a way.
+            const bool right = tabs->tabRect(page).left() >= 0;
+            const auto buttons = tabs->findChildren<QToolButton *>();
+            QToolButton *scroll = nullptr;
+            for (QToolButton *button : buttons) {
+                const bool pointsRight = button->arrowType() == Qt::RightArrow;
+                if (button->isVisible() && button->isEnabled() && pointsRight == right)
+                    scroll = button;
+            }
+            QVERIFY2(scroll, "the tab lies out of reach and nothing scrolls the row");
+            spot = scroll->mapTo(m_form.get(), scroll->rect().center());
+            QCOMPARE(m_form->childAt(spot), scroll);
+            target = scroll;
+        }
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->mapFrom(m_form.get(), spot));
+    }
+    QCOMPARE(m_form->CurrentPage(), page);
+}
+
+void Form1Test::generateCaptionWrapsBetweenWords_data()
+{
+    QTest::addColumn<int>("buttonWidth");
+    QTest::addColumn<int>("lines");
+    // 0: the design size; other widths test the rule, not the design.
+    QTest::newRow("design size: two lines") << 0 << 2;
+    QTest::newRow("wide: one line") << 400 << 1;
+    QTest::newRow("narrow: a word per line") << 40 << 5;
+}
+
+void Form1Test::generateCaptionWrapsBetweenWords()
+{
+    QFETCH(int, buttonWidth);
+    QFETCH(int, lines);
+    const QString caption = QStringLiteral("ASM-Datei speichern und HEX-Datei erzeugen");
+    ShowWindow();
+    auto *button = Control<QPushButton>(QStringLiteral("Command2"));
+    if (buttonWidth > 0)
+        button->resize(buttonWidth, button->height());
+    QCoreApplication::processEvents();
+    QCOMPARE(button->accessibleName(), caption);
+
+    const auto *label = button->findChild<QLabel *>(QStringLiteral("caption"));
+    QVERIFY(label);
+    const QStringList shown = ShownLines(*label);
+    // Joined with blanks, the lines give the caption back: every break lies
+    // at a blank, none after the hyphen of "HEX-Datei".
+    QCOMPARE(shown.join(QLatin1Char(' ')), caption);
+    QCOMPARE(int(shown.size()), lines);
+    for (const QString &line : shown) {
+        if (line.contains(QLatin1Char(' ')))
+            QVERIFY2(label->fontMetrics().horizontalAdvance(line) <= label->contentsRect().width(),
+                     qPrintable(line));
+    }
 }
 
 QTEST_MAIN(Form1Test)
