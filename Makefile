@@ -35,7 +35,7 @@ package: build
 # lintian on that package, with every tag it finds (make test fails only on
 # errors and warnings).
 package-check: package
-	@lintian --info --pedantic $(BUILD_DIR)/pulsakor_*.deb
+	@lintian --display-info --pedantic $(BUILD_DIR)/pulsakor_*.deb
 
 # The fuzz targets with clang in a folder of their own, each run for
 # FUZZ_SECONDS; not part of `make test`.
