@@ -1,5 +1,7 @@
 #include "cli/generation_command.h"
 
+#include "cli/listing_command.h"
+
 #include "generator/correction_table.h"
 #include "generator/hex_check.h"
 #include "generator/parameter_text.h"
@@ -106,12 +108,8 @@ private:
 ExitCode CheckHexFile(const QString &hexPath, const generator::ParameterTexts &texts,
                       const MessageSink &message)
 {
-    // The run has accepted these texts already, so both steps succeed.
-    generator::ServoParameters parameters =
-        std::get<generator::ServoParameters>(generator::ReadServoParameters(texts));
-    generator::OrderEndStops(parameters);
-    const auto table =
-        std::get<generator::CorrectionTable>(generator::BuildCorrectionTable(parameters));
+    // The run has accepted these texts already.
+    const auto [parameters, table] = std::get<ComputedTable>(ComputeTable(texts));
     const std::optional<quint8> pwmCount = generator::PlainPwmCount(parameters.pwmCountText);
 
     const QString shownPath = QDir::toNativeSeparators(hexPath);
@@ -179,6 +177,33 @@ ExitCode ExitCodeFor(generator::RunOutcome outcome)
     return ExitFileFailed;
 }
 
+std::optional<QString> PlotPathRefusal(const QString &plotPath, const RunRequest &request)
+{
+    // The run's files need not exist yet, so paths are compared as written
+    // (made absolute) as well as through the file system.
+    const auto absolute = [](const QString &path) {
+        return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    };
+    const auto same = [&](const QString &path) {
+        return absolute(plotPath) == absolute(path) || platform::IsSameFile(plotPath, path);
+    };
+    const QString shownPlot = QDir::toNativeSeparators(plotPath);
+    if (same(request.templatePath))
+        return QStringLiteral("Das Bild \"%1\" wäre die Vorlage selbst und wird nicht "
+                              "geschrieben.")
+            .arg(shownPlot);
+    const QString base =
+        generator::TargetBase(QDir::toNativeSeparators(absolute(request.targetPath)));
+    for (const char *extension : {"asm", "hex", "log", "bat", "obj", "map", "lst"}) {
+        const QString path = base + QLatin1String(extension);
+        if (same(path))
+            return QStringLiteral("Das Bild \"%1\" wäre die Ausgabedatei \"%2\" des Laufs und "
+                                  "wird nicht geschrieben.")
+                .arg(shownPlot, path);
+    }
+    return std::nullopt;
+}
+
 GenerationOutcome RunWholeGeneration(const generator::ParameterTexts &texts,
                                      const RunRequest &request, QChar decimalSeparator,
                                      const MessageSink &message)
@@ -188,6 +213,10 @@ GenerationOutcome RunWholeGeneration(const generator::ParameterTexts &texts,
 
     GenerationOutcome outcome;
     outcome.exitCode = ExitCodeFor(result.outcome);
+    using generator::RunOutcome;
+    outcome.tableAccepted = result.outcome != RunOutcome::TemplateMissing
+        && result.outcome != RunOutcome::TableRejected && result.outcome != RunOutcome::Cancelled
+        && result.outcome != RunOutcome::TargetIsTemplate;
     if (host.ReachedEnd()) {
         // Only a log this run has finished: after a missing assembler an
         // older log of the same name may still lie there.

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace cli {
 
@@ -23,6 +24,9 @@ struct GenerationOutcome {
     /// The log file's bytes as they stand on disk; empty when the run ended
     /// before it wrote the log.
     QByteArray log;
+    /// The run accepted the fields, the table and the target, so a picture
+    /// of the table may go beside its files.
+    bool tableAccepted = false;
 };
 
 /// The exit status for a run that ended with `outcome`.
@@ -35,6 +39,11 @@ ExitCode ExitCodeFor(generator::RunOutcome outcome);
 /// settings files are neither read nor written. After an assembly, checks
 /// that the HEX data holds the 256 table bytes followed by the PWM count and
 /// 0 (the table alone when the PWM text is not a plain number from 0 to 255).
+/// The German refusal when a picture written to `plotPath` would replace the
+/// template or one of the files the run names after its target; nullopt when
+/// the path is free for it.
+std::optional<QString> PlotPathRefusal(const QString &plotPath, const RunRequest &request);
+
 GenerationOutcome RunWholeGeneration(const generator::ParameterTexts &texts,
                                      const RunRequest &request, QChar decimalSeparator,
                                      const MessageSink &message);

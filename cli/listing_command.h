@@ -1,10 +1,16 @@
 #pragma once
-// The listing as pulsakor-cli prints it: parameters in, text or a rejection out.
+// The listing and the curve as pulsakor-cli prints them: parameters in, text
+// or a rejection out.
 
 #include "cli/options.h"
 
+#include "generator/correction_table.h"
+
+#include <QByteArray>
 #include <QChar>
 #include <QString>
+
+#include <variant>
 
 namespace cli {
 
@@ -16,9 +22,23 @@ struct CommandOutcome {
     QString error;
 };
 
+/// The ordered parameters and their table.
+struct ComputedTable {
+    generator::ServoParameters ordered;
+    generator::CorrectionTable table;
+};
+
+/// Reads the field texts, orders the end stops and builds the table, or gives
+/// the German message naming the rejected field or table entry.
+std::variant<ComputedTable, QString> ComputeTable(const generator::ParameterTexts &texts);
+
 /// Reads the field texts, orders the end stops, builds the table and its
 /// listing. A rejected field or table gives ExitRejected, an empty output and
 /// the German message naming the field or the table entry.
 CommandOutcome RunListing(const generator::ParameterTexts &texts, QChar decimalSeparator);
+
+/// The SVG curve of the table for `texts` (UTF-8), or empty when a field or
+/// the table is rejected.
+QByteArray CurveFor(const generator::ParameterTexts &texts, QChar decimalSeparator);
 
 } // namespace cli

@@ -6,6 +6,7 @@
 #include "cli/options.h"
 
 #include "platform/environment.h"
+#include "platform/files.h"
 #include "platform/text_encoding.h"
 
 #include <QCoreApplication>
@@ -35,6 +36,22 @@ QString ForTerminal(QString message)
     if (!message.endsWith(u'\n'))
         message += u'\n';
     return message;
+}
+
+bool IsStandardOutput(const std::optional<QString> &plotPath)
+{
+    return plotPath && *plotPath == u'-';
+}
+
+// The picture to its file (replaced as a whole) or to stdout for "-".
+bool WritePicture(const QString &plotPath, const QByteArray &svg, QString *error)
+{
+    if (plotPath != u'-')
+        return platform::WriteFileAtomically(plotPath, svg, error);
+    if (Write(stdout, svg))
+        return true;
+    *error = QStringLiteral("Das Bild konnte nicht ausgegeben werden.");
+    return false;
 }
 
 } // namespace
@@ -71,19 +88,47 @@ int main(int argc, char *argv[])
         const cli::MessageSink toStderr = [&encoding](const QString &message) {
             Write(stderr, encoding.Encode(ForTerminal(message)));
         };
+        if (options.plotPath && !IsStandardOutput(options.plotPath)) {
+            if (const auto refusal = cli::PlotPathRefusal(*options.plotPath, *options.run)) {
+                toStderr(*refusal);
+                return cli::ExitFileFailed;
+            }
+        }
         const cli::GenerationOutcome outcome =
             cli::RunWholeGeneration(options.texts, *options.run, separator, toStderr);
-        if (!outcome.log.isEmpty() && !Write(stdout, outcome.log)) {
-            toStderr(QStringLiteral("Das Log konnte nicht ausgegeben werden."));
-            return outcome.exitCode == cli::ExitSuccess ? cli::ExitFileFailed : outcome.exitCode;
+        cli::ExitCode exitCode = outcome.exitCode;
+        QString error;
+        if (options.plotPath && outcome.tableAccepted
+            && !WritePicture(*options.plotPath, cli::CurveFor(options.texts, separator),
+                             &error)) {
+            toStderr(error);
+            if (exitCode == cli::ExitSuccess)
+                exitCode = cli::ExitFileFailed;
         }
-        return outcome.exitCode;
+        // "--plot -" puts the picture where the log would go; the log stays
+        // in its file.
+        if (!IsStandardOutput(options.plotPath) && !outcome.log.isEmpty()
+            && !Write(stdout, outcome.log)) {
+            toStderr(QStringLiteral("Das Log konnte nicht ausgegeben werden."));
+            return exitCode == cli::ExitSuccess ? cli::ExitFileFailed : exitCode;
+        }
+        return exitCode;
     }
 
     const cli::CommandOutcome outcome = cli::RunListing(options.texts, separator);
     if (outcome.exitCode != cli::ExitSuccess) {
         Write(stderr, encoding.Encode(ForTerminal(outcome.error)));
         return outcome.exitCode;
+    }
+    // The picture first: when it cannot be written, nothing is printed.
+    if (options.plotPath) {
+        QString error;
+        if (!WritePicture(*options.plotPath, cli::CurveFor(options.texts, separator), &error)) {
+            Write(stderr, encoding.Encode(ForTerminal(error)));
+            return cli::ExitFileFailed;
+        }
+        if (IsStandardOutput(options.plotPath))
+            return cli::ExitSuccess;
     }
     if (!Write(stdout, encoding.Encode(outcome.output))) {
         Write(stderr, encoding.Encode(

@@ -7,7 +7,7 @@ namespace cli {
 namespace {
 
 enum class Slot { Field0, Field1, Field2, Field3, Field4, Field5, Separator, Template, Out,
-                  Assembler, DeleteAsm, Count };
+                  Assembler, DeleteAsm, Plot, Count };
 
 struct OptionName {
     const char *name;
@@ -27,6 +27,7 @@ constexpr std::array<OptionName, size_t(Slot::Count)> optionNames = {{
     {"--out", Slot::Out},
     {"--assembler", Slot::Assembler},
     {"--delete-asm", Slot::DeleteAsm},
+    {"--plot", Slot::Plot},
 }};
 
 const QLatin1String helpOption("--help");
@@ -42,7 +43,8 @@ std::optional<Slot> SlotOf(const QString &name)
 
 bool IsPathSlot(Slot slot)
 {
-    return slot == Slot::Template || slot == Slot::Out || slot == Slot::Assembler;
+    return slot == Slot::Template || slot == Slot::Out || slot == Slot::Assembler
+        || slot == Slot::Plot;
 }
 
 bool EndsWithFolderSeparator(const QString &path)
@@ -92,8 +94,12 @@ std::variant<Options, UsageError> ParseOptions(const QStringList &arguments)
             value = argument.mid(equals + 1);
         } else {
             // A following "-..." is taken for an option, never for a value:
-            // negative texts are written --end1=-500.
-            if (i + 1 >= arguments.size() || arguments.at(i + 1).startsWith(u'-'))
+            // negative texts are written --end1=-500. "--plot -" names
+            // standard output.
+            const bool standardOutput =
+                *slot == Slot::Plot && i + 1 < arguments.size() && arguments.at(i + 1) == u'-';
+            if (i + 1 >= arguments.size()
+                || (arguments.at(i + 1).startsWith(u'-') && !standardOutput))
                 return UsageError{QStringLiteral("option '%1' needs a value (write %1=TEXT for a "
                                                  "text that begins with '-')")
                                       .arg(name)};
@@ -124,6 +130,9 @@ std::variant<Options, UsageError> ParseOptions(const QStringList &arguments)
         case Slot::Assembler:
             run.assemblerPath = value;
             break;
+        case Slot::Plot:
+            options.plotPath = value;
+            break;
         default:
             options.texts[size_t(*slot)] = value;
             break;
@@ -148,6 +157,7 @@ QString UsageText()
         "Usage: pulsakor-cli [--supply T] [--end1 T] [--end2 T] [--pulse1 T] [--pulse2 T]\n"
         "                    [--pwm T] [--decimal-separator C]\n"
         "                    [--template FILE --out TARGET [--assembler PATH] [--delete-asm]]\n"
+        "                    [--plot FILE.svg]\n"
         "\n"
         "Without --template and --out: prints the correction table listing for an\n"
         "ATtiny15 servo, exactly as the window writes it into the assembler source\n"
@@ -174,6 +184,9 @@ QString UsageText()
         "  --assembler PATH        the assembler program; a bare name is looked up on\n"
         "                          PATH (default: the installed one)\n"
         "  --delete-asm            delete the assembler source after the run\n"
+        "  --plot FILE.svg         also draw the table as a curve (SVG) into FILE.svg;\n"
+        "                          with '-' the curve goes to standard output instead\n"
+        "                          of the listing or the log\n"
         "  --help                  show this text\n"
         "\n"
         "Exit status: 0 success; 1 the template name, a field or the table was\n"

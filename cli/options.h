@@ -47,6 +47,8 @@ struct Options {
     std::optional<QChar> decimalSeparator;
     /// Set when --template and --out are given.
     std::optional<RunRequest> run;
+    /// --plot: where the curve of the table goes; "-" is standard output.
+    std::optional<QString> plotPath;
     bool help = false;
 };
 

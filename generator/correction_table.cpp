@@ -22,20 +22,43 @@ QString TableRejection::Message() const
         .arg(value);
 }
 
+namespace {
+
+double ReadingVoltage(const ServoParameters &p, int index)
+{
+    return static_cast<double>(p.supplyVoltage) / 256.0 * index;
+}
+
+ReadingRange RangeOfVoltage(const ServoParameters &p, double readingVoltage)
+{
+    if (readingVoltage < p.minEndVoltage)
+        return ReadingRange::BelowMinEnd;
+    if (readingVoltage > p.maxEndVoltage)
+        return ReadingRange::AboveMaxEnd;
+    return ReadingRange::Between;
+}
+
+} // namespace
+
+ReadingRange RangeOfReading(const ServoParameters &ordered, int index)
+{
+    return RangeOfVoltage(ordered, ReadingVoltage(ordered, index));
+}
+
 std::variant<CorrectionTable, TableRejection> BuildCorrectionTable(const ServoParameters &p)
 {
     // Spans in 64 bits: the difference of two 32-bit values may not fit in 32.
     const qint64 voltageSpan = qint64(p.maxEndVoltage) - qint64(p.minEndVoltage);
     const qint64 pulseSpan = qint64(p.maxEndPulse) - qint64(p.minEndPulse);
-    const double step = static_cast<double>(p.supplyVoltage) / 256.0;
 
     CorrectionTable table{};
     for (int i = 0; i < 256; ++i) {
-        const double readingVoltage = step * i;
+        const double readingVoltage = ReadingVoltage(p, i);
+        const ReadingRange range = RangeOfVoltage(p, readingVoltage);
         qint64 entry;
-        if (readingVoltage < p.minEndVoltage) {
+        if (range == ReadingRange::BelowMinEnd) {
             entry = p.minEndPulse;
-        } else if (readingVoltage > p.maxEndVoltage) {
+        } else if (range == ReadingRange::AboveMaxEnd) {
             entry = p.maxEndPulse;
         } else if (voltageSpan == 0) {
             // Both end stops at this very voltage: t is 0, so s is minEndPulse.

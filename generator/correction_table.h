@@ -19,6 +19,14 @@ using CorrectionTable = std::array<quint8, 256>;
 /// minEndVoltage > maxEndVoltage. Equal voltages are left alone.
 void OrderEndStops(ServoParameters &parameters);
 
+/// Where a reading lies against the ordered end stops. Below the lower and
+/// above the upper end stop the table holds that end stop's pulse width.
+enum class ReadingRange { BelowMinEnd, Between, AboveMaxEnd };
+
+/// The range of reading `index` (0 to 255), whose voltage is
+/// supplyVoltage / 256 × index, compared exactly as the table compares it.
+ReadingRange RangeOfReading(const ServoParameters &ordered, int index);
+
 /// An entry that does not fit into a byte; nothing is ever wrapped.
 struct TableRejection {
     int index = 0;

@@ -8,6 +8,7 @@
 
 #include "generator/correction_table.h"
 #include "generator/parameter_text.h"
+#include "generator/table_curve.h"
 #include "generator/table_listing.h"
 
 #include "platform/files.h"
@@ -103,7 +104,7 @@ private:
     QTemporaryDir m_root;
 };
 
-QString ListingFor(const QStringList &fieldArguments, QChar separator)
+ServoParameters OrderedFor(const QStringList &fieldArguments)
 {
     ParameterTexts texts = DefaultParameterTexts();
     const QStringList names = {"--supply", "--end1", "--end2", "--pulse1", "--pulse2", "--pwm"};
@@ -111,7 +112,19 @@ QString ListingFor(const QStringList &fieldArguments, QChar separator)
         texts[size_t(names.indexOf(fieldArguments.at(i)))] = fieldArguments.at(i + 1);
     ServoParameters p = std::get<ServoParameters>(ReadServoParameters(texts));
     OrderEndStops(p);
+    return p;
+}
+
+QString ListingFor(const QStringList &fieldArguments, QChar separator)
+{
+    const ServoParameters p = OrderedFor(fieldArguments);
     return BuildTableListing(p, std::get<CorrectionTable>(BuildCorrectionTable(p)), separator);
+}
+
+QByteArray CurveFor(const QStringList &fieldArguments, QChar separator)
+{
+    const ServoParameters p = OrderedFor(fieldArguments);
+    return BuildTableCurve(p, std::get<CorrectionTable>(BuildCorrectionTable(p)), separator);
 }
 
 QByteArray Summary(const char *supply, const char *minVoltage, const char *maxVoltage,
@@ -153,19 +166,23 @@ void GenerationCommandTest::shouldRunTheWholeGenerationWithAvra_data()
     QTest::addColumn<QChar>("separator");
     QTest::addColumn<QByteArray>("summary");
     QTest::addColumn<QString>("hexCheck");
+    // --plot's value: none, a file in out/, or "-".
+    QTest::addColumn<QString>("plot");
 
     const QByteArray defaults = Summary("5.00", "0.50", "4.50", "1.00", "2.00");
     const QString found = QStringLiteral(
         "HEX-Prüfung: Die 256 Tabellenwerte mit PWM-Zählumfang 10 und 0 stehen ab Adresse 0x");
 
-    QTest::newRow("defaults") << QStringList{} << false << QChar(u'.') << defaults << found;
-    QTest::newRow("defaults, source deleted")
-        << QStringList{} << true << QChar(u'.') << defaults << found;
+    QTest::newRow("defaults") << QStringList{} << false << QChar(u'.') << defaults << found
+                              << QString();
+    QTest::newRow("defaults, source deleted, curve to stdout")
+        << QStringList{} << true << QChar(u'.') << defaults << found << QStringLiteral("-");
     QTest::newRow("reversed servo, comma, PWM as an expression")
         << QStringList{"--end1", "4400", "--end2", "0600", "--pulse1", "1000", "--pulse2", "2000",
                        "--pwm", "5+5"}
         << false << QChar(u',') << Summary("5,00", "0,60", "4,40", "2,00", "1,00")
-        << QStringLiteral("HEX-Prüfung: Die 256 Tabellenwerte stehen ab Adresse 0x");
+        << QStringLiteral("HEX-Prüfung: Die 256 Tabellenwerte stehen ab Adresse 0x")
+        << QStringLiteral("out/curve.svg");
 }
 
 void GenerationCommandTest::shouldRunTheWholeGenerationWithAvra()
@@ -175,6 +192,7 @@ void GenerationCommandTest::shouldRunTheWholeGenerationWithAvra()
     QFETCH(QChar, separator);
     QFETCH(QByteArray, summary);
     QFETCH(QString, hexCheck);
+    QFETCH(QString, plot);
 
     if (QStandardPaths::findExecutable(QStringLiteral("avra")).isEmpty())
         QSKIP("avra is not installed");
@@ -189,12 +207,17 @@ void GenerationCommandTest::shouldRunTheWholeGenerationWithAvra()
               << "--out" << "out/servo000.asm";
     if (deleteAsm)
         arguments << "--delete-asm";
+    if (!plot.isEmpty())
+        arguments << "--plot" << plot;
     const Run run = box.RunCli(arguments);
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
 
+    // The curve goes beside the run's files, or to stdout in place of the log.
     const QString base = box.Path(QStringLiteral("out/servo000."));
     const QByteArray log = ReadFile(base + "log");
-    QCOMPARE(run.out, log);
+    QCOMPARE(run.out, plot == u"-" ? CurveFor(fields, separator) : log);
+    if (!plot.isEmpty() && plot != u"-")
+        QCOMPARE(ReadFile(box.Path(plot)), CurveFor(fields, separator));
     QVERIFY2(log.contains("Assembly complete"), log.constData());
     QVERIFY2(log.endsWith(summary), log.constData());
 
@@ -274,13 +297,25 @@ void GenerationCommandTest::shouldExitWithItsCodeOnFailure_data()
         << QStringLiteral("servo07.asm.hex") << good
         << QStringList{"--template", "in/servo07.asm.hex", "--out", "in/servo07.asm.asm"} << false
         << 4 << "servo07.asm.hex\" ist die Vorlage selbst" << QStringList() << QByteArray();
+    QTest::newRow("curve would be the template")
+        << servo00 << good << toOut + QStringList{"--plot", "in/servo00.asm"} << false << 4
+        << "wäre die Vorlage selbst" << QStringList() << QByteArray();
+    QTest::newRow("curve would be the run's log")
+        << servo00 << good << toOut + QStringList{"--plot", "out/servo000.log"} << false << 4
+        << "wäre die Ausgabedatei" << QStringList() << QByteArray();
+    QTest::newRow("curve drawn though the assembler failed")
+        << servo00 << FakeAssembler("echo 'fake: error'\nexit 1\n")
+        << toOut + QStringList{"--plot", "out/curve.svg"} << false << 3
+        << "Der Assembler hat keine HEX-Datei" << QStringList{"curve.svg"} + asmAndLog
+        << QByteArray("fake: error\n");
     QTest::newRow("template name not servo??.asm")
         << QStringLiteral("firmware.asm") << good
         << QStringList{"--template", "in/firmware.asm", "--out", "out/servo000.asm"} << false << 1
         << "Fataler Fehler...: " << QStringList() << QByteArray();
-    QTest::newRow("table entry above 255")
-        << servo00 << good << QStringList{"--pulse1", "3000"} + toOut << false << 1
-        << "Index 0 wäre 300" << QStringList() << QByteArray();
+    QTest::newRow("table entry above 255, no curve")
+        << servo00 << good
+        << QStringList{"--pulse1", "3000"} + toOut + QStringList{"--plot", "out/curve.svg"}
+        << false << 1 << "Index 0 wäre 300" << QStringList() << QByteArray();
 }
 
 void GenerationCommandTest::shouldExitWithItsCodeOnFailure()

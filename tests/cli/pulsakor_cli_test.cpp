@@ -1,6 +1,9 @@
 #include "generator/correction_table.h"
 #include "generator/parameter_text.h"
+#include "generator/table_curve.h"
 #include "generator/table_listing.h"
+
+#include "platform/files.h"
 
 #include <QtTest>
 
@@ -62,6 +65,21 @@ QString ListingFor(const ParameterTexts &texts)
     return BuildTableListing(p, std::get<CorrectionTable>(BuildCorrectionTable(p)), u'.');
 }
 
+QByteArray DefaultCurve(QChar separator)
+{
+    ServoParameters p = std::get<ServoParameters>(ReadServoParameters(DefaultParameterTexts()));
+    OrderEndStops(p);
+    return BuildTableCurve(p, std::get<CorrectionTable>(BuildCorrectionTable(p)), separator);
+}
+
+QStringList FilesIn(const QString &folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot
+                                               | QDir::Hidden | QDir::System);
+    names.sort();
+    return names;
+}
+
 ParameterTexts WithField(int index, const QString &text)
 {
     ParameterTexts texts = DefaultParameterTexts();
@@ -82,6 +100,10 @@ private slots:
     void shouldExitWith2OnBadUsage_data();
     void shouldExitWith2OnBadUsage();
     void shouldPrintUsageForHelp();
+    void shouldDrawTheCurveBesideTheListing_data();
+    void shouldDrawTheCurveBesideTheListing();
+    void shouldLeaveNoPictureWhenItFails_data();
+    void shouldLeaveNoPictureWhenItFails();
 };
 
 void PulsakorCliTest::initTestCase()
@@ -210,6 +232,8 @@ void PulsakorCliTest::shouldExitWith2OnBadUsage_data()
         << QStringList{"--template", "a", "--out", "b", "--delete-asm=1"} << "takes no value";
     QTest::newRow("empty --out") << QStringList{"--template", "servo00.asm", "--out="}
                                  << "'--out' needs a file name";
+    QTest::newRow("--plot without a file") << QStringList{"--plot"} << "needs a value";
+    QTest::newRow("empty --plot") << QStringList{"--plot="} << "'--plot' needs a file name";
     QTest::newRow("--out names a folder") << QStringList{"--template", "servo00.asm", "--out", "x/"}
                                           << "not the folder 'x/'";
 }
@@ -235,8 +259,84 @@ void PulsakorCliTest::shouldPrintUsageForHelp()
     QVERIFY(run.out.startsWith("Usage: pulsakor-cli [--supply T]"));
     for (const char *option : {"--supply", "--end1", "--end2", "--pulse1", "--pulse2", "--pwm",
                                "--decimal-separator", "--template", "--out", "--assembler",
-                               "--delete-asm", "--help"})
+                               "--delete-asm", "--plot", "--help"})
         QVERIFY2(run.out.contains(option), option);
+}
+
+void PulsakorCliTest::shouldDrawTheCurveBesideTheListing_data()
+{
+    // "%1" in the arguments is the picture's path in a fresh folder.
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("printed");
+    QTest::addColumn<QByteArray>("picture");
+
+    QTest::newRow("into a file, the listing unchanged")
+        << QStringList{"--plot", "%1"} << GoldenListing().toUtf8() << DefaultCurve(u'.');
+    QTest::newRow("comma, --plot= form")
+        << QStringList{"--plot=%1", "--decimal-separator", ","} << GoldenWithComma().toUtf8()
+        << DefaultCurve(u',');
+    QTest::newRow("to stdout instead of the listing")
+        << QStringList{"--plot", "-"} << DefaultCurve(u'.') << QByteArray();
+}
+
+void PulsakorCliTest::shouldDrawTheCurveBesideTheListing()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, printed);
+    QFETCH(QByteArray, picture);
+
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString path = folder.filePath(QStringLiteral("curve.svg"));
+    const Run run = RunCli(arguments.replaceInStrings(QStringLiteral("%1"), path));
+    QCOMPARE(run.err, QByteArray());
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out, printed);
+    if (picture.isEmpty())
+        QCOMPARE(FilesIn(folder.path()), QStringList());
+    else
+        QCOMPARE(platform::ReadWholeFile(path).value_or(QByteArray()), picture);
+}
+
+void PulsakorCliTest::shouldLeaveNoPictureWhenItFails_data()
+{
+    // The picture goes to folder/<plotPath>; folder holds a file "file" and
+    // a folder "folder" before the run.
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("plotPath");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("table rejected") << QStringList{"--pulse1", "3000"}
+                                    << QStringLiteral("curve.svg") << 1 << "Index 0 wäre 300";
+    QTest::newRow("folder missing") << QStringList{} << QStringLiteral("missing/curve.svg") << 4
+                                    << "Die Datei kann nicht geschrieben werden";
+    QTest::newRow("path is a folder") << QStringList{} << QStringLiteral("folder") << 4
+                                      << "Die Datei kann nicht geschrieben werden";
+    QTest::newRow("folder part is a file") << QStringList{} << QStringLiteral("file/curve.svg")
+                                           << 4 << "Die Datei kann nicht geschrieben werden";
+}
+
+void PulsakorCliTest::shouldLeaveNoPictureWhenItFails()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, plotPath);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QVERIFY(platform::WriteFileAtomically(folder.filePath(QStringLiteral("file")), "x"));
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("folder")));
+    const QStringList before = FilesIn(folder.path());
+
+    const Run run = RunCli(arguments + QStringList{"--plot", folder.filePath(plotPath)});
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(run.out, QByteArray());
+    const QString err = QString::fromUtf8(run.err);
+    QVERIFY2(err.contains(message), qPrintable(err));
+    QCOMPARE(FilesIn(folder.path()), before);
+    QCOMPARE(FilesIn(folder.filePath(QStringLiteral("folder"))), QStringList());
 }
 
 QTEST_GUILESS_MAIN(PulsakorCliTest)

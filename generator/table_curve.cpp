@@ -1,0 +1,398 @@
+#include "generator/table_curve.h"
+
+#include "generator/number_format.h"
+
+#include <QXmlStreamWriter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace generator {
+
+namespace {
+
+// Geometry in px. A reading is 2.5 px wide; the room around the plot holds
+// the tick labels and the axis captions.
+constexpr int pictureWidth = 740;
+constexpr int pictureHeight = 420;
+constexpr double plotLeft = 72;
+constexpr double plotTop = 60;
+constexpr double plotWidth = 640;
+constexpr double plotHeight = 300;
+constexpr double plotRight = plotLeft + plotWidth;
+constexpr double plotBottom = plotTop + plotHeight;
+constexpr double readingWidth = plotWidth / 256;
+constexpr double tickLength = 5;
+// A generous width of one character of the 12 px labels, to keep the
+// end-stop labels inside the plot.
+constexpr double labelCharacterWidth = 7.5;
+
+const QString fontFamily = QStringLiteral("DejaVu Sans, Verdana, Arial, Helvetica, sans-serif");
+const QString stepColour = QStringLiteral("#1f5fa8");
+const QString markColour = QStringLiteral("#b03a2e");
+const QString shadeColour = QStringLiteral("#f1e4c9");
+const QString gridColour = QStringLiteral("#dddddd");
+const QString axisColour = QStringLiteral("#444444");
+
+// Coordinates in hundredths of a pixel, always with a point and without
+// trailing zeros, so the same table gives the same bytes everywhere.
+QString Number(double value)
+{
+    QString text = FormatHundredths(std::llround(value * 100), u'.');
+    while (text.endsWith(u'0'))
+        text.chop(1);
+    if (text.endsWith(u'.'))
+        text.chop(1);
+    return text;
+}
+
+qint64 FloorDivision(qint64 a, qint64 b)
+{
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
+}
+
+qint64 CeilingDivision(qint64 a, qint64 b)
+{
+    return -FloorDivision(-a, b);
+}
+
+// The smallest of 1, 2, 5, 10, 20, ... that divides `span` into at most
+// `maxSteps` steps.
+qint64 TickStep(qint64 span, int maxSteps)
+{
+    for (qint64 power = 1;; power *= 10) {
+        for (const qint64 factor : {1, 2, 5}) {
+            if (span <= factor * power * maxSteps)
+                return factor * power;
+        }
+    }
+}
+
+// The pulse axis in units of 10 µs (hundredths of a ms): whole ticks at both
+// ends with at least half a tick of room above and below the curve for the
+// end-stop labels.
+struct PulseScale {
+    qint64 low;
+    qint64 high;
+    qint64 step;
+
+    double Y(qint64 pulse) const
+    {
+        return plotBottom - double(pulse - low) / double(high - low) * plotHeight;
+    }
+};
+
+PulseScale MakePulseScale(qint64 lowest, qint64 highest)
+{
+    const qint64 step = TickStep(std::max<qint64>(highest - lowest, 10), 6);
+    qint64 low = FloorDivision(2 * lowest - step, 2 * step) * step;
+    const qint64 high = CeilingDivision(2 * highest + step, 2 * step) * step;
+    if (lowest >= 0)
+        low = std::max<qint64>(low, 0);
+    return {low, high, step};
+}
+
+double X(double reading)
+{
+    return plotLeft + reading * readingWidth;
+}
+
+// Where the wiper voltage `voltage` (10 mV) lies on the reading axis: reading
+// i stands for supply / 256 × i.
+double ReadingOfVoltage(qint64 voltage, qint32 supply)
+{
+    return double(voltage) * 256.0 / double(supply);
+}
+
+bool OnReadingAxis(double reading)
+{
+    return reading >= 0 && reading <= 256;
+}
+
+QString Translate(double x, double y)
+{
+    return QStringLiteral("translate(%1,%2)").arg(Number(x), Number(y));
+}
+
+void WriteLine(QXmlStreamWriter &svg, double x1, double y1, double x2, double y2)
+{
+    svg.writeEmptyElement(QStringLiteral("line"));
+    svg.writeAttribute(QStringLiteral("x1"), Number(x1));
+    svg.writeAttribute(QStringLiteral("y1"), Number(y1));
+    svg.writeAttribute(QStringLiteral("x2"), Number(x2));
+    svg.writeAttribute(QStringLiteral("y2"), Number(y2));
+}
+
+void WriteText(QXmlStreamWriter &svg, double x, double y, const QString &anchor,
+               const QString &text)
+{
+    svg.writeStartElement(QStringLiteral("text"));
+    svg.writeAttribute(QStringLiteral("x"), Number(x));
+    svg.writeAttribute(QStringLiteral("y"), Number(y));
+    svg.writeAttribute(QStringLiteral("text-anchor"), anchor);
+    // Text inherits the lines' stroke otherwise.
+    svg.writeAttribute(QStringLiteral("stroke"), QStringLiteral("none"));
+    svg.writeCharacters(text);
+    svg.writeEndElement();
+}
+
+// One tick: a group moved to the tick's place on its axis, holding the tick
+// line from (0,0) to (dx,dy) and the label at (tx,ty).
+void WriteTick(QXmlStreamWriter &svg, double x, double y, double dx, double dy, double tx,
+               double ty, const QString &anchor, const QString &label)
+{
+    svg.writeStartElement(QStringLiteral("g"));
+    svg.writeAttribute(QStringLiteral("class"), QStringLiteral("tick"));
+    svg.writeAttribute(QStringLiteral("transform"), Translate(x, y));
+    WriteLine(svg, 0, 0, dx, dy);
+    WriteText(svg, tx, ty, anchor, label);
+    svg.writeEndElement();
+}
+
+void StartGroup(QXmlStreamWriter &svg, const QString &id)
+{
+    svg.writeStartElement(QStringLiteral("g"));
+    svg.writeAttribute(QStringLiteral("id"), id);
+}
+
+void WriteShade(QXmlStreamWriter &svg, const QString &id, int first, int last)
+{
+    svg.writeEmptyElement(QStringLiteral("rect"));
+    svg.writeAttribute(QStringLiteral("id"), id);
+    svg.writeAttribute(QStringLiteral("x"), Number(X(first)));
+    svg.writeAttribute(QStringLiteral("y"), Number(plotTop));
+    svg.writeAttribute(QStringLiteral("width"), Number((last + 1 - first) * readingWidth));
+    svg.writeAttribute(QStringLiteral("height"), Number(plotHeight));
+}
+
+// The readings that hold an end stop's pulse width. The reading voltage runs
+// one way along the axis, so each range is one block of readings.
+void WriteShading(QXmlStreamWriter &svg, const ServoParameters &p)
+{
+    StartGroup(svg, QStringLiteral("shading"));
+    svg.writeAttribute(QStringLiteral("fill"), shadeColour);
+    for (const auto &[range, id] :
+         {std::pair{ReadingRange::BelowMinEnd, QStringLiteral("below-min-end")},
+          std::pair{ReadingRange::AboveMaxEnd, QStringLiteral("above-max-end")}}) {
+        int first = -1;
+        int last = -1;
+        for (int i = 0; i < 256; ++i) {
+            if (RangeOfReading(p, i) == range) {
+                if (first < 0)
+                    first = i;
+                last = i;
+            }
+        }
+        if (first >= 0)
+            WriteShade(svg, id, first, last);
+    }
+    svg.writeEndElement();
+}
+
+void WriteGrid(QXmlStreamWriter &svg, const PulseScale &scale, const QList<int> &readingTicks)
+{
+    StartGroup(svg, QStringLiteral("grid"));
+    svg.writeAttribute(QStringLiteral("stroke"), gridColour);
+    for (qint64 pulse = scale.low + scale.step; pulse < scale.high; pulse += scale.step)
+        WriteLine(svg, plotLeft, scale.Y(pulse), plotRight, scale.Y(pulse));
+    for (const int reading : readingTicks) {
+        if (reading > 0)
+            WriteLine(svg, X(reading), plotTop, X(reading), plotBottom);
+    }
+    svg.writeEndElement();
+}
+
+void WriteAxes(QXmlStreamWriter &svg, const ServoParameters &p, const PulseScale &scale,
+               const QList<int> &readingTicks, QChar separator)
+{
+    const QString middle = QStringLiteral("middle");
+    StartGroup(svg, QStringLiteral("axes"));
+    svg.writeAttribute(QStringLiteral("stroke"), axisColour);
+    svg.writeAttribute(QStringLiteral("fill"), QStringLiteral("#222222"));
+
+    svg.writeEmptyElement(QStringLiteral("rect"));
+    svg.writeAttribute(QStringLiteral("x"), Number(plotLeft));
+    svg.writeAttribute(QStringLiteral("y"), Number(plotTop));
+    svg.writeAttribute(QStringLiteral("width"), Number(plotWidth));
+    svg.writeAttribute(QStringLiteral("height"), Number(plotHeight));
+    svg.writeAttribute(QStringLiteral("fill"), QStringLiteral("none"));
+
+    StartGroup(svg, QStringLiteral("x-axis"));
+    for (const int reading : readingTicks)
+        WriteTick(svg, X(reading), plotBottom, 0, tickLength, 0, 18, middle,
+                  QString::number(reading));
+    svg.writeEndElement();
+
+    StartGroup(svg, QStringLiteral("volt-axis"));
+    if (p.supplyVoltage != 0) {
+        const qint64 supply = p.supplyVoltage;
+        const qint64 low = std::min<qint64>(0, supply);
+        const qint64 high = std::max<qint64>(0, supply);
+        const qint64 step = TickStep(high - low, 10);
+        for (qint64 volt = CeilingDivision(low, step) * step; volt <= high; volt += step)
+            WriteTick(svg, X(ReadingOfVoltage(volt, p.supplyVoltage)), plotTop, 0, -tickLength,
+                      0, -9, middle, FormatHundredths(volt, separator));
+    }
+    svg.writeEndElement();
+
+    StartGroup(svg, QStringLiteral("y-axis"));
+    for (qint64 pulse = scale.low; pulse <= scale.high; pulse += scale.step)
+        WriteTick(svg, plotLeft, scale.Y(pulse), -tickLength, 0, -8, 4,
+                  QStringLiteral("end"), FormatHundredths(pulse, separator));
+    svg.writeEndElement();
+
+    StartGroup(svg, QStringLiteral("captions"));
+    svg.writeAttribute(QStringLiteral("stroke"), QStringLiteral("none"));
+    svg.writeAttribute(QStringLiteral("font-size"), QStringLiteral("13"));
+    WriteText(svg, plotLeft + plotWidth / 2, plotBottom + 40, middle,
+              QStringLiteral("ADC-Wert"));
+    WriteText(svg, plotLeft + plotWidth / 2, plotTop - 34, middle,
+              QStringLiteral("Spannung am Poti [V]"));
+    svg.writeStartElement(QStringLiteral("text"));
+    svg.writeAttribute(QStringLiteral("transform"),
+                       Translate(22, plotTop + plotHeight / 2) + QStringLiteral(" rotate(-90)"));
+    svg.writeAttribute(QStringLiteral("text-anchor"), middle);
+    svg.writeCharacters(QStringLiteral("Impulsbreite [ms]"));
+    svg.writeEndElement();
+    svg.writeEndElement();
+
+    svg.writeEndElement();
+}
+
+// One horizontal segment per entry, joined by vertical ones (of length 0
+// where two entries are equal), so the path holds exactly 256 "H" steps.
+void WriteSteps(QXmlStreamWriter &svg, const CorrectionTable &table, const PulseScale &scale)
+{
+    QString path = QStringLiteral("M") + Number(X(0)) + u' ' + Number(scale.Y(table[0]));
+    for (int i = 0; i < 256; ++i) {
+        if (i > 0)
+            path += QStringLiteral(" V") + Number(scale.Y(table[i]));
+        path += QStringLiteral(" H") + Number(X(i + 1));
+    }
+    svg.writeEmptyElement(QStringLiteral("path"));
+    svg.writeAttribute(QStringLiteral("id"), QStringLiteral("table-steps"));
+    svg.writeAttribute(QStringLiteral("d"), path);
+    svg.writeAttribute(QStringLiteral("fill"), QStringLiteral("none"));
+    svg.writeAttribute(QStringLiteral("stroke"), stepColour);
+    svg.writeAttribute(QStringLiteral("stroke-width"), QStringLiteral("2"));
+}
+
+struct EndStop {
+    QString id;
+    qint64 voltage;
+    qint64 pulse;
+    double reading;
+    // Where the other end stop lies: the label goes to that side, clear of
+    // the clamped part of the line, and below the dot when the line climbs
+    // from here.
+    bool otherToTheRight;
+    bool otherHigher;
+};
+
+void WriteEndStop(QXmlStreamWriter &svg, const EndStop &end, const PulseScale &scale,
+                  QChar separator)
+{
+    const double x = X(end.reading);
+    const double y = scale.Y(end.pulse);
+    const QString label = FormatHundredths(end.voltage, separator) + QStringLiteral(" V / ")
+        + FormatHundredths(end.pulse, separator) + QStringLiteral(" ms");
+    const double labelWidth = label.size() * labelCharacterWidth;
+
+    bool right = end.otherToTheRight;
+    if (right && x + 8 + labelWidth > plotRight)
+        right = false;
+    else if (!right && x - 8 - labelWidth < plotLeft)
+        right = true;
+    bool below = end.otherHigher;
+    if (below && y + 20 > plotBottom - 4)
+        below = false;
+    else if (!below && y - 22 < plotTop)
+        below = true;
+
+    StartGroup(svg, end.id);
+    svg.writeAttribute(QStringLiteral("stroke"), markColour);
+    svg.writeAttribute(QStringLiteral("fill"), markColour);
+    svg.writeEmptyElement(QStringLiteral("line"));
+    svg.writeAttribute(QStringLiteral("x1"), Number(x));
+    svg.writeAttribute(QStringLiteral("y1"), Number(y));
+    svg.writeAttribute(QStringLiteral("x2"), Number(x));
+    svg.writeAttribute(QStringLiteral("y2"), Number(plotBottom));
+    svg.writeAttribute(QStringLiteral("stroke-dasharray"), QStringLiteral("4 3"));
+    svg.writeEmptyElement(QStringLiteral("circle"));
+    svg.writeAttribute(QStringLiteral("cx"), Number(x));
+    svg.writeAttribute(QStringLiteral("cy"), Number(y));
+    svg.writeAttribute(QStringLiteral("r"), QStringLiteral("3.5"));
+    svg.writeStartElement(QStringLiteral("text"));
+    svg.writeAttribute(QStringLiteral("x"), Number(right ? x + 8 : x - 8));
+    svg.writeAttribute(QStringLiteral("y"), Number(below ? y + 20 : y - 10));
+    svg.writeAttribute(QStringLiteral("text-anchor"), right ? QStringLiteral("start")
+                                                            : QStringLiteral("end"));
+    svg.writeAttribute(QStringLiteral("stroke"), QStringLiteral("none"));
+    svg.writeCharacters(label);
+    svg.writeEndElement();
+    svg.writeEndElement();
+}
+
+} // namespace
+
+QByteArray BuildTableCurve(const ServoParameters &p, const CorrectionTable &table,
+                           QChar decimalSeparator)
+{
+    // An end stop is drawn where its voltage lies on the reading axis; one
+    // outside it (or a supply of 0) has no place in the picture.
+    QList<EndStop> ends;
+    if (p.supplyVoltage != 0) {
+        const double minReading = ReadingOfVoltage(p.minEndVoltage, p.supplyVoltage);
+        const double maxReading = ReadingOfVoltage(p.maxEndVoltage, p.supplyVoltage);
+        if (OnReadingAxis(minReading))
+            ends.append({QStringLiteral("end-stop-min"), p.minEndVoltage, p.minEndPulse,
+                         minReading, maxReading >= minReading, p.maxEndPulse > p.minEndPulse});
+        if (OnReadingAxis(maxReading))
+            ends.append({QStringLiteral("end-stop-max"), p.maxEndVoltage, p.maxEndPulse,
+                         maxReading, minReading > maxReading, p.minEndPulse > p.maxEndPulse});
+    }
+
+    const auto [lowestEntry, highestEntry] = std::minmax_element(table.begin(), table.end());
+    qint64 lowest = *lowestEntry;
+    qint64 highest = *highestEntry;
+    for (const EndStop &end : ends) {
+        lowest = std::min(lowest, end.pulse);
+        highest = std::max(highest, end.pulse);
+    }
+    const PulseScale scale = MakePulseScale(lowest, highest);
+    const QList<int> readingTicks = {0, 32, 64, 96, 128, 160, 192, 224, 255};
+
+    QByteArray bytes;
+    QXmlStreamWriter svg(&bytes);
+    svg.setAutoFormatting(true);
+    svg.setAutoFormattingIndent(1);
+    svg.writeStartDocument();
+    svg.writeStartElement(QStringLiteral("svg"));
+    svg.writeDefaultNamespace(QStringLiteral("http://www.w3.org/2000/svg"));
+    svg.writeAttribute(QStringLiteral("version"), QStringLiteral("1.1"));
+    svg.writeAttribute(QStringLiteral("width"), QString::number(pictureWidth));
+    svg.writeAttribute(QStringLiteral("height"), QString::number(pictureHeight));
+    svg.writeAttribute(QStringLiteral("viewBox"),
+                       QStringLiteral("0 0 %1 %2").arg(pictureWidth).arg(pictureHeight));
+    svg.writeAttribute(QStringLiteral("font-family"), fontFamily);
+    svg.writeAttribute(QStringLiteral("font-size"), QStringLiteral("12"));
+    svg.writeTextElement(QStringLiteral("title"), QStringLiteral("Korrekturtabelle"));
+
+    svg.writeEmptyElement(QStringLiteral("rect"));
+    svg.writeAttribute(QStringLiteral("width"), QString::number(pictureWidth));
+    svg.writeAttribute(QStringLiteral("height"), QString::number(pictureHeight));
+    svg.writeAttribute(QStringLiteral("fill"), QStringLiteral("#ffffff"));
+
+    WriteShading(svg, p);
+    WriteGrid(svg, scale, readingTicks);
+    WriteAxes(svg, p, scale, readingTicks, decimalSeparator);
+    WriteSteps(svg, table, scale);
+    for (const EndStop &end : ends)
+        WriteEndStop(svg, end, scale, decimalSeparator);
+
+    svg.writeEndElement();
+    svg.writeEndDocument();
+    return bytes;
+}
+
+} // namespace generator
