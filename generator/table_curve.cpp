@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
+#include <utility>
 
 namespace generator {
 
@@ -114,13 +116,24 @@ QString Translate(double x, double y)
     return QStringLiteral("translate(%1,%2)").arg(Number(x), Number(y));
 }
 
+// An empty element with its coordinates; further attributes may follow.
+void WriteShape(QXmlStreamWriter &svg, const QString &name,
+                std::initializer_list<std::pair<const char *, double>> coordinates)
+{
+    svg.writeEmptyElement(name);
+    for (const auto &[attribute, value] : coordinates)
+        svg.writeAttribute(QLatin1String(attribute), Number(value));
+}
+
 void WriteLine(QXmlStreamWriter &svg, double x1, double y1, double x2, double y2)
 {
-    svg.writeEmptyElement(QStringLiteral("line"));
-    svg.writeAttribute(QStringLiteral("x1"), Number(x1));
-    svg.writeAttribute(QStringLiteral("y1"), Number(y1));
-    svg.writeAttribute(QStringLiteral("x2"), Number(x2));
-    svg.writeAttribute(QStringLiteral("y2"), Number(y2));
+    WriteShape(svg, QStringLiteral("line"), {{"x1", x1}, {"y1", y1}, {"x2", x2}, {"y2", y2}});
+}
+
+void WriteRect(QXmlStreamWriter &svg, double x, double y, double width, double height)
+{
+    WriteShape(svg, QStringLiteral("rect"),
+               {{"x", x}, {"y", y}, {"width", width}, {"height", height}});
 }
 
 void WriteText(QXmlStreamWriter &svg, double x, double y, const QString &anchor,
@@ -157,12 +170,8 @@ void StartGroup(QXmlStreamWriter &svg, const QString &id)
 
 void WriteShade(QXmlStreamWriter &svg, const QString &id, int first, int last)
 {
-    svg.writeEmptyElement(QStringLiteral("rect"));
+    WriteRect(svg, X(first), plotTop, (last + 1 - first) * readingWidth, plotHeight);
     svg.writeAttribute(QStringLiteral("id"), id);
-    svg.writeAttribute(QStringLiteral("x"), Number(X(first)));
-    svg.writeAttribute(QStringLiteral("y"), Number(plotTop));
-    svg.writeAttribute(QStringLiteral("width"), Number((last + 1 - first) * readingWidth));
-    svg.writeAttribute(QStringLiteral("height"), Number(plotHeight));
 }
 
 // The readings that hold an end stop's pulse width. The reading voltage runs
@@ -210,11 +219,7 @@ void WriteAxes(QXmlStreamWriter &svg, const ServoParameters &p, const PulseScale
     svg.writeAttribute(QStringLiteral("stroke"), axisColour);
     svg.writeAttribute(QStringLiteral("fill"), QStringLiteral("#222222"));
 
-    svg.writeEmptyElement(QStringLiteral("rect"));
-    svg.writeAttribute(QStringLiteral("x"), Number(plotLeft));
-    svg.writeAttribute(QStringLiteral("y"), Number(plotTop));
-    svg.writeAttribute(QStringLiteral("width"), Number(plotWidth));
-    svg.writeAttribute(QStringLiteral("height"), Number(plotHeight));
+    WriteRect(svg, plotLeft, plotTop, plotWidth, plotHeight);
     svg.writeAttribute(QStringLiteral("fill"), QStringLiteral("none"));
 
     StartGroup(svg, QStringLiteral("x-axis"));
@@ -312,24 +317,11 @@ void WriteEndStop(QXmlStreamWriter &svg, const EndStop &end, const PulseScale &s
     StartGroup(svg, end.id);
     svg.writeAttribute(QStringLiteral("stroke"), markColour);
     svg.writeAttribute(QStringLiteral("fill"), markColour);
-    svg.writeEmptyElement(QStringLiteral("line"));
-    svg.writeAttribute(QStringLiteral("x1"), Number(x));
-    svg.writeAttribute(QStringLiteral("y1"), Number(y));
-    svg.writeAttribute(QStringLiteral("x2"), Number(x));
-    svg.writeAttribute(QStringLiteral("y2"), Number(plotBottom));
+    WriteLine(svg, x, y, x, plotBottom);
     svg.writeAttribute(QStringLiteral("stroke-dasharray"), QStringLiteral("4 3"));
-    svg.writeEmptyElement(QStringLiteral("circle"));
-    svg.writeAttribute(QStringLiteral("cx"), Number(x));
-    svg.writeAttribute(QStringLiteral("cy"), Number(y));
-    svg.writeAttribute(QStringLiteral("r"), QStringLiteral("3.5"));
-    svg.writeStartElement(QStringLiteral("text"));
-    svg.writeAttribute(QStringLiteral("x"), Number(right ? x + 8 : x - 8));
-    svg.writeAttribute(QStringLiteral("y"), Number(below ? y + 20 : y - 10));
-    svg.writeAttribute(QStringLiteral("text-anchor"), right ? QStringLiteral("start")
-                                                            : QStringLiteral("end"));
-    svg.writeAttribute(QStringLiteral("stroke"), QStringLiteral("none"));
-    svg.writeCharacters(label);
-    svg.writeEndElement();
+    WriteShape(svg, QStringLiteral("circle"), {{"cx", x}, {"cy", y}, {"r", 3.5}});
+    WriteText(svg, right ? x + 8 : x - 8, below ? y + 20 : y - 10,
+              right ? QStringLiteral("start") : QStringLiteral("end"), label);
     svg.writeEndElement();
 }
 
@@ -378,9 +370,8 @@ QByteArray BuildTableCurve(const ServoParameters &p, const CorrectionTable &tabl
     svg.writeAttribute(QStringLiteral("font-size"), QStringLiteral("12"));
     svg.writeTextElement(QStringLiteral("title"), QStringLiteral("Korrekturtabelle"));
 
-    svg.writeEmptyElement(QStringLiteral("rect"));
-    svg.writeAttribute(QStringLiteral("width"), QString::number(pictureWidth));
-    svg.writeAttribute(QStringLiteral("height"), QString::number(pictureHeight));
+    // A white ground, so that viewers with a dark background show it alike.
+    WriteRect(svg, 0, 0, pictureWidth, pictureHeight);
     svg.writeAttribute(QStringLiteral("fill"), QStringLiteral("#ffffff"));
 
     WriteShading(svg, p);

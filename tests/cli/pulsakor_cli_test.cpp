@@ -102,6 +102,8 @@ private slots:
     void shouldPrintUsageForHelp();
     void shouldDrawTheCurveBesideTheListing_data();
     void shouldDrawTheCurveBesideTheListing();
+    void shouldDrawTheReadmeCurves_data();
+    void shouldDrawTheReadmeCurves();
     void shouldLeaveNoPictureWhenItFails_data();
     void shouldLeaveNoPictureWhenItFails();
 };
@@ -296,6 +298,32 @@ void PulsakorCliTest::shouldDrawTheCurveBesideTheListing()
         QCOMPARE(FilesIn(folder.path()), QStringList());
     else
         QCOMPARE(platform::ReadWholeFile(path).value_or(QByteArray()), picture);
+}
+
+void PulsakorCliTest::shouldDrawTheReadmeCurves_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("picture");
+
+    QTest::newRow("defaults") << QStringList{"--decimal-separator", ","}
+                              << QStringLiteral("docs/curve-default.svg");
+    QTest::newRow("reversed servo")
+        << QStringList{"--pulse1", "2000", "--pulse2", "1000", "--decimal-separator", ","}
+        << QStringLiteral("docs/curve-reversed.svg");
+}
+
+// The pictures in the README are what its commands draw today.
+void PulsakorCliTest::shouldDrawTheReadmeCurves()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, picture);
+
+    const Run run = RunCli(arguments + QStringList{"--plot", "-"});
+    QCOMPARE(run.exitCode, 0);
+    const QString path = QStringLiteral(PULSAKOR_SOURCE_DIR "/") + picture;
+    QVERIFY2(run.out == platform::ReadWholeFile(path).value_or(QByteArray()),
+             qPrintable(picture + QStringLiteral(" is out of date; make it with the README's "
+                                                 "command")));
 }
 
 void PulsakorCliTest::shouldLeaveNoPictureWhenItFails_data()
