@@ -1,5 +1,6 @@
 #include "generator/correction_table.h"
 #include "generator/parameter_text.h"
+#include "generator/table_curve.h"
 #include "generator/table_listing.h"
 
 #include <benchmark/benchmark.h>
@@ -61,5 +62,17 @@ static void ListingOnly(benchmark::State &state)
     }
 }
 BENCHMARK(ListingOnly);
+
+// The SVG curve of --plot: 256 steps, axes and end-stop marks.
+static void CurveOnly(benchmark::State &state)
+{
+    const generator::ServoParameters p = OrderedDefaults();
+    const auto table = std::get<generator::CorrectionTable>(generator::BuildCorrectionTable(p));
+    for (auto _ : state) {
+        QByteArray svg = generator::BuildTableCurve(p, table, u'.');
+        benchmark::DoNotOptimize(svg);
+    }
+}
+BENCHMARK(CurveOnly);
 
 BENCHMARK_MAIN();

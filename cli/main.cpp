@@ -54,6 +54,21 @@ bool WritePicture(const QString &plotPath, const QByteArray &svg, QString *error
     return false;
 }
 
+// The curve after a whole run. The path is checked again now that the run's
+// files exist, which catches a link to one of them or another spelling of
+// its name as well. Returns the message of a failure.
+std::optional<QString> PlotBesideRun(const cli::Options &options, QChar separator)
+{
+    if (!IsStandardOutput(options.plotPath)) {
+        if (auto refusal = cli::PlotPathRefusal(*options.plotPath, *options.run))
+            return refusal;
+    }
+    QString error;
+    if (!WritePicture(*options.plotPath, cli::CurveFor(options.texts, separator), &error))
+        return error;
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -97,13 +112,12 @@ int main(int argc, char *argv[])
         const cli::GenerationOutcome outcome =
             cli::RunWholeGeneration(options.texts, *options.run, separator, toStderr);
         cli::ExitCode exitCode = outcome.exitCode;
-        QString error;
-        if (options.plotPath && outcome.tableAccepted
-            && !WritePicture(*options.plotPath, cli::CurveFor(options.texts, separator),
-                             &error)) {
-            toStderr(error);
-            if (exitCode == cli::ExitSuccess)
-                exitCode = cli::ExitFileFailed;
+        if (options.plotPath && outcome.tableAccepted) {
+            if (const auto error = PlotBesideRun(options, separator)) {
+                toStderr(*error);
+                if (exitCode == cli::ExitSuccess)
+                    exitCode = cli::ExitFileFailed;
+            }
         }
         // "--plot -" puts the picture where the log would go; the log stays
         // in its file.

@@ -151,6 +151,7 @@ private slots:
     void shouldExitWithItsCodeOnFailure_data();
     void shouldExitWithItsCodeOnFailure();
     void shouldNotPrintAnOlderLog();
+    void shouldNotDrawOverTheLogThroughALink();
 };
 
 void GenerationCommandTest::initTestCase()
@@ -384,6 +385,26 @@ void GenerationCommandTest::shouldNotPrintAnOlderLog()
     QCOMPARE(run.exitCode, 3);
     QCOMPARE(run.out, QByteArray());
     QCOMPARE(ReadFile(box.Path(QStringLiteral("out/servo000.log"))), QByteArray("older run\r\n"));
+}
+
+void GenerationCommandTest::shouldNotDrawOverTheLogThroughALink()
+{
+    // The link points nowhere until the run has written its log.
+    Sandbox box;
+    QVERIFY(box.IsValid());
+    QVERIFY(WriteFile(box.Path(QStringLiteral("in/servo00.asm")), ReadFile(kExample)));
+    const QString assembler = box.Path(QStringLiteral("tools/fake-assembler"));
+    QVERIFY(WriteFile(assembler, FakeAssembler("echo 'fake: error'\nexit 1\n")));
+    QVERIFY(QFile::setPermissions(assembler, QFile::ReadOwner | QFile::ExeOwner));
+    QVERIFY(QFile::link(QStringLiteral("servo000.log"), box.Path(QStringLiteral("out/curve.svg"))));
+
+    const Run run = box.RunCli({"--template", "in/servo00.asm", "--out", "out/servo000.asm",
+                                "--assembler", assembler, "--plot", "out/curve.svg"});
+    QCOMPARE(run.exitCode, 3);
+    QVERIFY2(run.err.contains(QStringLiteral("wäre die Ausgabedatei")), qPrintable(run.err));
+    const QByteArray log = ReadFile(box.Path(QStringLiteral("out/servo000.log")));
+    QVERIFY2(log.startsWith("fake: error"), log.constData());
+    QCOMPARE(run.out, log);
 }
 
 QTEST_GUILESS_MAIN(GenerationCommandTest)
