@@ -104,54 +104,6 @@ private:
     bool m_reachedEnd = false;
 };
 
-// Looks for the table in the HEX file and reports what it found.
-ExitCode CheckHexFile(const QString &hexPath, const generator::ParameterTexts &texts,
-                      const MessageSink &message)
-{
-    // The run has accepted these texts already.
-    const auto [parameters, table] = std::get<ComputedTable>(ComputeTable(texts));
-    const std::optional<quint8> pwmCount = generator::PlainPwmCount(parameters.pwmCountText);
-
-    const QString shownPath = QDir::toNativeSeparators(hexPath);
-    const auto report = [&](const QString &text) {
-        message(HexCheckTitle() + QStringLiteral(": ") + text);
-    };
-
-    QString error;
-    const std::optional<QByteArray> hex = platform::ReadWholeFile(hexPath, &error);
-    if (!hex) {
-        report(error);
-        return ExitFileFailed;
-    }
-    const auto parsed = generator::ParseIntelHex(*hex);
-    if (const auto *fault = std::get_if<generator::HexFault>(&parsed)) {
-        report(QStringLiteral("%1 ist keine gültige Intel-HEX-Datei (Zeile %2: %3).")
-                   .arg(shownPath)
-                   .arg(fault->line)
-                   .arg(fault->reason));
-        return ExitAssemblerFailed;
-    }
-
-    const QString what = pwmCount
-        ? QStringLiteral("Die 256 Tabellenwerte mit PWM-Zählumfang %1 und 0").arg(*pwmCount)
-        : QStringLiteral("Die 256 Tabellenwerte");
-    const std::optional<quint32> address = generator::FindBytes(
-        std::get<generator::HexImage>(parsed), generator::TableBytes(table, pwmCount));
-    if (!address) {
-        report(QStringLiteral("%1 stehen nicht in %2.").arg(what, shownPath));
-        return ExitAssemblerFailed;
-    }
-    const QString hexAddress = QStringLiteral("%1").arg(*address, 4, 16, QChar(u'0')).toUpper();
-    QString text =
-        QStringLiteral("%1 stehen ab Adresse 0x%2 in %3.").arg(what, hexAddress, shownPath);
-    if (!pwmCount)
-        text += QStringLiteral(" Der PWM-Zählumfang \"%1\" ist keine Zahl von 0 bis 255 und "
-                               "wurde nicht geprüft.")
-                    .arg(parameters.pwmCountText);
-    report(text);
-    return ExitSuccess;
-}
-
 } // namespace
 
 ExitCode ExitCodeFor(generator::RunOutcome outcome)
@@ -168,6 +120,7 @@ ExitCode ExitCodeFor(generator::RunOutcome outcome)
     case RunOutcome::Interrupted:
         return ExitAssemblerFailed;
     case RunOutcome::TargetIsTemplate:
+    case RunOutcome::TargetBusy:
     case RunOutcome::FileFailed:
         return ExitFileFailed;
     case RunOutcome::Cancelled:
@@ -216,15 +169,18 @@ GenerationOutcome RunWholeGeneration(const generator::ParameterTexts &texts,
     using generator::RunOutcome;
     outcome.tableAccepted = result.outcome != RunOutcome::TemplateMissing
         && result.outcome != RunOutcome::TableRejected && result.outcome != RunOutcome::Cancelled
-        && result.outcome != RunOutcome::TargetIsTemplate;
+        && result.outcome != RunOutcome::TargetIsTemplate
+        && result.outcome != RunOutcome::TargetBusy;
     if (host.ReachedEnd()) {
         // Only a log this run has finished: after a missing assembler an
         // older log of the same name may still lie there.
         if (const auto log = platform::ReadWholeFile(result.targetBase + QStringLiteral("log")))
             outcome.log = *log;
     }
-    if (result.outcome == generator::RunOutcome::Assembled)
-        outcome.exitCode = CheckHexFile(result.targetBase + QStringLiteral("hex"), texts, message);
+    // The run has looked for the table in the HEX file; a file without it
+    // already made the run a failure.
+    if (result.hexCheck)
+        message(HexCheckTitle() + QStringLiteral(": ") + result.hexCheck->text);
     return outcome;
 }
 

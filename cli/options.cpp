@@ -56,6 +56,12 @@ bool EndsWithFolderSeparator(const QString &path)
 #endif
 }
 
+bool IsUsableSeparator(QChar c)
+{
+    return c.isPrint() && !c.isSpace() && !c.isDigit() && c != u'+' && c != u'-'
+        && !c.isSurrogate();
+}
+
 } // namespace
 
 std::variant<Options, UsageError> ParseOptions(const QStringList &arguments)
@@ -114,6 +120,14 @@ std::variant<Options, UsageError> ParseOptions(const QStringList &arguments)
                 return UsageError{
                     QStringLiteral("option '%1' needs exactly one character, not '%2'")
                         .arg(name, value)};
+            // The separator stands inside numbers of the listing, the source
+            // and the log: a line end, a digit, a sign or a blank there would
+            // break a line or change a number ("5" made "5500 Volt").
+            if (!IsUsableSeparator(value.at(0)))
+                return UsageError{QStringLiteral("option '%1' needs a printable character that "
+                                                 "is no digit, sign or blank, not U+%2")
+                                      .arg(name)
+                                      .arg(value.at(0).unicode(), 4, 16, QChar(u'0'))};
             options.decimalSeparator = value.at(0);
             break;
         case Slot::Template:

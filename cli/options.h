@@ -60,7 +60,8 @@ struct UsageError {
 /// Parses the arguments after the program name. "--help" anywhere wins over
 /// everything else; an option given twice, an unknown option, a missing or
 /// (for a path) empty value, a value after --delete-asm, a stray argument or
-/// a separator that is not exactly one character is a UsageError. So is
+/// a separator that is not exactly one printable character other than a
+/// digit, a sign or a blank is a UsageError. So is
 /// --template without --out or the other way round, --assembler or
 /// --delete-asm without both, and an --out that ends with a folder separator.
 std::variant<Options, UsageError> ParseOptions(const QStringList &arguments);

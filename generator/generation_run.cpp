@@ -12,9 +12,9 @@
 #include "platform/files.h"
 #include "platform/text_encoding.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QLockFile>
 
 #include <optional>
 
@@ -55,6 +55,13 @@ QString TargetIsTemplateMessage(const QString &targetPath)
         .arg(QDir::toNativeSeparators(targetPath));
 }
 
+QString TargetBusyMessage(const QString &targetPath)
+{
+    return QStringLiteral("In die Zieldatei \"%1\" schreibt gerade ein anderer Lauf.\r\n"
+                          "Bitte warten oder einen anderen Namen wählen.")
+        .arg(QDir::toNativeSeparators(targetPath));
+}
+
 namespace {
 
 struct TargetChoice {
@@ -66,30 +73,6 @@ struct Table {
     ServoParameters ordered;
     CorrectionTable table;
 };
-
-// The state of the HEX file before the assembler starts, to tell a fresh
-// file from one that an earlier run left behind.
-struct HexState {
-    bool existed = false;
-    QDateTime modified;
-};
-
-HexState ReadHexState(const QString &hexPath)
-{
-    const QFileInfo info(hexPath);
-    return {info.isFile(), info.isFile() ? info.lastModified() : QDateTime()};
-}
-
-bool IsFreshHex(const QString &hexPath, const HexState &before, const QDateTime &runStart)
-{
-    const QFileInfo info(hexPath);
-    if (!info.isFile())
-        return false;
-    const QDateTime modified = info.lastModified();
-    // A coarse file clock may date a new file just before runStart, so a
-    // changed time counts as fresh too.
-    return !before.existed || modified != before.modified || modified >= runStart;
-}
 
 std::optional<Table> MakeTable(RunHost &host)
 {
@@ -142,8 +125,14 @@ std::optional<TargetChoice> ChooseTargetFile(RunHost &host, RunOutcome *refusal)
             return std::nullopt;
         }
     }
-    host.SetWorkFolder(FolderOfPath(chosen));
-    host.SaveParameters();
+    // The assembler may write more files named after the base (avra's EEPROM
+    // image is base + "eep.hex"), and the run's lock is one too: no name
+    // that begins with the base may be the template.
+    if (platform::PathBeginsWith(host.TemplatePath(), choice.base)) {
+        host.ShowMessage(TargetIsTemplateMessage(host.TemplatePath()), FatalTitle());
+        *refusal = RunOutcome::TargetIsTemplate;
+        return std::nullopt;
+    }
     return choice;
 }
 
@@ -156,7 +145,8 @@ bool AppendLogNote(const QString &logPath, const QString &note, QString *error)
 // Starts the assembler and waits for it. Returns the outcome of this step:
 // AssemblerMissing / FileFailed / Interrupted end the run, Assembled and
 // AssemblerFailed go on with the log.
-RunOutcome RunAssembler(RunHost &host, const TargetChoice &target)
+RunOutcome RunAssembler(RunHost &host, const TargetChoice &target, const Table &table,
+                        std::optional<HexTableCheck> *hexCheck)
 {
     const QString assemblerPath = host.AssemblerPath();
     if (!platform::FileExists(assemblerPath)) {
@@ -169,8 +159,16 @@ RunOutcome RunAssembler(RunHost &host, const TargetChoice &target)
     const QString logPath = target.base + QStringLiteral("log");
 
     // The log holds one run only, also when the assembler never gets to
-    // start it anew.
-    platform::RemoveFile(logPath);
+    // start it anew; a HEX file after the run is this run's. A log or HEX
+    // file that cannot go ends the run here: an old log would be shown as
+    // this run's messages, an old HEX file taken for this run's.
+    for (const QString &path : {logPath, hexPath}) {
+        QString error;
+        if (!platform::RemoveFile(path, &error)) {
+            host.ShowMessage(error, FatalTitle());
+            return RunOutcome::FileFailed;
+        }
+    }
 
     platform::ProgramStart start;
     if (platform::UsesBatchFile()) {
@@ -192,8 +190,6 @@ RunOutcome RunAssembler(RunHost &host, const TargetChoice &target)
         start.outputFile = call.logPath;
     }
 
-    const HexState hexBefore = ReadHexState(hexPath);
-    const QDateTime runStart = QDateTime::currentDateTime();
     const platform::WaitTimes wait = host.AssemblerWait();
     host.SetWaiting(true);
     const platform::ProgramEnd end = platform::RunProgram(start, wait);
@@ -230,11 +226,26 @@ RunOutcome RunAssembler(RunHost &host, const TargetChoice &target)
         return RunOutcome::FileFailed;
     }
 
-    const bool assembled = end.state == platform::ProgramEnd::State::Finished && end.exitCode == 0
-        && IsFreshHex(hexPath, hexBefore, runStart);
-    if (assembled) {
-        host.ShowMessage(HexAssembledMessage(), QDir::toNativeSeparators(hexPath));
-        return RunOutcome::Assembled;
+    // Only what the assembler did counts: it ended well, and the HEX file
+    // it left (an older one was removed above) holds this run's table.
+    if (end.state == platform::ProgramEnd::State::Finished && end.exitCode == 0
+        && QFileInfo(hexPath).isFile()) {
+        QString error;
+        const std::optional<QByteArray> hex = platform::ReadWholeFile(hexPath, &error);
+        if (!hex) {
+            host.ShowMessage(error, FatalTitle());
+            return RunOutcome::FileFailed;
+        }
+        *hexCheck = CheckHexForTable(*hex, QDir::toNativeSeparators(hexPath), table.ordered,
+                                     table.table);
+        if ((*hexCheck)->found) {
+            host.ShowMessage(HexAssembledMessage(), QDir::toNativeSeparators(hexPath));
+            return RunOutcome::Assembled;
+        }
+        if (!AppendLogNote(logPath, (*hexCheck)->text, &error)) {
+            host.ShowMessage(error, FatalTitle());
+            return RunOutcome::FileFailed;
+        }
     }
     host.ShowMessage(HexNotMadeMessage(), HexNotMadeTitle());
     return RunOutcome::AssemblerFailed;
@@ -266,6 +277,21 @@ RunResult RunGeneration(RunHost &host)
         result.outcome = refusal;
         return result;
     }
+    // One run at a time per target: a second run would mix its source, HEX
+    // file and log with ours. The lock goes when the run returns; the lock of
+    // a run that died is taken over (only its process is asked, not its age:
+    // a run may wait long for a message box).
+    QLockFile lock(target->base + QStringLiteral("lock"));
+    lock.setStaleLockTime(0);
+    // A folder that takes no lock file takes no source either; that failure
+    // is the one to report, so only a lock held by another run stops here.
+    if (!lock.tryLock(0) && lock.error() == QLockFile::LockFailedError) {
+        host.ShowMessage(TargetBusyMessage(target->path), FatalTitle());
+        result.outcome = RunOutcome::TargetBusy;
+        return result;
+    }
+    host.SetWorkFolder(FolderOfPath(target->path));
+    host.SaveParameters();
     result.targetBase = target->base;
 
     QString error;
@@ -277,7 +303,7 @@ RunResult RunGeneration(RunHost &host)
     }
     host.FocusListing();
 
-    result.outcome = RunAssembler(host, *target);
+    result.outcome = RunAssembler(host, *target, *table, &result.hexCheck);
     if (result.outcome != RunOutcome::Assembled && result.outcome != RunOutcome::AssemblerFailed)
         return result;
 

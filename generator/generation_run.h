@@ -3,9 +3,12 @@
 // table, listing, target choice, assembler source, assembler run, log and
 // clean-up. Every question goes to the RunHost.
 
+#include "generator/hex_check.h"
 #include "generator/run_host.h"
 
 #include <QString>
+
+#include <optional>
 
 namespace generator {
 
@@ -14,10 +17,11 @@ enum class RunOutcome {
     TableRejected,      ///< a field or the table cannot be held; nothing written
     Cancelled,          ///< the save dialog was cancelled; nothing written
     TargetIsTemplate,   ///< an output file of the target would be the template
+    TargetBusy,         ///< another run writes into the same target; nothing written
     FileFailed,         ///< a file could not be read, written or deleted
     AssemblerMissing,   ///< no assembler program; source and cfg stay
-    AssemblerFailed,    ///< the assembler made no fresh HEX file
-    Assembled,          ///< a fresh HEX file, the log and the settings
+    AssemblerFailed,    ///< the assembler failed or its HEX file lacks the table
+    Assembled,          ///< a HEX file with the table, the log and the settings
     Interrupted,        ///< the host began closing during the wait
 };
 
@@ -26,6 +30,9 @@ struct RunResult {
     /// The base of the output files ("/daten/servo003."); empty before the
     /// target was chosen.
     QString targetBase;
+    /// The look for the table in the HEX file, when the assembler ended
+    /// well and left one.
+    std::optional<HexTableCheck> hexCheck;
 };
 
 /// Title of every message that ends the run because of a fault.
@@ -40,6 +47,8 @@ QString HexAssembledMessage();
 QString HexNotMadeMessage();
 /// The refusal to let an output file replace or delete the template.
 QString TargetIsTemplateMessage(const QString &targetPath);
+/// The refusal to run into a target that another run is writing.
+QString TargetBusyMessage(const QString &targetPath);
 
 /// Carries out one generation run through `host`. Needs a QCoreApplication
 /// (or QApplication): the wait for the assembler runs a local event loop.

@@ -150,4 +150,32 @@ std::optional<quint32> FindBytes(const HexImage &image, const QByteArray &bytes)
     return std::nullopt;
 }
 
+HexTableCheck CheckHexForTable(const QByteArray &hex, const QString &shownPath,
+                               const ServoParameters &ordered, const CorrectionTable &table)
+{
+    const auto parsed = ParseIntelHex(hex);
+    if (const auto *fault = std::get_if<HexFault>(&parsed))
+        return {false, QStringLiteral("%1 ist keine gültige Intel-HEX-Datei (Zeile %2: %3).")
+                           .arg(shownPath)
+                           .arg(fault->line)
+                           .arg(fault->reason)};
+
+    const std::optional<quint8> pwmCount = PlainPwmCount(ordered.pwmCountText);
+    const QString what = pwmCount
+        ? QStringLiteral("Die 256 Tabellenwerte mit PWM-Zählumfang %1 und 0").arg(*pwmCount)
+        : QStringLiteral("Die 256 Tabellenwerte");
+    const std::optional<quint32> address =
+        FindBytes(std::get<HexImage>(parsed), TableBytes(table, pwmCount));
+    if (!address)
+        return {false, QStringLiteral("%1 stehen nicht in %2.").arg(what, shownPath)};
+
+    const QString hexAddress = QStringLiteral("%1").arg(*address, 4, 16, QChar(u'0')).toUpper();
+    QString text = QStringLiteral("%1 stehen ab Adresse 0x%2 in %3.").arg(what, hexAddress, shownPath);
+    if (!pwmCount)
+        text += QStringLiteral(" Der PWM-Zählumfang \"%1\" ist keine Zahl von 0 bis 255 und "
+                               "wurde nicht geprüft.")
+                    .arg(ordered.pwmCountText);
+    return {true, text};
+}
+
 } // namespace generator

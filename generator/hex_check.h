@@ -4,6 +4,7 @@
 // bytes. Pure functions over bytes; the caller reads the file.
 
 #include "generator/correction_table.h"
+#include "generator/servo_parameters.h"
 
 #include <QByteArray>
 #include <QList>
@@ -54,5 +55,19 @@ QByteArray TableBytes(const CorrectionTable &table, std::optional<quint8> pwmCou
 /// The address of the first place where `bytes` stand in one block of
 /// `image`; nullopt when they stand nowhere (or `bytes` is empty).
 std::optional<quint32> FindBytes(const HexImage &image, const QByteArray &bytes);
+
+/// What the look for the table in a HEX file found.
+struct HexTableCheck {
+    /// True when the 256 entries (and the PWM count and 0, where the PWM
+    /// text is a plain number) stand in the file.
+    bool found = false;
+    /// One German sentence that says what was found, naming `shownPath`.
+    QString text;
+};
+
+/// Looks for the table of `ordered` in the HEX text `hex`. A text that is no
+/// Intel HEX (an empty file among them) never holds the table.
+HexTableCheck CheckHexForTable(const QByteArray &hex, const QString &shownPath,
+                               const ServoParameters &ordered, const CorrectionTable &table);
 
 } // namespace generator

@@ -234,8 +234,11 @@ bool RemoveFile(const QString &path, QString *error)
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink())
         return true;
-    if (!info.isFile() && !info.isSymLink())
+    if (!info.isFile() && !info.isSymLink()) {
+        SetError(error, QStringLiteral("Die Datei kann nicht gelöscht werden:"), path,
+                 QStringLiteral("Unter diesem Namen steht keine gewöhnliche Datei."));
         return false;
+    }
     QFile file(path);
     if (!file.remove()) {
         SetError(error, QStringLiteral("Die Datei kann nicht gelöscht werden:"), path,
@@ -252,6 +255,45 @@ bool IsSameFile(const QString &a, const QString &b)
     if (!infoA.exists() || !infoB.exists())
         return false;
     return infoA.canonicalFilePath() == infoB.canonicalFilePath();
+}
+
+namespace {
+
+// A path as written (made absolute, ".." folded) and, where it exists, as
+// the file system resolves it; for a name that does not exist, its folder
+// is resolved instead.
+QStringList SpellingsOf(const QString &path)
+{
+    const QFileInfo info(path);
+    QStringList spellings{QDir::cleanPath(info.absoluteFilePath())};
+    const QString canonical = info.canonicalFilePath();
+    if (!canonical.isEmpty()) {
+        spellings << canonical;
+    } else {
+        const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+        if (!folder.isEmpty())
+            spellings << QDir::cleanPath(folder + u'/' + info.fileName());
+    }
+    return spellings;
+}
+
+} // namespace
+
+bool PathBeginsWith(const QString &path, const QString &prefix)
+{
+#ifdef Q_OS_WIN
+    const Qt::CaseSensitivity nameCase = Qt::CaseInsensitive;
+#else
+    const Qt::CaseSensitivity nameCase = Qt::CaseSensitive;
+#endif
+    const QStringList prefixes = SpellingsOf(prefix);
+    for (const QString &spelling : SpellingsOf(path)) {
+        for (const QString &start : prefixes) {
+            if (spelling.startsWith(start, nameCase))
+                return true;
+        }
+    }
+    return false;
 }
 
 } // namespace platform

@@ -60,4 +60,10 @@ bool RemoveFile(const QString &path, QString *error = nullptr);
 /// True when both paths name the same existing file after resolving links.
 bool IsSameFile(const QString &a, const QString &b);
 
+/// True when `path` begins with `prefix` once both are absolute, with ".."
+/// and the links of their existing parts resolved, in the file system's
+/// case rule. `prefix` need not exist ("/daten/servo003." is a prefix of
+/// "/daten/servo003.asm.bak" and of a link to it).
+bool PathBeginsWith(const QString &path, const QString &prefix);
+
 } // namespace platform

@@ -267,28 +267,36 @@ void GenerationRunTest::fakeAssemblers_data()
     QTest::addColumn<QString>("assembler");
     QTest::addColumn<int>("minimumMs");
     QTest::addColumn<int>("maximumMs");
-    QTest::addColumn<bool>("oldHexBefore");
+    // Seconds from now of an older HEX file's time; 0: there is none.
+    QTest::addColumn<int>("oldHexAge");
     QTest::addColumn<bool>("assembled");
     QTest::addColumn<QString>("logStart");
 
-    QTest::newRow("good") << Fake("writes-hex.sh") << 0 << 10000 << false << true
+    QTest::newRow("good") << Fake("writes-hex.sh") << 0 << 10000 << 0 << true
                           << "Fake assembler: ";
-    QTest::newRow("good, older HEX replaced") << Fake("writes-hex.sh") << 0 << 10000 << true << true
+    QTest::newRow("good, older HEX replaced") << Fake("writes-hex.sh") << 0 << 10000 << -3600 << true
                                               << "Fake assembler: ";
-    QTest::newRow("error exit") << Fake("error-exit.sh") << 0 << 10000 << false << false
+    QTest::newRow("error exit") << Fake("error-exit.sh") << 0 << 10000 << 0 << false
                                 << "servo000.asm(12) : Error";
-    QTest::newRow("exit 0 without HEX") << Fake("no-hex.sh") << 0 << 10000 << false << false
+    QTest::newRow("exit 0 without HEX") << Fake("no-hex.sh") << 0 << 10000 << 0 << false
                                         << "Error: Unknown option";
-    QTest::newRow("older HEX is no new one") << Fake("no-hex.sh") << 0 << 10000 << true << false
+    QTest::newRow("older HEX is no new one") << Fake("no-hex.sh") << 0 << 10000 << -3600 << false
                                              << "Error: Unknown option";
-    QTest::newRow("output on stderr") << Fake("stderr-output.sh") << 0 << 10000 << false << true
+    QTest::newRow("output on stderr") << Fake("stderr-output.sh") << 0 << 10000 << 0 << true
                                       << "Warning: on standard error";
-    QTest::newRow("slower than the minimum wait") << Fake("slow.sh") << 200 << 10000 << false
+    QTest::newRow("slower than the minimum wait") << Fake("slow.sh") << 200 << 10000 << 0
                                                   << true << "Slow but complete.";
     QTest::newRow("minimum wait longer than the assembler")
-        << Fake("writes-hex.sh") << 600 << 10000 << false << true << "Fake assembler: ";
-    QTest::newRow("overruns the maximum") << Fake("hangs.sh") << 0 << 400 << false << false
+        << Fake("writes-hex.sh") << 600 << 10000 << 0 << true << "Fake assembler: ";
+    QTest::newRow("overruns the maximum") << Fake("hangs.sh") << 0 << 400 << 0 << false
                                           << "Started.\nDer Assembler wurde nach 0.4 Sekunden abgebrochen.";
+    // Only what the assembler did counts, never a file's time.
+    QTest::newRow("older HEX dated in the future is no new one")
+        << Fake("no-hex.sh") << 0 << 10000 << 3600 << false << "Error: Unknown option";
+    QTest::newRow("HEX without the table") << Fake("hex-without-table.sh") << 0 << 10000 << 0
+                                           << false << "Fake assembler: no table";
+    QTest::newRow("empty HEX") << Fake("empty-hex.sh") << 0 << 10000 << 0 << false
+                               << "Fake assembler: empty HEX";
 }
 
 void GenerationRunTest::fakeAssemblers()
@@ -296,7 +304,7 @@ void GenerationRunTest::fakeAssemblers()
     QFETCH(QString, assembler);
     QFETCH(int, minimumMs);
     QFETCH(int, maximumMs);
-    QFETCH(bool, oldHexBefore);
+    QFETCH(int, oldHexAge);
     QFETCH(bool, assembled);
     QFETCH(QString, logStart);
 
@@ -304,11 +312,11 @@ void GenerationRunTest::fakeAssemblers()
     bench.window.assemblerPath = assembler;
     bench.options.wait = {std::chrono::milliseconds(minimumMs), std::chrono::milliseconds(maximumMs)};
     const QString base = bench.work + "servo000.";
-    if (oldHexBefore) {
+    if (oldHexAge != 0) {
         QVERIFY(platform::WriteFileAtomically(base + "hex", "old"));
         QFile hex(base + "hex");
         QVERIFY(hex.open(QIODevice::ReadWrite));
-        QVERIFY(hex.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+        QVERIFY(hex.setFileTime(QDateTime::currentDateTime().addSecs(oldHexAge),
                                 QFileDevice::FileModificationTime));
     }
     // Map and list files of an earlier run go before the assembler starts.
@@ -337,6 +345,13 @@ void GenerationRunTest::fakeAssemblers()
     const QString log = Bytes(base + "log");
     QVERIFY2(log.startsWith(logStart), qPrintable(log));
     QVERIFY(log.contains("\r\n===========================================\r\n"));
+    // A HEX file that failed the check is named in one line of the log; an
+    // older one is gone.
+    if (!assembled) {
+        const bool hexLeft = QFileInfo::exists(base + "hex");
+        QCOMPARE(log.contains(QDir::toNativeSeparators(base + "hex")), hexLeft);
+        QVERIFY(!hexLeft || *platform::ReadWholeFile(base + "hex") != "old");
+    }
     QVERIFY(bench.window.listingText.startsWith(logStart.section('\n', 0, 0)));
     QVERIFY(!QFileInfo::exists(base + "map"));
     QVERIFY(!QFileInfo::exists(base + "lst"));
@@ -459,29 +474,39 @@ void GenerationRunTest::rejectedTableEndsBeforeTheDialog()
 
 void GenerationRunTest::targetThatIsTheTemplateIsRefused_data()
 {
+    QTest::addColumn<QString>("templateName");
     QTest::addColumn<QString>("answer");
-    QTest::addColumn<bool>("throughLink");
-    QTest::newRow("same name") << "servo00.asm" << false;
-    QTest::newRow("HEX beside the template") << "servo00.hex" << false;
-    QTest::newRow("through a link") << "servo00.asm" << true;
-    QTest::newRow("log would be the template") << "servo07.asm.x" << false;
+    QTest::addColumn<QString>("way");
+    QTest::newRow("same name") << "servo00.asm" << "servo00.asm" << "";
+    QTest::newRow("HEX beside the template") << "servo00.asm" << "servo00.hex" << "";
+    QTest::newRow("through a link") << "servo00.asm" << "servo00.asm" << "link";
+    // The name check lets these pass as templates; the run or the assembler
+    // would write or delete them.
+    QTest::newRow("log would be the template") << "servo07.asm.log" << "servo07.asm.x" << "";
+    QTest::newRow("backup named after the source") << "servo07.asm.bak" << "servo07.asm" << "";
+    QTest::newRow("assembler's EEPROM image") << "servo07.asm.eep.hex" << "servo07.asm.x" << "";
+    QTest::newRow("backup through a link") << "servo07.asm.bak" << "servo07.asm" << "link";
+    QTest::newRow("backup through ..") << "servo07.asm.bak" << "servo07.asm" << "..";
+    QTest::newRow("run's lock file") << "servo07.asm.lock" << "servo07.asm.hex" << "";
 }
 
 void GenerationRunTest::targetThatIsTheTemplateIsRefused()
 {
+    QFETCH(QString, templateName);
     QFETCH(QString, answer);
-    QFETCH(bool, throughLink);
+    QFETCH(QString, way);
     Bench bench;
-    if (answer.endsWith(".x")) {
-        // The name check lets "servo07.asm.log" pass as a template.
-        bench.templatePath = bench.templates + "servo07.asm.log";
+    if (templateName != "servo00.asm") {
+        bench.templatePath = bench.templates + templateName;
         QVERIFY(QFile::rename(bench.templates + "servo00.asm", bench.templatePath));
         bench.window.templatePath = bench.templatePath;
     }
     QString folder = bench.templates;
-    if (throughLink) {
+    if (way == "link") {
         folder = bench.root.path() + "/verweis/";
         QVERIFY(QFile::link(bench.templates, bench.root.path() + "/verweis"));
+    } else if (way == "..") {
+        folder = bench.work + "../vorlagen/";
     }
     const generator::RunResult result = bench.Run(folder + answer);
 

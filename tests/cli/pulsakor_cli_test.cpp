@@ -223,6 +223,15 @@ void PulsakorCliTest::shouldExitWith2OnBadUsage_data()
                                                  << "exactly one character";
     QTest::newRow("empty separator") << QStringList{"--decimal-separator="}
                                      << "exactly one character";
+    const QString unusable = QStringLiteral("no digit, sign or blank");
+    QTest::newRow("separator CR") << QStringList{"--decimal-separator=\r"} << unusable;
+    QTest::newRow("separator digit") << QStringList{"--decimal-separator", "5"} << unusable;
+    QTest::newRow("separator plus") << QStringList{"--decimal-separator=+"} << unusable;
+    QTest::newRow("separator minus") << QStringList{"--decimal-separator=-"} << unusable;
+    QTest::newRow("separator blank") << QStringList{"--decimal-separator= "} << unusable;
+    QTest::newRow("separator tab") << QStringList{"--decimal-separator=\t"} << unusable;
+    QTest::newRow("separator control character")
+        << QStringList{QStringLiteral("--decimal-separator=") + QChar(0x1b)} << unusable;
 
     const QString together = QStringLiteral("'--template' and '--out' go together");
     const QString needsRun = QStringLiteral("need '--template' and '--out'");

@@ -1,9 +1,10 @@
 #!/bin/sh
 # Writes its HEX file but reports on standard error.
-hex=
+source=; hex=
 while [ $# -gt 0 ]; do
+  [ "$1" = "-fI" ] && { source=$2; shift; }
   [ "$1" = "-o" ] && { hex=$2; shift; }
   shift
 done
 echo "Warning: on standard error" >&2
-printf ':00000001FF\r\n' > "$hex"
+"$(dirname "$0")/table-hex.sh" "$source" "$hex"

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Behaves like a good assembler: reads the source named after -fI, writes
-# the HEX file named after -o and an object file beside the source, and
-# prints its arguments, one per line.
+# the HEX file named after -o with the source's table in it and an object
+# file beside the source, and prints its arguments, one per line.
 source=; hex=
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -12,6 +12,6 @@ while [ $# -gt 0 ]; do
 done
 echo "Fake assembler: $source"
 [ -r "$source" ] || { echo "cannot read $source"; exit 2; }
-printf ':00000001FF\r\n' > "$hex"
+"$(dirname "$0")/table-hex.sh" "$source" "$hex"
 printf 'obj' > "${source%asm}obj"
 echo "Assembly complete."
