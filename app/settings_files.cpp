@@ -4,6 +4,7 @@
 #include "platform/text_encoding.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <optional>
@@ -24,13 +25,34 @@ QByteArray EncodeLines(const QStringList &lines)
     return platform::TextEncoding::System().Encode(text);
 }
 
-/// The lines of a settings file, or nullopt when there is no such file or it
-/// cannot be read; either way the caller keeps what the window holds.
-std::optional<QStringList> ReadLines(const QString &path)
+// Paths in the system encoding, as every other line; a path that encoding
+// cannot hold (a "€" under a Latin-1 locale) is written as the file system
+// spells its names instead of with a "?" that names another file.
+QByteArray EncodePathLines(const QStringList &lines)
+{
+    const platform::TextEncoding encoding = platform::TextEncoding::System();
+    QByteArray bytes;
+    for (const QString &line : lines) {
+        QByteArray encoded = encoding.Encode(line);
+        if (encoding.Decode(encoded) != line)
+            encoded = QFile::encodeName(line);
+        bytes += encoded + "\r\n";
+    }
+    return bytes;
+}
+
+/// The raw bytes of a settings file, or nullopt when there is no such file or
+/// it cannot be read; either way the caller keeps what the window holds.
+std::optional<QByteArray> ReadBytes(const QString &path)
 {
     if (!platform::FileExists(path))
         return std::nullopt;
-    const std::optional<QByteArray> bytes = platform::ReadWholeFile(path);
+    return platform::ReadWholeFile(path);
+}
+
+std::optional<QStringList> ReadLines(const QString &path)
+{
+    const std::optional<QByteArray> bytes = ReadBytes(path);
     if (!bytes)
         return std::nullopt;
     return platform::SplitTextLines(platform::TextEncoding::System().Decode(*bytes));
@@ -63,9 +85,9 @@ QByteArray ParametersFileBytes(const WindowModel &window)
 QByteArray SettingsFileBytes(const WindowModel &window)
 {
     const Folders &folders = window.folders();
-    return EncodeLines({window.TemplatePath(), window.AssemblerPath(), folders.templateFolder,
-                        folders.workFolder,
-                        u' ' + QString::number(window.DeleteAsmValue()) + u' '});
+    return EncodePathLines({window.TemplatePath(), window.AssemblerPath(),
+                            folders.templateFolder, folders.workFolder,
+                            u' ' + QString::number(window.DeleteAsmValue()) + u' '});
 }
 
 } // namespace
@@ -105,21 +127,34 @@ int CheckValueFromLine(const QString &line)
 void LoadSettings(WindowModel &window)
 {
     Folders &folders = window.folders();
-    const std::optional<QStringList> lines =
-        ReadLines(folders.settingsFolder + SettingsFileName);
-    if (!lines)
+    const std::optional<QByteArray> bytes = ReadBytes(folders.settingsFolder + SettingsFileName);
+    if (!bytes)
         return;
-    const qsizetype count = lines->size();
-    if (count > 0 && NamesExistingFile(lines->at(0)))
-        window.SetTemplatePath(lines->at(0));
-    if (count > 1 && NamesExistingFile(lines->at(1)))
-        window.SetAssemblerPath(lines->at(1));
+    const QStringList texts =
+        platform::SplitTextLines(platform::TextEncoding::System().Decode(*bytes));
+    // A path the system encoding could not hold was saved as a file name.
+    const QStringList names = platform::SplitTextLines(QFile::decodeName(*bytes));
+    const auto path = [&](qsizetype index, auto &&exists) {
+        const QString &text = texts.at(index);
+        if (!exists(text) && index < names.size() && exists(names.at(index)))
+            return names.at(index);
+        return text;
+    };
+    const auto isFolder = [](const QString &folder) { return QFileInfo(folder).isDir(); };
+    QStringList resolved = texts;
+    for (qsizetype index = 0; index < qMin<qsizetype>(texts.size(), 4); ++index)
+        resolved[index] = index < 2 ? path(index, NamesExistingFile) : path(index, isFolder);
+    const qsizetype count = resolved.size();
+    if (count > 0 && NamesExistingFile(resolved.at(0)))
+        window.SetTemplatePath(resolved.at(0));
+    if (count > 1 && NamesExistingFile(resolved.at(1)))
+        window.SetAssemblerPath(resolved.at(1));
     if (count > 2)
-        folders.templateFolder = lines->at(2);
+        folders.templateFolder = resolved.at(2);
     if (count > 3)
-        folders.workFolder = lines->at(3);
+        folders.workFolder = resolved.at(3);
     if (count > 4) {
-        const int value = CheckValueFromLine(lines->at(4));
+        const int value = CheckValueFromLine(resolved.at(4));
         if (value >= 0)
             window.SetDeleteAsmValue(value);
     }

@@ -10,6 +10,7 @@
 #include "platform/text_encoding.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 #include <cstdio>
 
@@ -81,11 +82,17 @@ int main(int argc, char *argv[])
     // The same encoding reads the arguments and writes the output, so a
     // field text comes back byte for byte in the PWM lines.
     const platform::TextEncoding encoding = platform::TextEncoding::System();
+    // File names are decoded as the file system wants them (UTF-8 on Linux
+    // whatever the locale), or "zielä.asm" would be written as "zielÃ¤.asm"
+    // under the C locale.
     QStringList arguments;
-    for (int i = 1; i < argc; ++i)
+    QStringList fileNameArguments;
+    for (int i = 1; i < argc; ++i) {
         arguments.append(encoding.Decode(QByteArray(argv[i])));
+        fileNameArguments.append(QFile::decodeName(argv[i]));
+    }
 
-    const auto parsed = cli::ParseOptions(arguments);
+    const auto parsed = cli::ParseOptions(arguments, fileNameArguments);
     if (const auto *usage = std::get_if<cli::UsageError>(&parsed)) {
         Write(stderr, encoding.Encode(QStringLiteral("pulsakor-cli: ") + usage->message
                                       + QStringLiteral("\n\n") + cli::UsageText()));

@@ -64,8 +64,10 @@ bool IsUsableSeparator(QChar c)
 
 } // namespace
 
-std::variant<Options, UsageError> ParseOptions(const QStringList &arguments)
+std::variant<Options, UsageError> ParseOptions(const QStringList &arguments,
+                                               const QStringList &fileNameArguments)
 {
+    const bool haveFileNames = fileNameArguments.size() == arguments.size();
     Options options;
     if (arguments.contains(helpOption)) {
         options.help = true;
@@ -96,8 +98,12 @@ std::variant<Options, UsageError> ParseOptions(const QStringList &arguments)
         }
 
         QString value;
+        // A path is taken as the file system spells it; the option's name
+        // and '=' are ASCII in both spellings.
+        const QStringList &source =
+            haveFileNames && IsPathSlot(*slot) ? fileNameArguments : arguments;
         if (equals >= 0) {
-            value = argument.mid(equals + 1);
+            value = source.at(i).mid(equals + 1);
         } else {
             // A following "-..." is taken for an option, never for a value:
             // negative texts are written --end1=-500. "--plot -" names
@@ -109,7 +115,7 @@ std::variant<Options, UsageError> ParseOptions(const QStringList &arguments)
                 return UsageError{QStringLiteral("option '%1' needs a value (write %1=TEXT for a "
                                                  "text that begins with '-')")
                                       .arg(name)};
-            value = arguments.at(++i);
+            value = source.at(++i);
         }
         if (IsPathSlot(*slot) && value.isEmpty())
             return UsageError{QStringLiteral("option '%1' needs a file name").arg(name)};

@@ -64,7 +64,12 @@ struct UsageError {
 /// digit, a sign or a blank is a UsageError. So is
 /// --template without --out or the other way round, --assembler or
 /// --delete-asm without both, and an --out that ends with a folder separator.
-std::variant<Options, UsageError> ParseOptions(const QStringList &arguments);
+/// `fileNameArguments`, when given, are the same arguments decoded as file
+/// names; the values of --template, --out, --assembler and --plot are taken
+/// from them, so a name reaches the file system byte for byte whatever the
+/// locale's text encoding.
+std::variant<Options, UsageError> ParseOptions(const QStringList &arguments,
+                                               const QStringList &fileNameArguments = {});
 
 /// The usage text, lines ending with "\n".
 QString UsageText();

@@ -12,7 +12,9 @@
 #include "platform/files.h"
 #include "platform/text_encoding.h"
 
+#include <QLockFile>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -160,6 +162,9 @@ private slots:
     void targetThatIsTheTemplateIsRefused_data();
     void targetThatIsTheTemplateIsRefused();
     void unwritableTargetIsReported();
+    void oldOutputThatCannotGoEndsTheRun_data();
+    void oldOutputThatCannotGoEndsTheRun();
+    void oneRunAtATimePerTarget();
     void vanishedTemplateIsReported();
     void flagTickedDuringTheWaitCounts();
     void closingWithoutQuitLeavesWindowAlone();
@@ -532,6 +537,63 @@ void GenerationRunTest::unwritableTargetIsReported()
              qPrintable(bench.user.messages[0].text));
     QVERIFY(bench.window.generateStates.empty());
     QVERIFY(bench.FilesIn(bench.settings).isEmpty());
+}
+
+void GenerationRunTest::oldOutputThatCannotGoEndsTheRun_data()
+{
+    QTest::addColumn<QString>("extension");
+    QTest::newRow("log") << "log";
+    QTest::newRow("HEX file") << "hex";
+}
+
+void GenerationRunTest::oldOutputThatCannotGoEndsTheRun()
+{
+    QFETCH(QString, extension);
+    Bench bench;
+    const QString base = bench.work + "servo000.";
+    // Even root cannot remove a folder that is not empty as a file.
+    QVERIFY(QDir(bench.work).mkpath("servo000." + extension + "/fremd"));
+    const generator::RunResult result = bench.Run(base + "asm");
+
+    QCOMPARE(result.outcome, RunOutcome::FileFailed);
+    QCOMPARE(bench.user.messages.size(), size_t(1));
+    QCOMPARE(bench.user.messages[0].title, kFatal);
+    QVERIFY2(bench.user.messages[0].text.contains(base + extension),
+             qPrintable(bench.user.messages[0].text));
+    // The assembler never started, and nothing of the old files is shown.
+    QVERIFY(bench.window.generateStates.empty());
+    QVERIFY(!QFileInfo::exists(base + "obj"));
+    QVERIFY(bench.window.listingText.startsWith(";"));
+}
+
+void GenerationRunTest::oneRunAtATimePerTarget()
+{
+    Bench bench;
+    const QString base = bench.work + "servo000.";
+    QLockFile otherRun(base + "lock");
+    QVERIFY(otherRun.tryLock(0));
+
+    generator::RunResult result = bench.Run(base + "asm");
+    QCOMPARE(result.outcome, RunOutcome::TargetBusy);
+    QCOMPARE(bench.user.messages.size(), size_t(1));
+    QCOMPARE(bench.user.messages[0].title, kFatal);
+    QVERIFY(bench.user.messages[0].text.contains("anderer Lauf"));
+    QCOMPARE(bench.FilesIn(bench.work), QStringList{"servo000.lock"});
+    QCOMPARE(bench.window.folders().workFolder, bench.work);
+
+    // Another target is not held up.
+    QCOMPARE(bench.Run(bench.work + "servo001.asm").outcome, RunOutcome::Assembled);
+    otherRun.unlock();
+
+    // The lock of a run whose process is gone is taken over.
+    QProcess gone;
+    gone.start("true", {});
+    QVERIFY(gone.waitForStarted());
+    const qint64 deadPid = gone.processId();
+    QVERIFY(gone.waitForFinished());
+    QVERIFY(platform::WriteFileAtomically(base + "lock", QByteArray::number(deadPid) + "\n\n\n"));
+    QCOMPARE(bench.Run(base + "asm").outcome, RunOutcome::Assembled);
+    QVERIFY(!QFileInfo::exists(base + "lock"));
 }
 
 void GenerationRunTest::vanishedTemplateIsReported()

@@ -3,7 +3,9 @@
 #include "platform/files.h"
 #include "tests/support/file_size_limit.h"
 
+#include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -40,6 +42,8 @@ private slots:
 
     void settingsFileHasFiveLinesEndingInCrLf();
     void settingsComeBackAfterSave();
+    void pathsComeBackExactlyInEveryLocale_data();
+    void pathsComeBackExactlyInEveryLocale();
     void settingsFolderIsCreatedOnFirstSave();
     void unwritableFolderIsSkippedSilently();
     void failedSaveKeepsTheOldFile_data();
@@ -178,6 +182,46 @@ void SettingsFilesTest::settingsComeBackAfterSave()
     QCOMPARE(loaded.folders().templateFolder, QString("/a b/vorlagen/"));
     QCOMPARE(loaded.folders().workFolder, QString("/a b/ziel/"));
     QCOMPARE(loaded.deleteAsmValue, 2);
+}
+
+void SettingsFilesTest::pathsComeBackExactlyInEveryLocale_data()
+{
+    QTest::addColumn<QByteArray>("locale");
+    QTest::addColumn<QString>("folderName");
+    QTest::addColumn<QByteArray>("storedName");
+    QTest::newRow("umlaut, UTF-8") << QByteArray("C.UTF-8") << "Vorlagenä" << QByteArray("Vorlagen\xc3\xa4");
+    // Stored files keep the locale's encoding where it holds the path.
+    QTest::newRow("umlaut, C locale") << QByteArray("C") << "Vorlagenä" << QByteArray("Vorlagen\xe4");
+    QTest::newRow("euro sign, C locale") << QByteArray("C") << "Vorlagen€" << QByteArray("Vorlagen\xe2\x82\xac");
+}
+
+void SettingsFilesTest::pathsComeBackExactlyInEveryLocale()
+{
+    QFETCH(QByteArray, locale);
+    QFETCH(QString, folderName);
+    QFETCH(QByteArray, storedName);
+    const QByteArray oldLocale = qgetenv("LC_ALL");
+    qputenv("LC_ALL", locale);
+    const auto restore = qScopeGuard([&] { qputenv("LC_ALL", oldLocale); });
+
+    const QString folder = m_folder + folderName + u'/';
+    QVERIFY(QDir().mkpath(folder));
+    WriteBytes(folder + "servo05.asm", "x");
+    MemoryWindowModel saved;
+    saved.folders() = {m_folder, folder, folder};
+    saved.templatePath = folder + "servo05.asm";
+    saved.assemblerPath = folder + "avra";
+    WriteBytes(saved.assemblerPath, "x");
+    SaveSettings(saved);
+    QVERIFY(ReadBytes(m_folder + "pulsakor.ini").contains(storedName));
+
+    MemoryWindowModel loaded;
+    loaded.folders().settingsFolder = m_folder;
+    LoadSettings(loaded);
+    QCOMPARE(loaded.templatePath, saved.templatePath);
+    QCOMPARE(loaded.assemblerPath, saved.assemblerPath);
+    QCOMPARE(loaded.folders().templateFolder, folder);
+    QCOMPARE(loaded.folders().workFolder, folder);
 }
 
 void SettingsFilesTest::settingsFolderIsCreatedOnFirstSave()

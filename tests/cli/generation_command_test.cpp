@@ -70,12 +70,12 @@ public:
     QString Path(const QString &relative) const { return m_root.filePath(relative); }
 
     /// Runs pulsakor-cli in the sandbox's root with only its own HOME.
-    Run RunCli(const QStringList &arguments) const
+    Run RunCli(const QStringList &arguments, const QString &locale = QStringLiteral("C.UTF-8")) const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char *name : {"LC_ALL", "LC_NUMERIC", "LC_CTYPE", "LANG", "LANGUAGE"})
             env.remove(QString::fromLatin1(name));
-        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        env.insert(QStringLiteral("LC_ALL"), locale);
         env.insert(QStringLiteral("HOME"), Path(QStringLiteral("home")));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), Path(QStringLiteral("home/.config")));
 
@@ -151,6 +151,7 @@ private slots:
     void shouldExitWithItsCodeOnFailure_data();
     void shouldExitWithItsCodeOnFailure();
     void shouldNotPrintAnOlderLog();
+    void shouldKeepNonAsciiNamesInTheCLocale();
     void shouldNotDrawOverTheLogThroughALink();
 };
 
@@ -374,7 +375,9 @@ void GenerationCommandTest::shouldExitWithItsCodeOnFailure()
 void GenerationCommandTest::shouldNotPrintAnOlderLog()
 {
     // A missing assembler ends the run before the log; the log an earlier
-    // run left under the same name is not this run's.
+    // run left under the same name is not this run's. Fails when the command
+    // prints the log under the target's name without asking whether the run
+    // got as far as writing it.
     Sandbox box;
     QVERIFY(box.IsValid());
     QVERIFY(WriteFile(box.Path(QStringLiteral("in/servo00.asm")), ReadFile(kExample)));
@@ -385,6 +388,29 @@ void GenerationCommandTest::shouldNotPrintAnOlderLog()
     QCOMPARE(run.exitCode, 3);
     QCOMPARE(run.out, QByteArray());
     QCOMPARE(ReadFile(box.Path(QStringLiteral("out/servo000.log"))), QByteArray("older run\r\n"));
+}
+
+void GenerationCommandTest::shouldKeepNonAsciiNamesInTheCLocale()
+{
+    // The C locale's encoding cannot hold "ä"; file names must still reach
+    // the file system as given.
+    Sandbox box;
+    QVERIFY(box.IsValid());
+    QVERIFY(QDir(box.Path("in")).mkdir(QStringLiteral("Vorlagenä")));
+    QVERIFY(WriteFile(box.Path(QStringLiteral("in/Vorlagenä/servo00.asm")), ReadFile(kExample)));
+    const QString assembler = box.Path(QStringLiteral("tools/fake-assembler"));
+    QVERIFY(WriteFile(assembler,
+                      FakeAssembler("\"" PULSAKOR_TEST_DATA "/fake-assemblers/table-hex.sh\" "
+                                    "\"$src\" \"$hex\"\n")));
+    QVERIFY(QFile::setPermissions(assembler, QFile::ReadOwner | QFile::ExeOwner));
+
+    const Run run = box.RunCli({"--template", QStringLiteral("in/Vorlagenä/servo00.asm"), "--out",
+                                QStringLiteral("out/zielä.asm"), "--assembler", assembler},
+                               QStringLiteral("C"));
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(FilesIn(box.Path("out")),
+             QStringList({QStringLiteral("zielä.asm"), QStringLiteral("zielä.hex"),
+                          QStringLiteral("zielä.log")}));
 }
 
 void GenerationCommandTest::shouldNotDrawOverTheLogThroughALink()
