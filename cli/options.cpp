@@ -1,5 +1,6 @@
 #include "cli/options.h"
 
+#include <algorithm>
 #include <array>
 
 namespace cli {
@@ -62,6 +63,29 @@ bool IsUsableSeparator(QChar c)
         && !c.isSurrogate();
 }
 
+// A given text that cannot be shown as it is (a line end, a control
+// character) is named by its code points.
+QString Shown(const QString &value)
+{
+    if (value.isEmpty())
+        return QStringLiteral("nichts");
+    const auto showable = [](QChar c) { return c.isPrint() && !c.isSpace() && !c.isSurrogate(); };
+    if (std::all_of(value.cbegin(), value.cend(), showable))
+        return u'\'' + value + u'\'';
+    QStringList codes;
+    for (const QChar c : value)
+        codes.append(QStringLiteral("U+%1").arg(c.unicode(), 4, 16, QChar(u'0')).toUpper());
+    return codes.join(u' ');
+}
+
+QString SeparatorRefusal(const QString &value)
+{
+    return QStringLiteral("Das Dezimaltrennzeichen (--decimal-separator) muss genau ein "
+                          "druckbares Zeichen sein, keine Ziffer, kein Vorzeichen und kein "
+                          "Leerzeichen; angegeben war %1.")
+        .arg(Shown(value));
+}
+
 } // namespace
 
 std::variant<Options, UsageError> ParseOptions(const QStringList &arguments,
@@ -122,18 +146,11 @@ std::variant<Options, UsageError> ParseOptions(const QStringList &arguments,
 
         switch (*slot) {
         case Slot::Separator:
-            if (value.size() != 1)
-                return UsageError{
-                    QStringLiteral("option '%1' needs exactly one character, not '%2'")
-                        .arg(name, value)};
             // The separator stands inside numbers of the listing, the source
             // and the log: a line end, a digit, a sign or a blank there would
             // break a line or change a number ("5" made "5500 Volt").
-            if (!IsUsableSeparator(value.at(0)))
-                return UsageError{QStringLiteral("option '%1' needs a printable character that "
-                                                 "is no digit, sign or blank, not U+%2")
-                                      .arg(name)
-                                      .arg(value.at(0).unicode(), 4, 16, QChar(u'0'))};
+            if (value.size() != 1 || !IsUsableSeparator(value.at(0)))
+                return UsageError{SeparatorRefusal(value)};
             options.decimalSeparator = value.at(0);
             break;
         case Slot::Template:

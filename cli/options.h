@@ -53,7 +53,7 @@ struct Options {
 };
 
 struct UsageError {
-    /// One line, English, without line end.
+    /// One line without line end.
     QString message;
 };
 

@@ -49,13 +49,18 @@ QString GoldenListing()
     return QString::fromUtf8(golden.readAll());
 }
 
-// The golden listing with a comma in the three comment lines.
-QString GoldenWithComma()
+// The golden listing with another separator in the three comment lines.
+QString GoldenWith(QChar separator)
 {
     QStringList lines = GoldenListing().split(QLatin1String("\r\n"));
     for (int i = 0; i < 3; ++i)
-        lines[i].replace(u'.', u',');
+        lines[i].replace(u'.', separator);
     return lines.join(QLatin1String("\r\n"));
+}
+
+QString GoldenWithComma()
+{
+    return GoldenWith(u',');
 }
 
 QString ListingFor(const ParameterTexts &texts)
@@ -135,6 +140,8 @@ void PulsakorCliTest::shouldPrintTheListing_data()
     QTest::newRow("comma given") << QStringList{"--decimal-separator", ","} << utf8 << goldenComma;
     QTest::newRow("comma given with =") << QStringList{"--decimal-separator=,"} << utf8
                                         << goldenComma;
+    QTest::newRow("middle dot given") << QStringList{QStringLiteral("--decimal-separator=\u00b7")}
+                                      << utf8 << GoldenWith(QChar(0xb7)).toUtf8();
     // Qt reads the number locale from LANG; the encoding comes from LC_CTYPE.
     QTest::newRow("comma from the locale")
         << QStringList{} << QStringList{"LANG=de_DE.UTF-8", "LC_CTYPE=C.UTF-8"} << goldenComma;
@@ -219,19 +226,36 @@ void PulsakorCliTest::shouldExitWith2OnBadUsage_data()
     QTest::newRow("value beginning with -") << QStringList{"--end1", "-500"} << "--end1=TEXT";
     QTest::newRow("option given twice") << QStringList{"--supply=5000", "--supply", "4800"}
                                         << "given twice";
+    // Rows name what was given, so each one fails when another rule rejects it.
+    const QString refused = QStringLiteral("Das Dezimaltrennzeichen (--decimal-separator) muss "
+                                           "genau ein druckbares Zeichen sein, keine Ziffer, kein "
+                                           "Vorzeichen und kein Leerzeichen; angegeben war %1.");
     QTest::newRow("separator of two characters") << QStringList{"--decimal-separator", ".,"}
-                                                 << "exactly one character";
+                                                 << refused.arg("'.,'");
+    QTest::newRow("separator ab") << QStringList{"--decimal-separator=ab"} << refused.arg("'ab'");
     QTest::newRow("empty separator") << QStringList{"--decimal-separator="}
-                                     << "exactly one character";
-    const QString unusable = QStringLiteral("no digit, sign or blank");
-    QTest::newRow("separator CR") << QStringList{"--decimal-separator=\r"} << unusable;
-    QTest::newRow("separator digit") << QStringList{"--decimal-separator", "5"} << unusable;
-    QTest::newRow("separator plus") << QStringList{"--decimal-separator=+"} << unusable;
-    QTest::newRow("separator minus") << QStringList{"--decimal-separator=-"} << unusable;
-    QTest::newRow("separator blank") << QStringList{"--decimal-separator= "} << unusable;
-    QTest::newRow("separator tab") << QStringList{"--decimal-separator=\t"} << unusable;
+                                     << refused.arg("nichts");
+    QTest::newRow("separator CR") << QStringList{"--decimal-separator=\r"}
+                                  << refused.arg("U+000D");
+    QTest::newRow("separator digit") << QStringList{"--decimal-separator", "5"}
+                                     << refused.arg("'5'");
+    QTest::newRow("separator plus") << QStringList{"--decimal-separator=+"}
+                                    << refused.arg("'+'");
+    QTest::newRow("separator minus") << QStringList{"--decimal-separator=-"}
+                                     << refused.arg("'-'");
+    QTest::newRow("separator blank") << QStringList{"--decimal-separator= "}
+                                     << refused.arg("U+0020");
+    QTest::newRow("separator no-break space")
+        << QStringList{QStringLiteral("--decimal-separator=") + QChar(0xa0)}
+        << refused.arg("U+00A0");
+    QTest::newRow("separator tab") << QStringList{"--decimal-separator=\t"}
+                                   << refused.arg("U+0009");
     QTest::newRow("separator control character")
-        << QStringList{QStringLiteral("--decimal-separator=") + QChar(0x1b)} << unusable;
+        << QStringList{QStringLiteral("--decimal-separator=") + QChar(0x1b)}
+        << refused.arg("U+001B");
+    QTest::newRow("separator beyond one UTF-16 unit")
+        << QStringList{QStringLiteral("--decimal-separator=") + QString::fromUcs4(U"\U0001D7CE")}
+        << refused.arg("U+D835 U+DFCE");
 
     const QString together = QStringLiteral("'--template' and '--out' go together");
     const QString needsRun = QStringLiteral("need '--template' and '--out'");
