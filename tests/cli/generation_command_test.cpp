@@ -69,8 +69,9 @@ public:
     bool IsValid() const { return m_root.isValid(); }
     QString Path(const QString &relative) const { return m_root.filePath(relative); }
 
-    /// Runs pulsakor-cli in the sandbox's root with only its own HOME.
-    Run RunCli(const QStringList &arguments, const QString &locale = QStringLiteral("C.UTF-8")) const
+    /// Starts pulsakor-cli in the sandbox's root with only its own HOME.
+    void StartCli(QProcess &process, const QStringList &arguments,
+                  const QString &locale = QStringLiteral("C.UTF-8")) const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char *name : {"LC_ALL", "LC_NUMERIC", "LC_CTYPE", "LANG", "LANGUAGE"})
@@ -79,10 +80,21 @@ public:
         env.insert(QStringLiteral("HOME"), Path(QStringLiteral("home")));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), Path(QStringLiteral("home/.config")));
 
-        QProcess process;
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(m_root.path());
         process.start(QStringLiteral(PULSAKOR_CLI), arguments);
+    }
+
+    /// Runs pulsakor-cli to its end.
+    Run RunCli(const QStringList &arguments, const QString &locale = QStringLiteral("C.UTF-8")) const
+    {
+        QProcess process;
+        StartCli(process, arguments, locale);
+        return Finish(process);
+    }
+
+    static Run Finish(QProcess &process)
+    {
         Run run;
         if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
             return run;
@@ -151,6 +163,9 @@ private slots:
     void shouldExitWithItsCodeOnFailure_data();
     void shouldExitWithItsCodeOnFailure();
     void shouldNotPrintAnOlderLog();
+    void shouldEndBeforeTheAssemblerWhenAnOldFileCannotGo_data();
+    void shouldEndBeforeTheAssemblerWhenAnOldFileCannotGo();
+    void shouldLeaveATargetAloneWhileAnotherRunWritesIt();
     void shouldKeepNonAsciiNamesInTheCLocale();
     void shouldNotDrawOverTheLogThroughALink();
 };
@@ -299,6 +314,17 @@ void GenerationCommandTest::shouldExitWithItsCodeOnFailure_data()
         << QStringLiteral("servo07.asm.hex") << good
         << QStringList{"--template", "in/servo07.asm.hex", "--out", "in/servo07.asm.asm"} << false
         << 4 << "servo07.asm.hex\" ist die Vorlage selbst" << QStringList() << QByteArray();
+    // No name that begins with the target's base may be the template: the
+    // assembler writes more of them than the run knows.
+    QTest::newRow("template named after the source")
+        << QStringLiteral("servo07.asm.bak") << good
+        << QStringList{"--template", "in/servo07.asm.bak", "--out", "in/servo07.asm"} << false
+        << 4 << "servo07.asm.bak\" ist die Vorlage selbst" << QStringList() << QByteArray();
+    QTest::newRow("template is the assembler's EEPROM image")
+        << QStringLiteral("servo07.asm.eep.hex") << good
+        << QStringList{"--template", "in/servo07.asm.eep.hex", "--out", "in/servo07.asm.x"}
+        << false << 4 << "servo07.asm.eep.hex\" ist die Vorlage selbst" << QStringList()
+        << QByteArray();
     QTest::newRow("curve would be the template")
         << servo00 << good << toOut + QStringList{"--plot", "in/servo00.asm"} << false << 4
         << "wäre die Vorlage selbst" << QStringList() << QByteArray();
@@ -388,6 +414,90 @@ void GenerationCommandTest::shouldNotPrintAnOlderLog()
     QCOMPARE(run.exitCode, 3);
     QCOMPARE(run.out, QByteArray());
     QCOMPARE(ReadFile(box.Path(QStringLiteral("out/servo000.log"))), QByteArray("older run\r\n"));
+}
+
+void GenerationCommandTest::shouldEndBeforeTheAssemblerWhenAnOldFileCannotGo_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("log") << "servo000.log";
+    QTest::newRow("HEX file") << "servo000.hex";
+}
+
+void GenerationCommandTest::shouldEndBeforeTheAssemblerWhenAnOldFileCannotGo()
+{
+    // A folder that is not empty stands where the old file would be: not
+    // even root can remove it as a file. An old log would be printed as this
+    // run's messages, an old HEX file taken for this run's.
+    QFETCH(QString, name);
+    Sandbox box;
+    QVERIFY(box.IsValid());
+    QVERIFY(WriteFile(box.Path(QStringLiteral("in/servo00.asm")), ReadFile(kExample)));
+    QVERIFY(QDir(box.Path(QStringLiteral("out"))).mkpath(name + QStringLiteral("/fremd")));
+    const QString started = box.Path(QStringLiteral("tools/started"));
+    const QString assembler = box.Path(QStringLiteral("tools/fake-assembler"));
+    QVERIFY(WriteFile(assembler, FakeAssembler(": > \"" + started.toUtf8() + "\"\n")));
+    QVERIFY(QFile::setPermissions(assembler, QFile::ReadOwner | QFile::ExeOwner));
+
+    const Run run = box.RunCli({"--template", "in/servo00.asm", "--out", "out/servo000.asm",
+                                "--assembler", assembler});
+    QVERIFY2(run.exitCode == 4, qPrintable(QString::number(run.exitCode) + u' ' + run.err));
+    // The removal ends the run, not the start of the assembler that would
+    // write into the old file.
+    const QString removal = QStringLiteral("Fataler Fehler...: Die Datei kann nicht gelöscht werden: \"%1\"")
+                                .arg(box.Path(QStringLiteral("out/")) + name);
+    QVERIFY2(run.err.startsWith(removal), qPrintable(run.err));
+    QCOMPARE(run.out, QByteArray());
+    QVERIFY(!QFileInfo::exists(started));
+}
+
+void GenerationCommandTest::shouldLeaveATargetAloneWhileAnotherRunWritesIt()
+{
+    Sandbox box;
+    QVERIFY(box.IsValid());
+    QVERIFY(WriteFile(box.Path(QStringLiteral("in/servo00.asm")), ReadFile(kExample)));
+    const QByteArray tableHex = "\"" PULSAKOR_TEST_DATA "/fake-assemblers/table-hex.sh\" "
+                                "\"$src\" \"$hex\"\n";
+    const QString good = box.Path(QStringLiteral("tools/good"));
+    QVERIFY(WriteFile(good, FakeAssembler(tableHex)));
+    // Says that it has started, then waits until the test lets it go on.
+    const QByteArray started = box.Path(QStringLiteral("tools/started")).toUtf8();
+    const QByteArray go = box.Path(QStringLiteral("tools/go")).toUtf8();
+    const QString waiting = box.Path(QStringLiteral("tools/waiting"));
+    QVERIFY(WriteFile(waiting, FakeAssembler(": > \"" + started + "\"\n"
+                                             "while [ ! -e \"" + go + "\" ]; do sleep 0.05; done\n"
+                                             + tableHex)));
+    for (const QString &path : {good, waiting})
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner));
+    const QStringList toOut = {"--template", "in/servo00.asm", "--out", "out/servo000.asm"};
+
+    QProcess first;
+    box.StartCli(first, toOut + QStringList{"--assembler", waiting});
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(QString::fromUtf8(started)), 20000);
+    const QStringList filesDuring = FilesIn(box.Path(QStringLiteral("out")));
+    const QByteArray sourceDuring = ReadFile(box.Path(QStringLiteral("out/servo000.asm")));
+
+    // The same target, other values, spelled another way.
+    const Run second = box.RunCli({"--pulse1", "1100", "--template", "in/servo00.asm", "--out",
+                                   "out/../out/servo000.asm", "--assembler", good});
+    QVERIFY2(second.exitCode == 4, qPrintable(QString::number(second.exitCode) + u' ' + second.err));
+    QVERIFY2(second.err.startsWith(QStringLiteral("Fataler Fehler...: ")), qPrintable(second.err));
+    QVERIFY2(second.err.contains(QStringLiteral("anderer Lauf")), qPrintable(second.err));
+    QCOMPARE(second.out, QByteArray());
+    QCOMPARE(FilesIn(box.Path(QStringLiteral("out"))), filesDuring);
+    QCOMPARE(ReadFile(box.Path(QStringLiteral("out/servo000.asm"))), sourceDuring);
+
+    // Another target is not held up.
+    const Run other = box.RunCli({"--template", "in/servo00.asm", "--out", "out/servo001.asm",
+                                  "--assembler", good});
+    QVERIFY2(other.exitCode == 0, qPrintable(QString::number(other.exitCode) + u' ' + other.err));
+
+    QVERIFY(WriteFile(QString::fromUtf8(go), QByteArray()));
+    const Run firstRun = Sandbox::Finish(first);
+    QVERIFY2(firstRun.exitCode == 0, qPrintable(QString::number(firstRun.exitCode) + u' ' + firstRun.err));
+    // The lock went with the run.
+    QCOMPARE(FilesIn(box.Path(QStringLiteral("out"))),
+             QStringList({"servo000.asm", "servo000.hex", "servo000.log", "servo001.asm",
+                          "servo001.hex", "servo001.log"}));
 }
 
 void GenerationCommandTest::shouldKeepNonAsciiNamesInTheCLocale()
