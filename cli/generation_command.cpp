@@ -147,7 +147,9 @@ std::optional<QString> PlotPathRefusal(const QString &plotPath, const RunRequest
             .arg(shownPlot);
     const QString base =
         generator::TargetBase(QDir::toNativeSeparators(absolute(request.targetPath)));
-    for (const char *extension : {"asm", "hex", "log", "bat", "obj", "map", "lst"}) {
+    // A picture at the lock's name would outlive the run and hold every
+    // later run into this target off as if another run were writing it.
+    for (const char *extension : {"asm", "hex", "log", "bat", "obj", "map", "lst", "lock"}) {
         const QString path = base + QLatin1String(extension);
         if (same(path))
             return QStringLiteral("Das Bild \"%1\" wäre die Ausgabedatei \"%2\" des Laufs und "

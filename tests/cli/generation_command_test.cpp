@@ -331,6 +331,9 @@ void GenerationCommandTest::shouldExitWithItsCodeOnFailure_data()
     QTest::newRow("curve would be the run's log")
         << servo00 << good << toOut + QStringList{"--plot", "out/servo000.log"} << false << 4
         << "wäre die Ausgabedatei" << QStringList() << QByteArray();
+    QTest::newRow("curve would be the run's lock")
+        << servo00 << good << toOut + QStringList{"--plot", "out/servo000.lock"} << false << 4
+        << "wäre die Ausgabedatei" << QStringList() << QByteArray();
     QTest::newRow("curve drawn though the assembler failed")
         << servo00 << FakeAssembler("echo 'fake: error'\nexit 1\n")
         << toOut + QStringList{"--plot", "out/curve.svg"} << false << 3
