@@ -35,6 +35,8 @@ private slots:
     void linkAtTheNameIsReplaced_data();
     void linkAtTheNameIsReplaced();
     void removeFileRemovesALinkNotItsTarget();
+    void pathBeginsWithFollowsLinksAndDots_data();
+    void pathBeginsWithFollowsLinksAndDots();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -165,6 +167,41 @@ void FilesTest::removeFileRemovesALinkNotItsTarget()
 
     QVERIFY(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).isEmpty());
     QCOMPARE(ReadBytes(target), OutsideBytes);
+}
+
+void FilesTest::pathBeginsWithFollowsLinksAndDots_data()
+{
+    // In the folder "d": the file servo07.asm.bak, the folder "sub", the
+    // link "verweis" to "d" itself. In the folder "o": "vorlage.asm", a link
+    // to d/servo07.asm.bak. The prefix's own name exists nowhere.
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<bool>("begins");
+    QTest::newRow("longer name, same folder") << "d/servo07.asm.bak" << "d/servo07." << true;
+    QTest::newRow("another name") << "d/servo07.asm.bak" << "d/servo070." << false;
+    QTest::newRow("same name, other folder") << "d/servo07.asm.bak" << "o/servo07." << false;
+    QTest::newRow("prefix through a folder link") << "d/servo07.asm.bak" << "d/verweis/servo07."
+                                                 << true;
+    QTest::newRow("path through a folder link") << "d/verweis/servo07.asm.bak" << "d/servo07."
+                                               << true;
+    QTest::newRow("path through ..") << "d/sub/../servo07.asm.bak" << "d/servo07." << true;
+    QTest::newRow("prefix through ..") << "d/servo07.asm.bak" << "o/../d/sub/../servo07." << true;
+    QTest::newRow("path is a link to a file named after the prefix")
+        << "o/vorlage.asm" << "d/servo07." << true;
+}
+
+void FilesTest::pathBeginsWithFollowsLinksAndDots()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, prefix);
+    QFETCH(bool, begins);
+    QDir root(m_dir->path());
+    QVERIFY(root.mkpath("d/sub") && root.mkpath("o"));
+    QVERIFY(WriteFileAtomically(root.filePath("d/servo07.asm.bak"), "template"));
+    QVERIFY(QFile::link(root.filePath("d"), root.filePath("d/verweis")));
+    QVERIFY(QFile::link(root.filePath("d/servo07.asm.bak"), root.filePath("o/vorlage.asm")));
+
+    QCOMPARE(PathBeginsWith(root.filePath(path), root.filePath(prefix)), begins);
 }
 
 QTEST_GUILESS_MAIN(FilesTest)
