@@ -114,22 +114,17 @@ std::optional<TargetChoice> ChooseTargetFile(RunHost &host, RunOutcome *refusal)
         chosen = QDir::toNativeSeparators(QFileInfo(chosen).absoluteFilePath());
 
     TargetChoice choice{chosen, TargetBase(chosen)};
-    // Every file the run writes or deletes is named after the base; none of
-    // them may be the template (a template "servo07.asm.log" would otherwise
-    // be lost to the log of the target "servo07.asm.x").
-    for (const char *extension : {"asm", "hex", "log", "bat", "obj", "map", "lst"}) {
-        const QString path = choice.base + QLatin1String(extension);
-        if (platform::IsSameFile(path, host.TemplatePath())) {
-            host.ShowMessage(TargetIsTemplateMessage(path), FatalTitle());
-            *refusal = RunOutcome::TargetIsTemplate;
-            return std::nullopt;
-        }
-    }
-    // The assembler may write more files named after the base (avra's EEPROM
-    // image is base + "eep.hex"), and the run's lock is one too: no name
-    // that begins with the base may be the template.
-    if (platform::PathBeginsWith(host.TemplatePath(), choice.base)) {
-        host.ShowMessage(TargetIsTemplateMessage(host.TemplatePath()), FatalTitle());
+    // Every file the run or the assembler writes or deletes is named after
+    // the base: the run's own, the lock, and what the assembler adds (avra's
+    // EEPROM image is base + "eep.hex"). None of them may be the template,
+    // neither by its name ("servo07.asm.bak" for the target "servo07.asm")
+    // nor through a link standing under such a name, which the assembler
+    // would write through.
+    QString clash = platform::FindEntryThatIs(choice.base, host.TemplatePath());
+    if (clash.isEmpty() && platform::PathBeginsWith(host.TemplatePath(), choice.base))
+        clash = host.TemplatePath();
+    if (!clash.isEmpty()) {
+        host.ShowMessage(TargetIsTemplateMessage(clash), FatalTitle());
         *refusal = RunOutcome::TargetIsTemplate;
         return std::nullopt;
     }

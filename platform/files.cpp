@@ -277,15 +277,20 @@ QStringList SpellingsOf(const QString &path)
     return spellings;
 }
 
+Qt::CaseSensitivity FileNameCase()
+{
+#ifdef Q_OS_WIN
+    return Qt::CaseInsensitive;
+#else
+    return Qt::CaseSensitive;
+#endif
+}
+
 } // namespace
 
 bool PathBeginsWith(const QString &path, const QString &prefix)
 {
-#ifdef Q_OS_WIN
-    const Qt::CaseSensitivity nameCase = Qt::CaseInsensitive;
-#else
-    const Qt::CaseSensitivity nameCase = Qt::CaseSensitive;
-#endif
+    const Qt::CaseSensitivity nameCase = FileNameCase();
     const QStringList prefixes = SpellingsOf(prefix);
     for (const QString &spelling : SpellingsOf(path)) {
         for (const QString &start : prefixes) {
@@ -294,6 +299,20 @@ bool PathBeginsWith(const QString &path, const QString &prefix)
         }
     }
     return false;
+}
+
+QString FindEntryThatIs(const QString &prefix, const QString &file)
+{
+    const QFileInfo prefixInfo(prefix);
+    const QString namePrefix = prefixInfo.fileName();
+    const QFileInfoList entries = prefixInfo.dir().entryInfoList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo &entry : entries) {
+        if (entry.fileName().startsWith(namePrefix, FileNameCase())
+            && IsSameFile(entry.filePath(), file))
+            return entry.filePath();
+    }
+    return {};
 }
 
 } // namespace platform

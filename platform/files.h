@@ -66,4 +66,11 @@ bool IsSameFile(const QString &a, const QString &b);
 /// "/daten/servo003.asm.bak" and of a link to it).
 bool PathBeginsWith(const QString &path, const QString &prefix);
 
+/// The path of the first entry in the folder of `prefix` (a file, a folder
+/// or a link, dangling or not) whose name begins with the file name of
+/// `prefix` in the file system's case rule and that is `file` once links
+/// are resolved; empty when there is none. Finds a link that would let a
+/// program writing under such a name write into `file`.
+QString FindEntryThatIs(const QString &prefix, const QString &file);
+
 } // namespace platform

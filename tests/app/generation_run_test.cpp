@@ -493,6 +493,8 @@ void GenerationRunTest::targetThatIsTheTemplateIsRefused_data()
     QTest::newRow("backup through a link") << "servo07.asm.bak" << "servo07.asm" << "link";
     QTest::newRow("backup through ..") << "servo07.asm.bak" << "servo07.asm" << "..";
     QTest::newRow("run's lock file") << "servo07.asm.lock" << "servo07.asm.hex" << "";
+    // A link the assembler would write its EEPROM image through.
+    QTest::newRow("link under an output name") << "servo00.asm" << "servo000.asm" << "output link";
 }
 
 void GenerationRunTest::targetThatIsTheTemplateIsRefused()
@@ -513,12 +515,18 @@ void GenerationRunTest::targetThatIsTheTemplateIsRefused()
     } else if (way == "..") {
         folder = bench.work + "../vorlagen/";
     }
+    QString named = QFileInfo(bench.templatePath).fileName();
+    if (way == "output link") {
+        folder = bench.work;
+        named = "servo000.eep.hex";
+        QVERIFY(QFile::link(bench.templatePath, bench.work + named));
+    }
     const generator::RunResult result = bench.Run(folder + answer);
 
     QCOMPARE(result.outcome, RunOutcome::TargetIsTemplate);
     QCOMPARE(bench.user.messages.size(), size_t(1));
     QCOMPARE(bench.user.messages[0].title, kFatal);
-    QVERIFY(bench.user.messages[0].text.contains(QFileInfo(bench.templatePath).fileName()));
+    QVERIFY2(bench.user.messages[0].text.contains(named), qPrintable(bench.user.messages[0].text));
     QCOMPARE(*platform::ReadWholeFile(bench.templatePath), bench.templateBytes);
     QCOMPARE(bench.FilesIn(bench.templates), QStringList{QFileInfo(bench.templatePath).fileName()});
     QCOMPARE(bench.window.folders().workFolder, bench.work);
