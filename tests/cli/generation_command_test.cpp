@@ -163,6 +163,7 @@ private slots:
     void shouldExitWithItsCodeOnFailure_data();
     void shouldExitWithItsCodeOnFailure();
     void shouldNotPrintAnOlderLog();
+    void shouldNotTakeAnOlderHexForThisRunsOwn();
     void shouldEndBeforeTheAssemblerWhenAnOldFileCannotGo_data();
     void shouldEndBeforeTheAssemblerWhenAnOldFileCannotGo();
     void shouldLeaveATargetAloneWhileAnotherRunWritesIt();
@@ -406,7 +407,11 @@ void GenerationCommandTest::shouldNotPrintAnOlderLog()
     // A missing assembler ends the run before the log; the log an earlier
     // run left under the same name is not this run's. Fails when the command
     // prints the log under the target's name without asking whether the run
-    // got as far as writing it.
+    // got as far as writing it. The removal of the old log before the
+    // assembler starts cannot be seen here: on Linux starting the program
+    // empties the log anyway, even when the program then fails.
+    // shouldEndBeforeTheAssemblerWhenAnOldFileCannotGo catches a run that
+    // does not remove it.
     Sandbox box;
     QVERIFY(box.IsValid());
     QVERIFY(WriteFile(box.Path(QStringLiteral("in/servo00.asm")), ReadFile(kExample)));
@@ -417,6 +422,41 @@ void GenerationCommandTest::shouldNotPrintAnOlderLog()
     QCOMPARE(run.exitCode, 3);
     QCOMPARE(run.out, QByteArray());
     QCOMPARE(ReadFile(box.Path(QStringLiteral("out/servo000.log"))), QByteArray("older run\r\n"));
+}
+
+void GenerationCommandTest::shouldNotTakeAnOlderHexForThisRunsOwn()
+{
+    // An earlier run left a HEX file with the very same table, dated in the
+    // future (a changed clock, a copied folder). An assembler that ends well
+    // but writes nothing must not make it this run's: neither its time nor
+    // its table may count.
+    Sandbox box;
+    QVERIFY(box.IsValid());
+    QVERIFY(WriteFile(box.Path(QStringLiteral("in/servo00.asm")), ReadFile(kExample)));
+    const QString good = box.Path(QStringLiteral("tools/good"));
+    QVERIFY(WriteFile(good, FakeAssembler("\"" PULSAKOR_TEST_DATA "/fake-assemblers/table-hex.sh\" "
+                                          "\"$src\" \"$hex\"\n")));
+    const QString silent = box.Path(QStringLiteral("tools/silent"));
+    QVERIFY(WriteFile(silent, FakeAssembler("exit 0\n")));
+    for (const QString &path : {good, silent})
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner));
+    const QStringList toOut = {"--template", "in/servo00.asm", "--out", "out/servo000.asm",
+                               "--assembler"};
+    QCOMPARE(box.RunCli(toOut + QStringList{good}).exitCode, 0);
+    const QString hex = box.Path(QStringLiteral("out/servo000.hex"));
+    {
+        QFile file(hex);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addDays(1),
+                                 QFileDevice::FileModificationTime));
+    }
+
+    const Run run = box.RunCli(toOut + QStringList{silent});
+    QVERIFY2(run.exitCode == 3, qPrintable(QString::number(run.exitCode) + u' ' + run.err));
+    QVERIFY2(run.err.contains(QStringLiteral("Der Assembler hat keine HEX-Datei erzeugt")),
+             qPrintable(run.err));
+    QVERIFY(!run.err.contains(QStringLiteral("Es wurde eine Hex-Datei assembliert")));
+    QVERIFY(!QFileInfo::exists(hex));
 }
 
 void GenerationCommandTest::shouldEndBeforeTheAssemblerWhenAnOldFileCannotGo_data()
