@@ -1,5 +1,6 @@
 #include "app/form1.h"
 
+#include "app/design.h"
 #include "app/info_page_wait.h"
 #include "app/info_text.h"
 #include "platform/widgets/desktop_interaction.h"
@@ -31,14 +32,7 @@ namespace app {
 
 namespace {
 
-const QString kCaption = QStringLiteral("AVR-Programmgenerator für Servo mit Tiny15");
-constexpr int kPageCount = 3;
-
-// An ordinary sizable frame at 96 dpi: 4 pixels of border on each side and
-// a title bar, together 8 x 31 pixels. Used where the window system does not
-// tell the frame (offscreen, a display without window manager).
-constexpr double kFrameWidthTwips = 120;
-constexpr double kFrameHeightTwips = 465;
+using design::kPageCount;
 
 QFont MakeFont(const QStringList &families, QFont::StyleHint hint, double points, bool bold)
 {
@@ -298,7 +292,7 @@ Form1::Form1(platform::UserInteraction *user, QWidget *parent) : QWidget(parent)
     }
 
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(kCaption);
+    setWindowTitle(design::kCaption);
     QIcon icon;
     icon.addFile(QStringLiteral(":/pulsakor/icon16.png"), QSize(16, 16));
     icon.addFile(QStringLiteral(":/pulsakor/icon32.png"), QSize(32, 32));
@@ -311,35 +305,31 @@ Form1::Form1(platform::UserInteraction *user, QWidget *parent) : QWidget(parent)
 
     m_ssTab1 = new TabControl(this);
     m_ssTab1->setObjectName(QStringLiteral("SSTab1"));
-    m_ssTab1->tabBar()->addTab(QStringLiteral("Eingabe der Servo-Parameter"));
-    m_ssTab1->tabBar()->addTab(QStringLiteral("Auswahl der ASM-Datei"));
-    m_ssTab1->tabBar()->addTab(QStringLiteral("Info"));
+    for (const QString &caption : design::kTabCaptions)
+        m_ssTab1->tabBar()->addTab(caption);
     m_ssTab1->tabBar()->setCurrentIndex(TemplatePage);
-    Place(m_ssTab1, {0, 0, 7095, 5295});
+    Place(m_ssTab1, design::kSSTab1);
 
-    m_hlpt = MakeLabel(this, QStringLiteral("hlpt"), QStringLiteral("Kalmorius' Hilfe..."), false,
+    m_hlpt = MakeLabel(this, QStringLiteral("hlpt"), design::kHlptText, false,
                        Qt::AlignHCenter | Qt::AlignTop);
     m_hlpt->setFont(HintFont());
-    Place(m_hlpt, {600, 5400, 5895, 975});
+    Place(m_hlpt, design::kHlpt);
 
-    m_command1 = new QPushButton(QStringLiteral("Ende"), this);
+    m_command1 = new QPushButton(design::kCommand1Caption, this);
     m_command1->setObjectName(QStringLiteral("Command1"));
     m_command1->setAutoDefault(false);
-    Place(m_command1, {5760, 0, 1095, 255});
+    Place(m_command1, design::kCommand1);
     m_command1->raise();
     connect(m_command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     // "Ende" is the window's cancel button: Escape presses it, Enter never.
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &Form1::Command1_Click);
 
-    const std::array<TwipRect, 3> frameDesign{{{120, 360, 6735, 4815},
-                                               {120, 360, 6855, 4815},
-                                               {120, 360, 8655, 4815}}};
     for (int i = 0; i < kPageCount; ++i) {
         m_frame1[i] = new QWidget(m_ssTab1);
         m_frame1[i]->setObjectName(QStringLiteral("Frame1_%1").arg(i));
         m_frame1[i]->setAutoFillBackground(true);
-        Place(m_frame1[i], frameDesign[i]);
+        Place(m_frame1[i], design::kFrame1[i]);
         m_frame1[i]->setVisible(i == TemplatePage);
     }
 
@@ -361,7 +351,8 @@ Form1::Form1(platform::UserInteraction *user, QWidget *parent) : QWidget(parent)
         SSTab1_Click(previous);
     });
 
-    const QSize client(qRound(7125 / m_twipsPerPixel), qRound(6435 / m_twipsPerPixel));
+    const QSize client(qRound(design::kClientWidth / m_twipsPerPixel),
+                       qRound(design::kClientHeight / m_twipsPerPixel));
     resize(client);
 }
 
@@ -371,45 +362,27 @@ void Form1::BuildParameterPage()
 {
     QWidget *frame = m_frame1[ParameterPage];
     const QFont parameterFont = ParameterFont();
-    const std::array<QString, 6> captions{
-        QStringLiteral("Betriebsspannung des AVR und Poti"),
-        QStringLiteral("Spannung am Poti in der einen Endlage"),
-        QStringLiteral("Spannung am Poti in der anderen Endlage"),
-        QStringLiteral("Impulsbreite am Kanalimpuls"),
-        QStringLiteral("Impulsbreite am Kanalimpuls"),
-        QStringLiteral("PWM-Zählumfang")};
-    const std::array<QString, 6> texts{QStringLiteral("5000"), QStringLiteral("0500"),
-                                       QStringLiteral("4500"), QStringLiteral("1000"),
-                                       QStringLiteral("2000"), QStringLiteral("10")};
-    const std::array<QString, 6> units{QStringLiteral("mV"), QStringLiteral("mV"),
-                                       QStringLiteral("mV"), QStringLiteral("µs"),
-                                       QStringLiteral("µs"), QStringLiteral("(5...250)")};
-    // Left and top of each caption box; field and unit sit at fixed offsets.
-    const std::array<QPointF, 6> boxes{{{240, 240}, {240, 1800}, {240, 3360},
-                                        {3480, 1800}, {3480, 3360}, {3480, 240}}};
-
     for (int i = 0; i < 6; ++i) {
-        m_label1[i] = MakeLabel(frame, QStringLiteral("Label1_%1").arg(i), captions[i], true,
-                                Qt::AlignHCenter | Qt::AlignTop);
+        m_label1[i] = MakeLabel(frame, QStringLiteral("Label1_%1").arg(i),
+                                design::kLabel1Captions[i], true, Qt::AlignHCenter | Qt::AlignTop);
         m_label1[i]->setFont(parameterFont);
-        const QPointF box = boxes[i];
-        Place(m_label1[i], {float(box.x()), float(box.y()), 3135, 1215});
+        Place(m_label1[i], design::kLabel1[i]);
         WatchHint(m_label1[i], Label1HintIndex(i));
 
-        m_label2[i] = MakeLabel(frame, QStringLiteral("Label2_%1").arg(i), units[i], false,
-                                Qt::AlignLeft | Qt::AlignTop);
+        m_label2[i] = MakeLabel(frame, QStringLiteral("Label2_%1").arg(i), design::kLabel2Texts[i],
+                                false, Qt::AlignLeft | Qt::AlignTop);
         m_label2[i]->setFont(parameterFont);
         m_label2[i]->setWordWrap(false);
-        Place(m_label2[i], {float(box.x() + 1680), float(box.y() + 660), 1335, 255});
+        Place(m_label2[i], design::Label2(i));
         // No mouse-move procedure: the bar stays as it is, and the move must
         // not reach the caption box or the frame behind.
         m_label2[i]->setAttribute(Qt::WA_NoMousePropagation);
 
-        m_text1[i] = new QLineEdit(texts[i], frame);
+        m_text1[i] = new QLineEdit(design::kText1Texts[i], frame);
         m_text1[i]->setObjectName(QStringLiteral("Text1_%1").arg(i));
         m_text1[i]->setFont(parameterFont);
         m_text1[i]->setAlignment(Qt::AlignCenter);
-        Place(m_text1[i], {float(box.x() + 240), float(box.y() + 600), 1215, 405});
+        Place(m_text1[i], design::Text1(i));
         // The filter also sees the field's focus-in for Text1_GotFocus.
         WatchHint(m_text1[i], Text1HintIndex(i));
     }
@@ -423,11 +396,11 @@ void Form1::BuildParameterPage()
         if (i != 5)
             m_label2[i]->raise();
     }
-    const std::array<std::pair<const char *, float>, 3> shapes{
-        {{"Shape1", 1680}, {"Shape2", 3240}, {"Shape3", 120}}};
-    for (const auto &[name, top] : shapes) {
+    const std::array<std::pair<const char *, TwipRect>, 3> shapes{
+        {{"Shape1", design::kShape1}, {"Shape2", design::kShape2}, {"Shape3", design::kShape3}}};
+    for (const auto &[name, rect] : shapes) {
         auto *shape = new ShapeWidget(frame, QString::fromLatin1(name));
-        Place(shape, {120, top, 6615, 1455});
+        Place(shape, rect);
         shape->UpdateMask();
         shape->setAttribute(Qt::WA_NoMousePropagation);
         shape->raise();
@@ -440,34 +413,32 @@ void Form1::BuildParameterPage()
 void Form1::BuildTemplatePage()
 {
     QWidget *frame = m_frame1[TemplatePage];
-    m_label4 = MakeLabel(frame, QStringLiteral("Label4"), QStringLiteral("Quelldatei:"), false,
+    m_label4 = MakeLabel(frame, QStringLiteral("Label4"), design::kLabel4Caption, false,
                          Qt::AlignLeft | Qt::AlignTop);
-    Place(m_label4, {240, 240, 1935, 255});
+    Place(m_label4, design::kLabel4);
     m_label4->setAttribute(Qt::WA_NoMousePropagation);
 
-    m_label3 = MakeLabel(frame, QStringLiteral("Label3"), QStringLiteral("Quelldatei"), true,
+    m_label3 = MakeLabel(frame, QStringLiteral("Label3"), m_templatePath, true,
                          Qt::AlignHCenter | Qt::AlignTop);
     m_label3->setFont(PathFont());
-    Place(m_label3, {240, 480, 6495, 615});
+    Place(m_label3, design::kLabel3);
     WatchHint(m_label3, TemplateHint);
 
-    m_label5 = MakeLabel(frame, QStringLiteral("Label5"), QStringLiteral("Assembler"), true,
+    m_label5 = MakeLabel(frame, QStringLiteral("Label5"), m_assemblerPath, true,
                          Qt::AlignHCenter | Qt::AlignTop);
     m_label5->setFont(PathFont());
-    Place(m_label5, {240, 1680, 6495, 615});
+    Place(m_label5, design::kLabel5);
     WatchHint(m_label5, AssemblerHint);
 
-    m_check1 = new DeleteAsmBox(QStringLiteral("ASM-Datei nach Erstellen der HEX-Datei löschen"),
-                                frame);
+    m_check1 = new DeleteAsmBox(design::kCheck1Caption, frame);
     m_check1->setObjectName(QStringLiteral("Check1"));
-    Place(m_check1, {240, 2520, 4695, 255});
+    Place(m_check1, design::kCheck1);
     WatchHint(m_check1, DeleteAsmHint);
 
-    m_command2 =
-        new WrappingButton(QStringLiteral("ASM-Datei speichern und HEX-Datei erzeugen"), frame);
+    m_command2 = new WrappingButton(design::kCommand2Caption, frame);
     m_command2->setObjectName(QStringLiteral("Command2"));
     m_command2->setAutoDefault(false);
-    Place(m_command2, {4080, 3000, 2655, 735});
+    Place(m_command2, design::kCommand2);
     WatchHint(m_command2, GenerateHint);
     connect(m_command2, &QPushButton::clicked, this, [this] { Command2_Click(*this, *m_user); });
 }
@@ -482,7 +453,7 @@ void Form1::BuildInfoPage()
     m_text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_text2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_text2->setTabChangesFocus(true);
-    Place(m_text2, {0, 0, 6735, 4575});
+    Place(m_text2, design::kText2);
     WatchHint(m_text2, ListingHint);
     WatchHint(m_text2->viewport(), ListingHint);
     WatchHint(m_text2->verticalScrollBar(), ListingHint);
@@ -638,7 +609,7 @@ QSizeF Form1::OuterSize() const
     const QSizeF reported(frame.left() + frame.right(), frame.top() + frame.bottom());
     if (reported.width() > 0 && reported.height() > 0)
         return client + reported * m_twipsPerPixel;
-    return client + QSizeF(kFrameWidthTwips, kFrameHeightTwips);
+    return client + QSizeF(design::kAssumedFrameWidth, design::kAssumedFrameHeight);
 }
 
 void Form1::resizeEvent(QResizeEvent *event)
@@ -697,10 +668,9 @@ void Form1::Form_Resize()
     apply(m_command2, current.command2, next.command2);
 
     // "Ende" lies in front of the right end of the tab row; the tabs stop a
-    // little before it, so that each of them stays within the mouse's reach.
-    constexpr int kGapBeforeEnde = 2;
+    // little before it.
     m_ssTab1->SetCoveredRight(m_ssTab1->geometry().right() + 1 - m_command1->geometry().left()
-                              + kGapBeforeEnde);
+                              + design::kGapBeforeEndePixels);
 }
 
 void Form1::Command1_Click()

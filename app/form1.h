@@ -7,6 +7,7 @@
 // model (start values, pickers, the generation run, the info page wait) live
 // in their own files and are called from here.
 
+#include "app/design.h"
 #include "app/event_procedures.h"
 #include "app/hints.h"
 #include "app/layout.h"
@@ -139,8 +140,8 @@ private:
 
     // The captions of Label3 and Label5 exactly as set; the labels show
     // them with wrap points added.
-    QString m_templatePath = QStringLiteral("Quelldatei");
-    QString m_assemblerPath = QStringLiteral("Assembler");
+    QString m_templatePath = design::kLabel3Caption;
+    QString m_assemblerPath = design::kLabel5Caption;
 
     HintTable m_hintTexts;
     std::int16_t m_lastHintIndex = 0;

@@ -33,9 +33,17 @@ ResizeGeometry Form_Resize(float outerWidth, float outerHeight, float tabRowHeig
     for (TwipRect &frame : g.frame1)
         Place(frame, 60, T + 60, g.ssTab1.width - 150, g.ssTab1.height - T - 150);
     Place(g.text2, 120, 120, g.frame1[2].width - 240, g.frame1[2].height - 240);
-    Place(g.label3, 240, 480, g.frame1[1].width - 480, 615);
-    Place(g.label5, 240, 1680, g.frame1[1].width - 480, 615);
-    Place(g.command2, g.frame1[1].width - 2655 - 240, 3000, 2655, 735);
+    // Page 1's controls keep their design tops and heights. The path labels
+    // keep their left margin on the right as well; the generate button keeps
+    // its size and stands at that margin from the right edge.
+    const TwipRect &path1 = design::kLabel3;
+    const TwipRect &path2 = design::kLabel5;
+    const TwipRect &button = design::kCommand2;
+    const float pageWidth = g.frame1[1].width;
+    Place(g.label3, path1.left, path1.top, pageWidth - 2 * path1.left, path1.height);
+    Place(g.label5, path2.left, path2.top, pageWidth - 2 * path2.left, path2.height);
+    Place(g.command2, pageWidth - button.width - path1.left, button.top, button.width,
+          button.height);
     return g;
 }
 

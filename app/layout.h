@@ -3,20 +3,11 @@
 // in its outer size, the tab row height and the current geometry of the
 // controls it places, and applies what comes back.
 
+#include "app/design.h"
+
 #include <array>
 
 namespace app {
-
-/// Left, top, width and height of one control in twips, relative to its
-/// container.
-struct TwipRect {
-    float left = 0;
-    float top = 0;
-    float width = 0;
-    float height = 0;
-
-    friend bool operator==(const TwipRect &, const TwipRect &) = default;
-};
 
 /// The controls that Form_Resize places, in the order of its steps.
 struct ResizeGeometry {

@@ -4,6 +4,8 @@
 // settings files, pickers, the generation run) read and write the window only
 // through it, and tests use MemoryWindowModel instead of widgets.
 
+#include "app/design.h"
+
 #include <QString>
 
 #include <array>
@@ -67,11 +69,9 @@ private:
 /// A window model without widgets, with the window's design values.
 class MemoryWindowModel : public WindowModel {
 public:
-    std::array<QString, 6> parameterTexts{QStringLiteral("5000"), QStringLiteral("0500"),
-                                          QStringLiteral("4500"), QStringLiteral("1000"),
-                                          QStringLiteral("2000"), QStringLiteral("10")};
-    QString templatePath = QStringLiteral("Quelldatei");
-    QString assemblerPath = QStringLiteral("Assembler");
+    std::array<QString, 6> parameterTexts = design::kText1Texts;
+    QString templatePath = design::kLabel3Caption;
+    QString assemblerPath = design::kLabel5Caption;
     int deleteAsmValue = 0;
     int currentPage = TemplatePage;
     QString listingText;

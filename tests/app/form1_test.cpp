@@ -1,3 +1,4 @@
+#include "app/design.h"
 #include "app/form1.h"
 #include "app/info_page_wait.h"
 
@@ -17,6 +18,8 @@
 #include <memory>
 
 using app::Form1;
+
+Q_DECLARE_METATYPE(app::TwipRect)
 
 namespace {
 
@@ -79,6 +82,8 @@ private slots:
     void initialParameterTexts_data();
     void initialParameterTexts();
     void loadSelectsTemplatePageAndShowsInfoText();
+    void controlsStartAtTheirDesignPlaces_data();
+    void controlsStartAtTheirDesignPlaces();
     void unitLabelsAndFieldsLieInFront_data();
     void unitLabelsAndFieldsLieInFront();
     void rectanglesEncloseTheirRowWithMargin_data();
@@ -187,6 +192,41 @@ void Form1Test::initialParameterTexts()
     QFETCH(QString, text);
     QCOMPARE(m_form->ParameterText(index), text);
     QCOMPARE(Control<QLineEdit>(QStringLiteral("Text1_%1").arg(index))->text(), text);
+}
+
+void Form1Test::controlsStartAtTheirDesignPlaces_data()
+{
+    namespace design = app::design;
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<app::TwipRect>("twips");
+    const std::pair<const char *, app::TwipRect> controls[] = {
+        {"SSTab1", design::kSSTab1}, {"hlpt", design::kHlpt},       {"Command1", design::kCommand1},
+        {"Shape1", design::kShape1}, {"Shape2", design::kShape2},   {"Shape3", design::kShape3},
+        {"Label4", design::kLabel4}, {"Label3", design::kLabel3},   {"Label5", design::kLabel5},
+        {"Check1", design::kCheck1}, {"Command2", design::kCommand2}, {"Text2", design::kText2}};
+    for (const auto &[name, twips] : controls)
+        QTest::newRow(name) << QString::fromLatin1(name) << twips;
+    for (int i = 0; i < design::kPageCount; ++i)
+        QTest::addRow("Frame1_%d", i) << QStringLiteral("Frame1_%1").arg(i) << design::kFrame1[i];
+    for (int i = 0; i < 6; ++i) {
+        QTest::addRow("Label1_%d", i) << QStringLiteral("Label1_%1").arg(i) << design::kLabel1[i];
+        QTest::addRow("Text1_%d", i) << QStringLiteral("Text1_%1").arg(i) << design::Text1(i);
+        QTest::addRow("Label2_%d", i) << QStringLiteral("Label2_%1").arg(i) << design::Label2(i);
+    }
+}
+
+// Before the first layout every control stands where the design puts it,
+// in twips and in pixels.
+void Form1Test::controlsStartAtTheirDesignPlaces()
+{
+    QFETCH(QString, name);
+    QFETCH(app::TwipRect, twips);
+    const QWidget *control = Control(name);
+    QCOMPARE(m_form->Twips(control), twips);
+    const double perPixel = m_form->TwipsPerPixel();
+    const auto px = [perPixel](float value) { return int(std::lround(value / perPixel)); };
+    QCOMPARE(control->geometry(),
+             QRect(px(twips.left), px(twips.top), px(twips.width), px(twips.height)));
 }
 
 void Form1Test::loadSelectsTemplatePageAndShowsInfoText()

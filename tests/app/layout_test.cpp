@@ -1,5 +1,7 @@
 #include "app/layout.h"
 
+#include "app/design.h"
+
 #include <QtTest>
 
 using app::ResizeGeometry;
@@ -12,16 +14,9 @@ namespace {
 // The controls as the design leaves them before the first layout.
 ResizeGeometry DesignGeometry()
 {
-    ResizeGeometry g;
-    g.ssTab1 = {0, 0, 7095, 5295};
-    g.hlpt = {600, 5400, 5895, 975};
-    g.command1 = {5760, 0, 1095, 255};
-    g.frame1 = {{{120, 360, 6735, 4815}, {120, 360, 6855, 4815}, {120, 360, 8655, 4815}}};
-    g.text2 = {0, 0, 6735, 4575};
-    g.label3 = {240, 480, 6495, 615};
-    g.label5 = {240, 1680, 6495, 615};
-    g.command2 = {4080, 3000, 2655, 735};
-    return g;
+    namespace design = app::design;
+    return {design::kSSTab1, design::kHlpt,   design::kCommand1, design::kFrame1,
+            design::kText2,  design::kLabel3, design::kLabel5,   design::kCommand2};
 }
 
 } // namespace
@@ -37,6 +32,8 @@ private slots:
     void growingMovesOnlyWhatFollowsTheEdge_data();
     void growingMovesOnlyWhatFollowsTheEdge();
     void hintBarKeepsItsHeightThroughResizes();
+    void pageOneKeepsItsDesignTopsAndSizes_data();
+    void pageOneKeepsItsDesignTopsAndSizes();
 };
 
 void LayoutTest::startSizeGivesTheDesignedLayout_data()
@@ -135,6 +132,36 @@ void LayoutTest::hintBarKeepsItsHeightThroughResizes()
     }
     // Same size, same tab row: the same geometry again.
     QCOMPARE(app::Form_Resize(7245, 6900, 330, g), g);
+}
+
+void LayoutTest::pageOneKeepsItsDesignTopsAndSizes_data()
+{
+    QTest::addColumn<float>("width");
+    QTest::addColumn<float>("height");
+    QTest::newRow("start size") << 7245.f << 6900.f;
+    QTest::newRow("large") << 12000.f << 9000.f;
+    QTest::newRow("just wide enough for the button") << 3335.f << 6900.f;
+}
+
+// What the layout does not compute it takes from the design: a path label or
+// the generate button moved in the design must not snap back at a resize.
+void LayoutTest::pageOneKeepsItsDesignTopsAndSizes()
+{
+    QFETCH(float, width);
+    QFETCH(float, height);
+    namespace design = app::design;
+    const ResizeGeometry g = app::Form_Resize(width, height, 300, DesignGeometry());
+    for (const auto &[laid, designed] : {std::pair{g.label3, design::kLabel3},
+                                        std::pair{g.label5, design::kLabel5}}) {
+        QCOMPARE(laid.left, designed.left);
+        QCOMPARE(laid.top, designed.top);
+        QCOMPARE(laid.height, designed.height);
+        QCOMPARE(laid.left + laid.width + designed.left, g.frame1[1].width);
+    }
+    QCOMPARE(g.command2.top, design::kCommand2.top);
+    QCOMPARE(g.command2.width, design::kCommand2.width);
+    QCOMPARE(g.command2.height, design::kCommand2.height);
+    QCOMPARE(g.command2.left + g.command2.width + design::kLabel3.left, g.frame1[1].width);
 }
 
 QTEST_GUILESS_MAIN(LayoutTest)
