@@ -58,12 +58,7 @@ inline constexpr std::array<TwipRect, kPageCount> kFrame1{
 // Page 0: the parameter grid, two columns of three rows. Each caption box
 // Label1(i) holds its field Text1(i) and unit label Label2(i) at fixed
 // offsets; each row is enclosed by one rectangle.
-inline const std::array<QString, 6> kLabel1Captions{
-    QStringLiteral("Betriebsspannung des AVR und Poti"),
-    QStringLiteral("Spannung am Poti in der einen Endlage"),
-    QStringLiteral("Spannung am Poti in der anderen Endlage"),
-    QStringLiteral("Impulsbreite am Kanalimpuls"), QStringLiteral("Impulsbreite am Kanalimpuls"),
-    QStringLiteral("PWM-Zählumfang")};
+inline const std::array<QString, 6> kLabel1Captions = generator::ParameterCaptions();
 inline constexpr std::array<TwipRect, 6> kLabel1{{{240, 240, 3135, 1215},
                                                   {240, 1800, 3135, 1215},
                                                   {240, 3360, 3135, 1215},

@@ -165,13 +165,11 @@ std::optional<qint32> ParseParameterText(const QString &text)
 
 std::variant<ServoParameters, FieldRejection> ReadServoParameters(const ParameterTexts &texts)
 {
-    static const char *const fieldNames[5] = {
-        "Betriebsspannung des AVR und Poti",
-        "Spannung am Poti in der einen Endlage",
-        "Spannung am Poti in der anderen Endlage",
-        "Impulsbreite am Kanalimpuls (eine Endlage)",
-        "Impulsbreite am Kanalimpuls (andere Endlage)",
-    };
+    // A message names the field by its caption; the two pulse width fields
+    // share theirs, so the end stop is added.
+    std::array<QString, 6> fieldNames = ParameterCaptions();
+    fieldNames[3] += QStringLiteral(" (eine Endlage)");
+    fieldNames[4] += QStringLiteral(" (andere Endlage)");
     qint32 values[5] = {};
     for (int i = 0; i < 5; ++i) {
         const std::optional<qint32> value = ParseParameterText(texts[i]);
@@ -179,7 +177,7 @@ std::variant<ServoParameters, FieldRejection> ReadServoParameters(const Paramete
             return FieldRejection{
                 i, QStringLiteral("Der Wert im Feld \"%1\" ist keine Zahl, die das Programm "
                                   "verarbeiten kann (zu groß, zu klein oder unendlich):\r\n%2")
-                       .arg(QString::fromUtf8(fieldNames[i]), texts[i])};
+                       .arg(fieldNames[i], texts[i])};
         }
         values[i] = *value;
     }

@@ -18,6 +18,18 @@ inline ParameterTexts DefaultParameterTexts()
             QStringLiteral("1000"), QStringLiteral("2000"), QStringLiteral("10")};
 }
 
+/// The captions of the six fields as the window shows them; the two pulse
+/// width fields share one.
+inline std::array<QString, 6> ParameterCaptions()
+{
+    return {QStringLiteral("Betriebsspannung des AVR und Poti"),
+            QStringLiteral("Spannung am Poti in der einen Endlage"),
+            QStringLiteral("Spannung am Poti in der anderen Endlage"),
+            QStringLiteral("Impulsbreite am Kanalimpuls"),
+            QStringLiteral("Impulsbreite am Kanalimpuls"),
+            QStringLiteral("PWM-Zählumfang")};
+}
+
 /// Voltages in units of 10 mV, pulse widths in units of 10 µs. After
 /// OrderEndStops, minEndVoltage <= maxEndVoltage and each pulse width still
 /// belongs to its own voltage (the pulse widths themselves are not ordered).

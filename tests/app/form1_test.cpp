@@ -580,7 +580,7 @@ void Form1Test::longPathsComeBackExactlyAndWrap_data()
         << R"(C:\Programme\Atmel\AVR Tools\AvrAssembler\avrasm32.exe)";
     QTest::newRow("long path without blanks")
         << "/home/servobauer/projekte/servosteuerung/tiny15/vorlagen/aktuell/servo00.asm";
-    QTest::newRow("design text") << "Quelldatei";
+    QTest::newRow("design text") << app::design::kLabel3Caption;
 }
 
 void Form1Test::longPathsComeBackExactlyAndWrap()

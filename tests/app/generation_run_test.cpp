@@ -1,6 +1,7 @@
 // Whole generation runs on a window model without widgets: the real avra
 // and small fake assemblers, the save dialog answered by the fake user.
 
+#include "app/design.h"
 #include "app/form1.h"
 #include "app/generation_run.h"
 #include "app/settings_files.h"
@@ -179,7 +180,7 @@ void GenerationRunTest::realAssemblerBuildsTheTable_data()
     QTest::addColumn<QStringList>("fields");
     QTest::addColumn<QString>("answer");
 
-    const QStringList defaults{"5000", "0500", "4500", "1000", "2000", "10"};
+    const QStringList defaults(app::design::kText1Texts.begin(), app::design::kText1Texts.end());
     QTest::newRow("defaults, source kept") << 0 << defaults << "servo000.asm";
     QTest::newRow("reversed servo, source deleted")
         << 1 << QStringList{"5000", "4500", "0500", "1000", "2000", "25"} << "servo000.hex";
@@ -414,7 +415,7 @@ void GenerationRunTest::cancelWritesNothing()
 void GenerationRunTest::missingAssemblerKeepsSourceAndCfg()
 {
     Bench bench;
-    bench.window.assemblerPath = QStringLiteral("Assembler");
+    bench.window.assemblerPath = app::design::kLabel5Caption;
     bench.window.deleteAsmValue = 1;
     QDir(bench.root.path()).mkdir("ziel");
     const QString folder = bench.root.path() + "/ziel/";

@@ -1,5 +1,7 @@
 #include "app/settings_files.h"
 
+#include "app/design.h"
+
 #include "platform/files.h"
 #include "tests/support/file_size_limit.h"
 
@@ -80,7 +82,8 @@ void SettingsFilesTest::parametersFileHasOneLinePerFieldEndingInCrLf()
 void SettingsFilesTest::parametersComeBackUnchanged_data()
 {
     QTest::addColumn<QStringList>("texts");
-    QTest::newRow("design values") << QStringList{"5000", "0500", "4500", "1000", "2000", "10"};
+    QTest::newRow("design values")
+        << QStringList(design::kText1Texts.begin(), design::kText1Texts.end());
     QTest::newRow("leading zeros and blanks")
         << QStringList{"005000", " 0500", "4500  ", " ", "0", "  10 "};
 }
@@ -106,8 +109,8 @@ void SettingsFilesTest::parametersFileLines_data()
 {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QStringList>("expected");
-    const QStringList design{"5000", "0500", "4500", "1000", "2000", "10"};
-    QTest::newRow("empty file keeps all") << QByteArray() << design;
+    const QStringList untouched(design::kText1Texts.begin(), design::kText1Texts.end());
+    QTest::newRow("empty file keeps all") << QByteArray() << untouched;
     QTest::newRow("two lines keep the other four")
         << QByteArray("4800\r\n0300\r\n") << QStringList{"4800", "0300", "4500", "1000", "2000", "10"};
     QTest::newRow("last line without line end")
@@ -143,7 +146,7 @@ void SettingsFilesTest::missingParametersFileChangesNothing()
     window.parameterTexts[0] = "4711";
     LoadParameters(window);
     QCOMPARE(window.parameterTexts[0], QString("4711"));
-    QCOMPARE(window.parameterTexts[5], QString("10"));
+    QCOMPARE(window.parameterTexts[5], design::kText1Texts[5]);
 }
 
 void SettingsFilesTest::settingsFileHasFiveLinesEndingInCrLf()
@@ -288,29 +291,29 @@ void SettingsFilesTest::settingsFileLines_data()
     QTest::newRow("complete") << QByteArray("%Tservo01.asm\r\n%Tavra\r\n/v/\r\n/w/\r\n 1 \r\n")
                               << "%Tservo01.asm" << "%Tavra" << "/v/" << "/w/" << 1;
     QTest::newRow("check digit without blanks")
-        << QByteArray("\r\n\r\n/v/\r\n/w/\r\n1\r\n") << "Quelldatei" << "Assembler" << "/v/" << "/w/" << 1;
+        << QByteArray("\r\n\r\n/v/\r\n/w/\r\n1\r\n") << design::kLabel3Caption << design::kLabel5Caption << "/v/" << "/w/" << 1;
     QTest::newRow("check out of range kept")
-        << QByteArray("\r\n\r\n/v/\r\n/w/\r\n 3 \r\n") << "Quelldatei" << "Assembler" << "/v/" << "/w/" << 2;
+        << QByteArray("\r\n\r\n/v/\r\n/w/\r\n 3 \r\n") << design::kLabel3Caption << design::kLabel5Caption << "/v/" << "/w/" << 2;
     QTest::newRow("missing paths keep the labels")
         << QByteArray("%Tservo99.asm\r\n%Tavrasm32.exe\r\n/v/\r\n/w/\r\n 0 \r\n")
-        << "Quelldatei" << "Assembler" << "/v/" << "/w/" << 0;
+        << design::kLabel3Caption << design::kLabel5Caption << "/v/" << "/w/" << 0;
     QTest::newRow("folder as template path keeps the label")
-        << QByteArray("%T\r\n%T\r\n") << "Quelldatei" << "Assembler" << "/start/" << "/start/" << 2;
+        << QByteArray("%T\r\n%T\r\n") << design::kLabel3Caption << design::kLabel5Caption << "/start/" << "/start/" << 2;
     QTest::newRow("wildcard path keeps the label")
-        << QByteArray("%Tservo??.asm\r\n%Tav*\r\n") << "Quelldatei" << "Assembler" << "/start/" << "/start/" << 2;
+        << QByteArray("%Tservo??.asm\r\n%Tav*\r\n") << design::kLabel3Caption << design::kLabel5Caption << "/start/" << "/start/" << 2;
     QTest::newRow("empty folder lines taken as they stand")
-        << QByteArray("\r\n\r\n\r\n\r\n 1 \r\n") << "Quelldatei" << "Assembler" << "" << "" << 1;
-    QTest::newRow("empty file keeps all") << QByteArray() << "Quelldatei" << "Assembler" << "/start/" << "/start/" << 2;
+        << QByteArray("\r\n\r\n\r\n\r\n 1 \r\n") << design::kLabel3Caption << design::kLabel5Caption << "" << "" << 1;
+    QTest::newRow("empty file keeps all") << QByteArray() << design::kLabel3Caption << design::kLabel5Caption << "/start/" << "/start/" << 2;
     QTest::newRow("two lines keep folders and check")
         << QByteArray("%Tservo01.asm\r\n%Tavra\r\n") << "%Tservo01.asm" << "%Tavra" << "/start/" << "/start/" << 2;
     QTest::newRow("three lines keep work folder")
-        << QByteArray("\r\n\r\n/v/") << "Quelldatei" << "Assembler" << "/v/" << "/start/" << 2;
+        << QByteArray("\r\n\r\n/v/") << design::kLabel3Caption << design::kLabel5Caption << "/v/" << "/start/" << 2;
     QTest::newRow("lone CR line ends")
         << QByteArray("%Tservo01.asm\r%Tavra\r/v/\r/w/\r 1 \r") << "%Tservo01.asm" << "%Tavra" << "/v/" << "/w/" << 1;
     QTest::newRow("lone LF stays in the folder")
-        << QByteArray("\r\n\r\n/v\n/\r\n/w/\r\n") << "Quelldatei" << "Assembler" << "/v\n/" << "/w/" << 2;
+        << QByteArray("\r\n\r\n/v\n/\r\n/w/\r\n") << design::kLabel3Caption << design::kLabel5Caption << "/v\n/" << "/w/" << 2;
     QTest::newRow("blanks around a path are part of it")
-        << QByteArray(" %Tservo01.asm\r\n\r\n /v/ \r\n") << "Quelldatei" << "Assembler" << " /v/ " << "/start/" << 2;
+        << QByteArray(" %Tservo01.asm\r\n\r\n /v/ \r\n") << design::kLabel3Caption << design::kLabel5Caption << " /v/ " << "/start/" << 2;
 }
 
 void SettingsFilesTest::settingsFileLines()
@@ -343,7 +346,7 @@ void SettingsFilesTest::missingSettingsFileChangesNothing()
     window.assemblerPath = "/usr/bin/avra";
     window.deleteAsmValue = 1;
     LoadSettings(window);
-    QCOMPARE(window.templatePath, QString("Quelldatei"));
+    QCOMPARE(window.templatePath, design::kLabel3Caption);
     QCOMPARE(window.assemblerPath, QString("/usr/bin/avra"));
     QCOMPARE(window.folders().templateFolder, QString("/start/"));
     QCOMPARE(window.folders().workFolder, QString("/start/"));

@@ -1,3 +1,4 @@
+#include "app/design.h"
 #include "app/event_procedures.h"
 
 #include "platform/files.h"
@@ -68,15 +69,15 @@ void StartupTest::noSettingsFilesGiveDefaults()
     QCOMPARE(window.folders().templateFolder, Path("start/"));
     QCOMPARE(window.folders().workFolder, Path("start/"));
     QCOMPARE(window.assemblerPath, Path("tools/avra"));
-    QCOMPARE(window.templatePath, QString("Quelldatei"));
-    QCOMPARE(window.parameterTexts[1], QString("0500"));
+    QCOMPARE(window.templatePath, design::kLabel3Caption);
+    QCOMPARE(window.parameterTexts, design::kText1Texts);
 }
 
 void StartupTest::missingDefaultAssemblerKeepsDesignText()
 {
     MemoryWindowModel window;
     LoadStartValues(window, Environment());
-    QCOMPARE(window.assemblerPath, QString("Assembler"));
+    QCOMPARE(window.assemblerPath, design::kLabel5Caption);
 }
 
 void StartupTest::iniAssemblerReplacesDefault()
@@ -104,9 +105,9 @@ void StartupTest::templateShownAtStart_data()
         << "other/servo02.asm";
     QTest::newRow("deleted template, no match keeps design text")
         << QStringList{"servo1.asm", "servo123.asm", "servo01.asm.bak"} << "other/servo01.asm"
-        << "Quelldatei";
+        << design::kLabel3Caption;
     QTest::newRow("a folder matching the pattern does not count")
-        << QStringList{} << "other/servo01.asm" << "Quelldatei";
+        << QStringList{} << "other/servo01.asm" << design::kLabel3Caption;
 }
 
 void StartupTest::templateShownAtStart()
@@ -121,7 +122,7 @@ void StartupTest::templateShownAtStart()
 
     MemoryWindowModel window;
     LoadStartValues(window, Environment());
-    QCOMPARE(window.templatePath, expected == "Quelldatei" ? expected : Path(expected));
+    QCOMPARE(window.templatePath, expected == design::kLabel3Caption ? expected : Path(expected));
     QCOMPARE(window.folders().templateFolder, Path("other/"));
 }
 
@@ -157,7 +158,7 @@ void StartupTest::garbageIniKeepsStartValues()
     MemoryWindowModel window;
     LoadStartValues(window, Environment());
     QCOMPARE(window.assemblerPath, Path("tools/avra"));
-    QCOMPARE(window.templatePath, QString("Quelldatei"));
+    QCOMPARE(window.templatePath, design::kLabel3Caption);
     QCOMPARE(window.folders().templateFolder, Path("start/"));
     QCOMPARE(window.parameterTexts[0], QString("4900"));
 }
