@@ -190,6 +190,7 @@ std::variant<Options, UsageError> ParseOptions(const QStringList &arguments,
 
 QString UsageText()
 {
+    const generator::ParameterTexts defaults = generator::DefaultParameterTexts();
     return QStringLiteral(
         "Usage: pulsakor-cli [--supply T] [--end1 T] [--end2 T] [--pulse1 T] [--pulse2 T]\n"
         "                    [--pwm T] [--decimal-separator C]\n"
@@ -207,12 +208,12 @@ QString UsageText()
         "Each T is a field text exactly as typed in the window; write --supply=T\n"
         "for a text that begins with '-'.\n"
         "\n"
-        "  --supply T              supply voltage of AVR and potentiometer, mV (5000)\n"
-        "  --end1 T                potentiometer voltage at one end stop, mV (0500)\n"
-        "  --end2 T                potentiometer voltage at the other end stop, mV (4500)\n"
-        "  --pulse1 T              pulse width at the --end1 end stop, us (1000)\n"
-        "  --pulse2 T              pulse width at the --end2 end stop, us (2000)\n"
-        "  --pwm T                 PWM count range, copied as typed (10)\n"
+        "  --supply T              supply voltage of AVR and potentiometer, mV (%1)\n"
+        "  --end1 T                potentiometer voltage at one end stop, mV (%2)\n"
+        "  --end2 T                potentiometer voltage at the other end stop, mV (%3)\n"
+        "  --pulse1 T              pulse width at the --end1 end stop, us (%4)\n"
+        "  --pulse2 T              pulse width at the --end2 end stop, us (%5)\n"
+        "  --pwm T                 PWM count range, copied as typed (%6)\n"
         "  --decimal-separator C   separator in the voltage and pulse comments\n"
         "                          (default: the one of the user's locale)\n"
         "  --template FILE         firmware template, named servo??.asm\n"
@@ -229,7 +230,8 @@ QString UsageText()
         "Exit status: 0 success; 1 the template name, a field or the table was\n"
         "rejected (nothing written); 2 bad usage; 3 the assembler is missing or\n"
         "failed, or the HEX file lacks the table; 4 a file could not be read or\n"
-        "written, or the target would overwrite the template.\n");
+        "written, or the target would overwrite the template.\n")
+        .arg(defaults[0], defaults[1], defaults[2], defaults[3], defaults[4], defaults[5]);
 }
 
 } // namespace cli
