@@ -4,7 +4,8 @@
 // caption or text) and the few values the window assumes about its
 // surroundings. Form1 builds its controls from them; the resize layout keeps
 // the values it does not compute from them, so a control moved here is moved
-// for good; start-up and the tests take the untouched texts from here.
+// for good; the widget-free window model starts with the same texts. The
+// field texts and captions come from generator/, which pulsakor-cli shares.
 
 #include "generator/servo_parameters.h"
 
