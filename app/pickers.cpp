@@ -3,6 +3,7 @@
 #include "app/event_procedures.h"
 #include "platform/environment.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 
 namespace app {
 
@@ -33,12 +34,6 @@ QString AssemblerFilter()
 
 } // namespace
 
-QString FolderOfPath(const QString &path)
-{
-    const qsizetype last = path.lastIndexOf(platform::FolderSeparator());
-    return last < 0 ? QString() : path.left(last + 1);
-}
-
 void PickTemplate(WindowModel &window, platform::UserInteraction &user)
 {
     const QString chosen = ChooseExistingFile(
@@ -47,7 +42,7 @@ void PickTemplate(WindowModel &window, platform::UserInteraction &user)
     if (chosen.isEmpty())
         return;
     window.SetTemplatePath(chosen);
-    window.folders().templateFolder = FolderOfPath(chosen);
+    window.folders().templateFolder = platform::FolderOfPath(chosen);
 }
 
 void PickAssembler(WindowModel &window, platform::UserInteraction &user,
@@ -59,7 +54,7 @@ void PickAssembler(WindowModel &window, platform::UserInteraction &user,
         return;
     window.SetAssemblerPath(chosen);
     // The next run proposes its target beside the assembler.
-    window.folders().workFolder = FolderOfPath(chosen);
+    window.folders().workFolder = platform::FolderOfPath(chosen);
 }
 
 void Label3_Click(WindowModel &window, platform::UserInteraction &user)

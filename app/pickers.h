@@ -9,10 +9,6 @@
 
 namespace app {
 
-/// The folder part of `path`: everything up to and including its last folder
-/// separator; empty when it has none.
-QString FolderOfPath(const QString &path);
-
 /// The template picker: sets Label3 and TemplateFolder from an existing file.
 void PickTemplate(WindowModel &window, platform::UserInteraction &user);
 

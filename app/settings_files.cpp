@@ -1,6 +1,7 @@
 #include "app/settings_files.h"
 
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/text_encoding.h"
 
 #include <QDir>
@@ -66,12 +67,7 @@ bool NamesExistingFile(const QString &path)
     const QString found = platform::FindFirstFile(path);
     if (found.isEmpty())
         return false;
-#ifdef Q_OS_WIN
-    constexpr Qt::CaseSensitivity sensitivity = Qt::CaseInsensitive;
-#else
-    constexpr Qt::CaseSensitivity sensitivity = Qt::CaseSensitive;
-#endif
-    return found.compare(QFileInfo(path).fileName(), sensitivity) == 0;
+    return found.compare(QFileInfo(path).fileName(), platform::FileNameCase()) == 0;
 }
 
 QByteArray ParametersFileBytes(const WindowModel &window)

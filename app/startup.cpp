@@ -3,6 +3,7 @@
 #include "app/settings_files.h"
 #include "platform/environment.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 
 namespace app {
 

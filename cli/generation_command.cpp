@@ -9,6 +9,7 @@
 #include "generator/target_name.h"
 #include "platform/environment.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -51,7 +52,7 @@ public:
           m_assemblerPath(request.assemblerPath ? AbsoluteProgramPath(*request.assemblerPath)
                                                 : platform::DefaultAssemblerPath()),
           m_deleteAsm(request.deleteAsm),
-          m_workFolder(generator::FolderOfPath(m_targetPath)),
+          m_workFolder(platform::FolderOfPath(m_targetPath)),
           m_decimalSeparator(decimalSeparator),
           m_message(message)
     {

@@ -14,11 +14,6 @@
 
 #include <cstdio>
 
-#ifdef Q_OS_WIN
-#include <fcntl.h>
-#include <io.h>
-#endif
-
 namespace {
 
 // Bytes out as they are: the listing's CR LF must reach the file unchanged.
@@ -76,9 +71,7 @@ int main(int argc, char *argv[])
 {
     // The assembler is waited for in an event loop.
     QCoreApplication application(argc, argv);
-#ifdef Q_OS_WIN
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
+    platform::UseBinaryStandardOutput();
     // The same encoding reads the arguments and writes the output, so a
     // field text comes back byte for byte in the PWM lines.
     const platform::TextEncoding encoding = platform::TextEncoding::System();

@@ -1,5 +1,7 @@
 #include "cli/options.h"
 
+#include "platform/paths.h"
+
 #include <algorithm>
 #include <array>
 
@@ -46,15 +48,6 @@ bool IsPathSlot(Slot slot)
 {
     return slot == Slot::Template || slot == Slot::Out || slot == Slot::Assembler
         || slot == Slot::Plot;
-}
-
-bool EndsWithFolderSeparator(const QString &path)
-{
-#ifdef Q_OS_WIN
-    return path.endsWith(u'/') || path.endsWith(u'\\');
-#else
-    return path.endsWith(u'/');
-#endif
 }
 
 bool IsUsableSeparator(QChar c)
@@ -158,7 +151,7 @@ std::variant<Options, UsageError> ParseOptions(const QStringList &arguments,
             break;
         case Slot::Out:
             // The output names come from the file name; a folder has none.
-            if (EndsWithFolderSeparator(value))
+            if (platform::EndsWithFolderSeparator(value))
                 return UsageError{QStringLiteral("option '--out' needs a file name, not the "
                                                  "folder '%1'")
                                       .arg(value)};

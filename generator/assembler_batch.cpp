@@ -2,6 +2,7 @@
 
 #include "generator/target_name.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/text_encoding.h"
 
 #include <algorithm>
@@ -60,7 +61,7 @@ AssemblerCall DirectAssemblerCall(const QString &workFolder, const QString &targ
                       QStringLiteral("-o"),
                       targetBase + QStringLiteral("hex"),
                       QStringLiteral("-I"),
-                      FolderOfPath(assemblerPath) + platform::FolderSeparator() + QStringLiteral("AppNotes"),
+                      platform::FolderOfPath(assemblerPath) + platform::FolderSeparator() + QStringLiteral("AppNotes"),
                       QStringLiteral("-w")};
     call.logPath = targetBase + QStringLiteral("log");
     return call;

@@ -10,6 +10,7 @@
 #include "generator/target_name.h"
 #include "generator/template_name.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/text_encoding.h"
 
 #include <QDir>
@@ -285,7 +286,7 @@ RunResult RunGeneration(RunHost &host)
         result.outcome = RunOutcome::TargetBusy;
         return result;
     }
-    host.SetWorkFolder(FolderOfPath(target->path));
+    host.SetWorkFolder(platform::FolderOfPath(target->path));
     host.SaveParameters();
     result.targetBase = target->base;
 

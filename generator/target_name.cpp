@@ -1,31 +1,9 @@
 #include "generator/target_name.h"
 
 #include "generator/number_format.h"
+#include "platform/paths.h"
 
 namespace generator {
-
-namespace {
-
-bool IsFolderSeparator(QChar c)
-{
-#ifdef Q_OS_WIN
-    return c == u'\\' || c == u'/';
-#else
-    // A backslash is an ordinary character of a Linux file name.
-    return c == u'/';
-#endif
-}
-
-qsizetype LastSeparator(const QString &path)
-{
-    for (qsizetype i = path.size() - 1; i >= 0; --i) {
-        if (IsFolderSeparator(path.at(i)))
-            return i;
-    }
-    return -1;
-}
-
-} // namespace
 
 bool IsDeleteAsmFlag(int checkValue)
 {
@@ -61,14 +39,9 @@ QString ProposeTargetName(const QString &workFolder, bool deleteAsm,
     return name;
 }
 
-QString FolderOfPath(const QString &path)
-{
-    return path.left(LastSeparator(path) + 1);
-}
-
 QString TargetBase(const QString &path)
 {
-    const qsizetype nameStart = LastSeparator(path) + 1;
+    const qsizetype nameStart = platform::FolderOfPath(path).size();
     const qsizetype dot = path.lastIndexOf(u'.');
     if (dot >= nameStart)
         return path.left(dot + 1);

@@ -1,6 +1,6 @@
 #pragma once
 // Choosing the target: the proposed "servo000".."servo999" name, the dialog's
-// filter, the new work folder and the base name of every output file.
+// filter and the base name of every output file.
 
 #include <QString>
 

@@ -5,6 +5,13 @@
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 
+#ifdef Q_OS_WIN
+#include <cstdio>
+
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace platform {
 
 QString SettingsFolderFromTemp(const QString &tempValue)
@@ -67,6 +74,13 @@ QChar DecimalSeparator()
 {
     const QString point = QLocale::system().decimalPoint();
     return point.isEmpty() ? QChar(u'.') : point.at(0);
+}
+
+void UseBinaryStandardOutput()
+{
+#ifdef Q_OS_WIN
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
 }
 
 } // namespace platform

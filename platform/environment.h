@@ -1,6 +1,7 @@
 #pragma once
 // What the operating system tells the tool at start: folders, the default
-// assembler and the user's number settings. All OS differences live here.
+// assembler and the user's number settings; and how the process's standard
+// output carries bytes.
 
 #include <QChar>
 #include <QString>
@@ -31,5 +32,10 @@ QString AssemblerProgramName();
 /// The decimal separator of the user's number settings (LC_ALL, LC_NUMERIC,
 /// LANG on Linux; the regional settings on Windows).
 QChar DecimalSeparator();
+
+/// Makes the standard output pass bytes through unchanged. Windows would
+/// otherwise turn every LF into CR LF, so a CR LF line ended in CR CR LF.
+/// Nothing to do on Linux.
+void UseBinaryStandardOutput();
 
 } // namespace platform

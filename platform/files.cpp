@@ -25,7 +25,7 @@ namespace {
 void SetError(QString *error, const QString &what, const QString &path, const QString &reason)
 {
     if (error)
-        *error = QStringLiteral("%1 \"%2\": %3").arg(what, QDir::toNativeSeparators(path), reason);
+        *error = QStringLiteral("%1 \"%2\": %3").arg(what, NativeSeparators(path), reason);
 }
 
 QString WriteFailure()
@@ -68,11 +68,6 @@ std::optional<QByteArray> ReadFile(const QString &path, qint64 maxBytes, QString
 }
 
 } // namespace
-
-QChar FolderSeparator()
-{
-    return QDir::separator();
-}
 
 QString FindFirstFile(const QString &path)
 {
@@ -275,15 +270,6 @@ QStringList SpellingsOf(const QString &path)
             spellings << QDir::cleanPath(folder + u'/' + info.fileName());
     }
     return spellings;
-}
-
-Qt::CaseSensitivity FileNameCase()
-{
-#ifdef Q_OS_WIN
-    return Qt::CaseInsensitive;
-#else
-    return Qt::CaseSensitive;
-#endif
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 // whole files read, written atomically, appended and removed. Every failure
 // comes back as a German text naming the file.
 
+#include "platform/paths.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -10,9 +12,6 @@
 #include <optional>
 
 namespace platform {
-
-/// The separator that ends a folder text: "/" on Linux, "\" on Windows.
-QChar FolderSeparator();
 
 /// The bare name of the ordinary file that `path` designates, or of the first
 /// match when its file name holds the wildcards "?" or "*"; empty when there

@@ -31,8 +31,6 @@ private slots:
     void platformDefaultIsPreset();
     void unusableAnswerChangesNothing_data();
     void unusableAnswerChangesNothing();
-    void folderOfPath_data();
-    void folderOfPath();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -142,28 +140,6 @@ void PickersTest::unusableAnswerChangesNothing()
     QCOMPARE(m_window.folders().templateFolder, m_folder + "start/");
     QCOMPARE(m_window.folders().workFolder, m_folder + "start/");
     QVERIFY(m_user.messages.empty());
-}
-
-void PickersTest::folderOfPath_data()
-{
-    const QString s = platform::FolderSeparator();
-    const QString other = s == "/" ? "\\" : "/";
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("folder");
-    QTest::newRow("full path") << s + "a" + s + "b" + s + "servo01.asm" << s + "a" + s + "b" + s;
-    QTest::newRow("no separator") << "servo01.asm" << QString();
-    QTest::newRow("file in root") << s + "avra" << s;
-    QTest::newRow("ends with separator") << s + "a" + s << s + "a" + s;
-    QTest::newRow("empty") << QString() << QString();
-    QTest::newRow("only the other separator") << "a" + other + "b.asm" << QString();
-    QTest::newRow("blanks kept") << s + " a " + s + "x" << s + " a " + s;
-}
-
-void PickersTest::folderOfPath()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, folder);
-    QCOMPARE(FolderOfPath(path), folder);
 }
 
 QTEST_GUILESS_MAIN(PickersTest)
