@@ -7,6 +7,7 @@ namespace app {
 
 namespace {
 
+// What the run asks of the window once it has its inputs.
 class WindowRunHost : public generator::RunHost {
 public:
     WindowRunHost(WindowModel &window, platform::UserInteraction &user,
@@ -15,24 +16,11 @@ public:
     {
     }
 
-    generator::ParameterTexts FieldTexts() const override
+    void ShowListingPage(const QString &listing) override
     {
-        generator::ParameterTexts texts;
-        for (int i = 0; i < 6; ++i)
-            texts[i] = m_window.ParameterText(i);
-        return texts;
+        m_window.SetListingText(listing);
+        m_window.SetCurrentPage(InfoPage);
     }
-    QString TemplatePath() const override { return m_window.TemplatePath(); }
-    QString AssemblerPath() const override { return m_window.AssemblerPath(); }
-    int DeleteAsmValue() const override { return m_window.DeleteAsmValue(); }
-    QString WorkFolder() const override { return m_window.folders().workFolder; }
-    void SetWorkFolder(const QString &folder) override { m_window.folders().workFolder = folder; }
-
-    QString ListingText() const override { return m_window.ListingText(); }
-    void SetListingText(const QString &text) override { m_window.SetListingText(text); }
-    void ShowListingPage() override { m_window.SetCurrentPage(InfoPage); }
-    void FocusListing() override { m_window.FocusListing(); }
-
     QString ChooseTarget(const platform::FileDialogRequest &request) override
     {
         return m_user.ChooseFileToSave(request);
@@ -41,14 +29,21 @@ public:
     {
         m_user.ShowMessage(text, title);
     }
-
-    void SaveParameters() override
+    void SaveParameters(const QString &workFolder) override
     {
+        m_window.folders().workFolder = workFolder;
         if (m_options.saveParameters)
             m_options.saveParameters(m_window);
         else
             app::SaveParameters(m_window);
     }
+    void FocusListing() override { m_window.FocusListing(); }
+
+    void SetWaiting(bool waiting) override { m_window.SetGenerateEnabled(!waiting); }
+    bool IsClosing() const override { return m_window.IsClosing(); }
+
+    int DeleteAsmValue() const override { return m_window.DeleteAsmValue(); }
+    void ShowLogView(const QString &view) override { m_window.SetListingText(view); }
     void SaveSettings() override
     {
         if (m_options.saveSettings)
@@ -56,10 +51,6 @@ public:
         else
             app::SaveSettings(m_window);
     }
-
-    platform::WaitTimes AssemblerWait() const override { return m_options.wait; }
-    void SetWaiting(bool waiting) override { m_window.SetGenerateEnabled(!waiting); }
-    bool IsClosing() const override { return m_window.IsClosing(); }
 
 private:
     WindowModel &m_window;
@@ -72,8 +63,16 @@ private:
 generator::RunResult RunGenerationInWindow(WindowModel &window, platform::UserInteraction &user,
                                            const WindowRunOptions &options)
 {
+    generator::RunInputs inputs;
+    for (int i = 0; i < 6; ++i)
+        inputs.fieldTexts[i] = window.ParameterText(i);
+    inputs.templatePath = window.TemplatePath();
+    inputs.assemblerPath = window.AssemblerPath();
+    inputs.workFolder = window.folders().workFolder;
+    inputs.deleteAsmValue = window.DeleteAsmValue();
+    inputs.assemblerWait = options.wait;
     WindowRunHost host(window, user, options);
-    return generator::RunGeneration(host);
+    return generator::RunGeneration(inputs, host);
 }
 
 void Command2_Click(WindowModel &window, platform::UserInteraction &user)

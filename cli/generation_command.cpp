@@ -2,10 +2,7 @@
 
 #include "cli/listing_command.h"
 
-#include "generator/correction_table.h"
 #include "generator/hex_check.h"
-#include "generator/parameter_text.h"
-#include "generator/run_host.h"
 #include "generator/target_name.h"
 #include "platform/environment.h"
 #include "platform/files.h"
@@ -44,30 +41,10 @@ QString AbsoluteProgramPath(const QString &path)
 // writes the window's settings files.
 class CliRunHost : public generator::RunHost {
 public:
-    CliRunHost(const generator::ParameterTexts &texts, const RunRequest &request,
-               QChar decimalSeparator, const MessageSink &message)
-        : m_texts(texts),
-          m_templatePath(request.templatePath),
-          m_targetPath(QDir::toNativeSeparators(QFileInfo(request.targetPath).absoluteFilePath())),
-          m_assemblerPath(request.assemblerPath ? AbsoluteProgramPath(*request.assemblerPath)
-                                                : platform::DefaultAssemblerPath()),
-          m_deleteAsm(request.deleteAsm),
-          m_workFolder(platform::FolderOfPath(m_targetPath)),
-          m_decimalSeparator(decimalSeparator),
-          m_message(message)
+    CliRunHost(const QString &targetPath, bool deleteAsm, const MessageSink &message)
+        : m_targetPath(targetPath), m_deleteAsm(deleteAsm), m_message(message)
     {
     }
-
-    generator::ParameterTexts FieldTexts() const override { return m_texts; }
-    QString TemplatePath() const override { return m_templatePath; }
-    QString AssemblerPath() const override { return m_assemblerPath; }
-    int DeleteAsmValue() const override { return m_deleteAsm ? 1 : 0; }
-    QString WorkFolder() const override { return m_workFolder; }
-    void SetWorkFolder(const QString &folder) override { m_workFolder = folder; }
-    QChar DecimalSeparator() const override { return m_decimalSeparator; }
-
-    QString ListingText() const override { return m_listing; }
-    void SetListingText(const QString &text) override { m_listing = text; }
 
     // The save dialog's answer. The run refuses it when the source, the HEX
     // file, the log or a side file would be the template.
@@ -76,33 +53,14 @@ public:
     {
         m_message(title + QStringLiteral(": ") + text);
     }
-
-    void SaveParameters() override {}
-    // Called only as the run's last step, after the log was written.
-    void SaveSettings() override { m_reachedEnd = true; }
-
-    platform::WaitTimes AssemblerWait() const override
-    {
-        // No fixed pause: nobody watches a window here. The longest wait
-        // stays the window's, so a hung assembler still ends the run.
-        platform::WaitTimes times;
-        times.minimum = std::chrono::milliseconds(0);
-        return times;
-    }
-
-    bool ReachedEnd() const { return m_reachedEnd; }
+    void SaveParameters(const QString &) override {}
+    int DeleteAsmValue() const override { return m_deleteAsm ? 1 : 0; }
+    void SaveSettings() override {}
 
 private:
-    generator::ParameterTexts m_texts;
-    QString m_templatePath;
     QString m_targetPath;
-    QString m_assemblerPath;
     bool m_deleteAsm;
-    QString m_workFolder;
-    QChar m_decimalSeparator;
     const MessageSink &m_message;
-    QString m_listing;
-    bool m_reachedEnd = false;
 };
 
 } // namespace
@@ -164,8 +122,22 @@ GenerationOutcome RunWholeGeneration(const generator::ParameterTexts &texts,
                                      const RunRequest &request, QChar decimalSeparator,
                                      const MessageSink &message)
 {
-    CliRunHost host(texts, request, decimalSeparator, message);
-    const generator::RunResult result = generator::RunGeneration(host);
+    generator::RunInputs inputs;
+    inputs.fieldTexts = texts;
+    inputs.templatePath = request.templatePath;
+    const QString targetPath =
+        QDir::toNativeSeparators(QFileInfo(request.targetPath).absoluteFilePath());
+    inputs.assemblerPath = request.assemblerPath ? AbsoluteProgramPath(*request.assemblerPath)
+                                                 : platform::DefaultAssemblerPath();
+    inputs.workFolder = platform::FolderOfPath(targetPath);
+    inputs.deleteAsmValue = request.deleteAsm ? 1 : 0;
+    inputs.decimalSeparator = decimalSeparator;
+    // No fixed pause: nobody watches a window here. The longest wait stays
+    // the window's, so a hung assembler still ends the run.
+    inputs.assemblerWait.minimum = std::chrono::milliseconds(0);
+
+    CliRunHost host(targetPath, request.deleteAsm, message);
+    const generator::RunResult result = generator::RunGeneration(inputs, host);
 
     GenerationOutcome outcome;
     outcome.exitCode = ExitCodeFor(result.outcome);
@@ -174,10 +146,11 @@ GenerationOutcome RunWholeGeneration(const generator::ParameterTexts &texts,
         && result.outcome != RunOutcome::TableRejected && result.outcome != RunOutcome::Cancelled
         && result.outcome != RunOutcome::TargetIsTemplate
         && result.outcome != RunOutcome::TargetBusy;
-    if (host.ReachedEnd()) {
-        // Only a log this run has finished: after a missing assembler an
-        // older log of the same name may still lie there.
-        if (const auto log = platform::ReadWholeFile(result.targetBase + QStringLiteral("log")))
+    // Only a log of this run: after a missing assembler an older log of the
+    // same name may still lie there.
+    const QString logPath = result.targetBase + QStringLiteral("log");
+    if (result.files.contains(logPath)) {
+        if (const auto log = platform::ReadWholeFile(logPath))
             outcome.log = *log;
     }
     // The run has looked for the table in the HEX file; a file without it

@@ -4,13 +4,12 @@
 
 #include "cli/options.h"
 
-#include "generator/correction_table.h"
+#include "generator/servo_parameters.h"
 
 #include <QByteArray>
 #include <QChar>
 #include <QString>
 
-#include <variant>
 
 namespace cli {
 
@@ -21,16 +20,6 @@ struct CommandOutcome {
     /// The German message for stderr, empty on success.
     QString error;
 };
-
-/// The ordered parameters and their table.
-struct ComputedTable {
-    generator::ServoParameters ordered;
-    generator::CorrectionTable table;
-};
-
-/// Reads the field texts, orders the end stops and builds the table, or gives
-/// the German message naming the rejected field or table entry.
-std::variant<ComputedTable, QString> ComputeTable(const generator::ParameterTexts &texts);
 
 /// Reads the field texts, orders the end stops, builds the table and its
 /// listing. A rejected field or table gives ExitRejected, an empty output and

@@ -2,10 +2,9 @@
 
 #include "generator/assembler_batch.h"
 #include "generator/assembler_source.h"
-#include "generator/correction_table.h"
-#include "generator/parameter_text.h"
 #include "generator/run_summary.h"
 #include "generator/side_files.h"
+#include "generator/table_from_fields.h"
 #include "generator/table_listing.h"
 #include "generator/target_name.h"
 #include "generator/template_name.h"
@@ -70,35 +69,14 @@ struct TargetChoice {
     QString base;
 };
 
-struct Table {
-    ServoParameters ordered;
-    CorrectionTable table;
-};
-
-std::optional<Table> MakeTable(RunHost &host)
+// Shows the listing and asks for the target. nullopt: cancelled, or refused
+// because a file named after the target would be the template.
+std::optional<TargetChoice> ChooseTargetFile(const RunInputs &inputs, RunHost &host,
+                                             const QString &listing, RunOutcome *refusal)
 {
-    const auto read = ReadServoParameters(host.FieldTexts());
-    if (const auto *rejection = std::get_if<FieldRejection>(&read)) {
-        host.ShowMessage(rejection->message, FatalTitle());
-        return std::nullopt;
-    }
-    ServoParameters parameters = std::get<ServoParameters>(read);
-    OrderEndStops(parameters);
-    const auto built = BuildCorrectionTable(parameters);
-    if (const auto *rejection = std::get_if<TableRejection>(&built)) {
-        host.ShowMessage(rejection->Message(), FatalTitle());
-        return std::nullopt;
-    }
-    return Table{parameters, std::get<CorrectionTable>(built)};
-}
-
-// Shows the listing, asks for the target and moves the work folder there.
-// nullopt: cancelled, or refused because the source would be the template.
-std::optional<TargetChoice> ChooseTargetFile(RunHost &host, RunOutcome *refusal)
-{
-    host.ShowListingPage();
-    const bool deleteAsm = IsDeleteAsmFlag(host.DeleteAsmValue());
-    const QString workFolder = host.WorkFolder();
+    host.ShowListingPage(listing);
+    const bool deleteAsm = IsDeleteAsmFlag(inputs.deleteAsmValue);
+    const QString &workFolder = inputs.workFolder;
     platform::FileDialogRequest request;
     request.filter = TargetFilter(deleteAsm);
     request.fileName = workFolder + ProposeTargetName(workFolder, deleteAsm, platform::FileExists);
@@ -121,9 +99,9 @@ std::optional<TargetChoice> ChooseTargetFile(RunHost &host, RunOutcome *refusal)
     // neither by its name ("servo07.asm.bak" for the target "servo07.asm")
     // nor through a link standing under such a name, which the assembler
     // would write through.
-    QString clash = platform::FindEntryThatIs(choice.base, host.TemplatePath());
-    if (clash.isEmpty() && platform::PathBeginsWith(host.TemplatePath(), choice.base))
-        clash = host.TemplatePath();
+    QString clash = platform::FindEntryThatIs(choice.base, inputs.templatePath);
+    if (clash.isEmpty() && platform::PathBeginsWith(inputs.templatePath, choice.base))
+        clash = inputs.templatePath;
     if (!clash.isEmpty()) {
         host.ShowMessage(TargetIsTemplateMessage(clash), FatalTitle());
         *refusal = RunOutcome::TargetIsTemplate;
@@ -141,16 +119,16 @@ bool AppendLogNote(const QString &logPath, const QString &note, QString *error)
 // Starts the assembler and waits for it. Returns the outcome of this step:
 // AssemblerMissing / FileFailed / Interrupted end the run, Assembled and
 // AssemblerFailed go on with the log.
-RunOutcome RunAssembler(RunHost &host, const TargetChoice &target, const Table &table,
-                        std::optional<HexTableCheck> *hexCheck)
+RunOutcome RunAssembler(const RunInputs &inputs, RunHost &host, const TargetChoice &target,
+                        const OrderedTable &table, std::optional<HexTableCheck> *hexCheck)
 {
-    const QString assemblerPath = host.AssemblerPath();
+    const QString &assemblerPath = inputs.assemblerPath;
     if (!platform::FileExists(assemblerPath)) {
         host.ShowMessage(AssemblerMissingMessage(), HexNotMadeTitle());
         return RunOutcome::AssemblerMissing;
     }
 
-    const QString workFolder = host.WorkFolder();
+    const QString workFolder = platform::FolderOfPath(target.path);
     const QString hexPath = target.base + QStringLiteral("hex");
     const QString logPath = target.base + QStringLiteral("log");
 
@@ -186,7 +164,13 @@ RunOutcome RunAssembler(RunHost &host, const TargetChoice &target, const Table &
         start.outputFile = call.logPath;
     }
 
-    const platform::WaitTimes wait = host.AssemblerWait();
+    // The wait runs the event loop. What a user can reach meanwhile in the
+    // window is harmless to this run: Command2 is disabled, so no second run
+    // starts; the pickers and the fields change the window, which the run no
+    // longer reads (it works on its inputs) except for Check1 at the end, as
+    // intended; "Ende" and closing make IsClosing() true, and the run then
+    // returns at once without touching the window or its files again.
+    const platform::WaitTimes &wait = inputs.assemblerWait;
     host.SetWaiting(true);
     const platform::ProgramEnd end = platform::RunProgram(start, wait);
     if (end.state == platform::ProgramEnd::State::Interrupted || host.IsClosing())
@@ -249,26 +233,29 @@ RunOutcome RunAssembler(RunHost &host, const TargetChoice &target, const Table &
 
 } // namespace
 
-RunResult RunGeneration(RunHost &host)
+RunResult RunGeneration(const RunInputs &inputs, RunHost &host)
 {
     RunResult result;
-    const QString templatePath = host.TemplatePath();
+    const QString &templatePath = inputs.templatePath;
     if (!CheckTemplateName(platform::FindFirstFile(templatePath))) {
         host.ShowMessage(TemplateMissingMessage(), FatalTitle());
         result.outcome = RunOutcome::TemplateMissing;
         return result;
     }
 
-    const std::optional<Table> table = MakeTable(host);
-    if (!table) {
+    const FieldTable fieldTable = TableFromFields(inputs.fieldTexts);
+    if (!fieldTable.table) {
+        host.ShowMessage(fieldTable.rejection, FatalTitle());
         result.outcome = RunOutcome::TableRejected;
         return result;
     }
-    const QChar separator = host.DecimalSeparator();
-    host.SetListingText(BuildTableListing(table->ordered, table->table, separator));
+    const OrderedTable &table = *fieldTable.table;
+    const QChar separator = inputs.decimalSeparator;
+    result.listing = BuildTableListing(table.ordered, table.table, separator);
 
     RunOutcome refusal = RunOutcome::Cancelled;
-    const std::optional<TargetChoice> target = ChooseTargetFile(host, &refusal);
+    const std::optional<TargetChoice> target =
+        ChooseTargetFile(inputs, host, result.listing, &refusal);
     if (!target) {
         result.outcome = refusal;
         return result;
@@ -286,38 +273,45 @@ RunResult RunGeneration(RunHost &host)
         result.outcome = RunOutcome::TargetBusy;
         return result;
     }
-    host.SetWorkFolder(platform::FolderOfPath(target->path));
-    host.SaveParameters();
+    host.SaveParameters(platform::FolderOfPath(target->path));
     result.targetBase = target->base;
 
+    const QString sourcePath = target->base + QStringLiteral("asm");
     QString error;
-    if (!WriteAssemblerSource(templatePath, target->base + QStringLiteral("asm"),
-                              host.ListingText(), &error)) {
+    if (!WriteAssemblerSource(templatePath, sourcePath, result.listing, &error)) {
         host.ShowMessage(error, FatalTitle());
         result.outcome = RunOutcome::FileFailed;
         return result;
     }
+    result.files << sourcePath;
     host.FocusListing();
 
-    result.outcome = RunAssembler(host, *target, *table, &result.hexCheck);
+    result.outcome = RunAssembler(inputs, host, *target, table, &result.hexCheck);
     if (result.outcome != RunOutcome::Assembled && result.outcome != RunOutcome::AssemblerFailed)
         return result;
+    if (result.outcome == RunOutcome::Assembled)
+        result.files << target->base + QStringLiteral("hex");
+    const QString logPath = target->base + QStringLiteral("log");
+    result.files << logPath;
 
     // Log and clean-up: each step is tried even when an earlier one failed,
     // so the side files go and the settings are kept; a failure is reported
     // and the run no longer counts as a success.
-    const QString logPath = target->base + QStringLiteral("log");
     bool filesOk = true;
-    if (!AppendRunSummary(logPath, table->ordered, separator, &error)) {
+    if (!AppendRunSummary(logPath, table.ordered, separator, &error)) {
         host.ShowMessage(error, FatalTitle());
         filesOk = false;
     }
-    if (!RemoveSideFiles(target->base, IsDeleteAsmFlag(host.DeleteAsmValue()), &error)) {
+    const bool deleteAsm = IsDeleteAsmFlag(host.DeleteAsmValue());
+    if (!RemoveSideFiles(target->base, deleteAsm, &error)) {
         host.ShowMessage(error, FatalTitle());
         filesOk = false;
     }
-    if (const std::optional<QString> view = ShowRunLog(logPath, host.ListingText(), &error)) {
-        host.SetListingText(*view);
+    if (deleteAsm && !QFileInfo::exists(sourcePath))
+        result.files.removeOne(sourcePath);
+    result.logView = ShowRunLog(logPath, result.listing, &error);
+    if (result.logView) {
+        host.ShowLogView(*result.logView);
     } else {
         host.ShowMessage(error, FatalTitle());
         filesOk = false;

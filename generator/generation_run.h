@@ -1,12 +1,14 @@
 #pragma once
 // The generation run from the template check to the saved settings:
 // table, listing, target choice, assembler source, assembler run, log and
-// clean-up. Every question goes to the RunHost.
+// clean-up. It reads its RunInputs once, asks the RunHost what only a user
+// can answer, and hands back what it made in a RunResult.
 
 #include "generator/hex_check.h"
 #include "generator/run_host.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -27,9 +29,17 @@ enum class RunOutcome {
 
 struct RunResult {
     RunOutcome outcome = RunOutcome::TemplateMissing;
+    /// The table listing; empty when the fields or the table were refused.
+    QString listing;
+    /// The log above the listing, once the run has read its log back.
+    std::optional<QString> logView;
     /// The base of the output files ("/daten/servo003."); empty before the
     /// target was chosen.
     QString targetBase;
+    /// The files this run made and left in place: the source (unless it was
+    /// deleted at the end), the HEX file when it holds the table, and the
+    /// log once the assembler has run (so the log is this run's).
+    QStringList files;
     /// The look for the table in the HEX file, when the assembler ended
     /// well and left one.
     std::optional<HexTableCheck> hexCheck;
@@ -50,8 +60,9 @@ QString TargetIsTemplateMessage(const QString &targetPath);
 /// The refusal to run into a target that another run is writing.
 QString TargetBusyMessage(const QString &targetPath);
 
-/// Carries out one generation run through `host`. Needs a QCoreApplication
-/// (or QApplication): the wait for the assembler runs a local event loop.
-RunResult RunGeneration(RunHost &host);
+/// Carries out one generation run on `inputs`, asking `host`. Needs a
+/// QCoreApplication (or QApplication): the wait for the assembler runs a
+/// local event loop.
+RunResult RunGeneration(const RunInputs &inputs, RunHost &host);
 
 } // namespace generator

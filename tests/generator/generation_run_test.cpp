@@ -18,37 +18,17 @@ namespace {
 class RecordingHost : public RunHost {
 public:
     QStringList calls;
-    QString templatePath;
-    QString assemblerPath;
-    QString workFolder;
+    RunInputs inputs;
     QString answer;
     QString listing;
     int deleteAsm = 0;
     std::vector<std::pair<QString, QString>> messages;
 
-    ParameterTexts FieldTexts() const override { return DefaultParameterTexts(); }
-    QString TemplatePath() const override { return templatePath; }
-    QString AssemblerPath() const override { return assemblerPath; }
-    int DeleteAsmValue() const override
+    void ShowListingPage(const QString &text) override
     {
-        Note("DeleteAsmValue");
-        return deleteAsm;
-    }
-    QString WorkFolder() const override { return workFolder; }
-    void SetWorkFolder(const QString &folder) override
-    {
-        Note("SetWorkFolder");
-        workFolder = folder;
-    }
-    QChar DecimalSeparator() const override { return u','; }
-    QString ListingText() const override { return listing; }
-    void SetListingText(const QString &text) override
-    {
-        Note("SetListingText");
+        Note("ShowListingPage");
         listing = text;
     }
-    void ShowListingPage() override { Note("ShowListingPage"); }
-    void FocusListing() override { Note("FocusListing"); }
     QString ChooseTarget(const platform::FileDialogRequest &) override
     {
         Note("ChooseTarget");
@@ -59,15 +39,27 @@ public:
         Note("ShowMessage");
         messages.emplace_back(text, title);
     }
-    void SaveParameters() override
+    void SaveParameters(const QString &workFolder) override
     {
         // The source is written only after the parameters were saved.
         Note(platform::FileExists(workFolder + "servo000.asm") ? "SaveParameters late"
                                                                : "SaveParameters");
     }
-    void SaveSettings() override { Note("SaveSettings"); }
-    platform::WaitTimes AssemblerWait() const override { return {0ms, 10s}; }
+    void FocusListing() override { Note("FocusListing"); }
     void SetWaiting(bool waiting) override { Note(waiting ? "Waiting" : "Done waiting"); }
+    int DeleteAsmValue() const override
+    {
+        Note("DeleteAsmValue");
+        return deleteAsm;
+    }
+    void ShowLogView(const QString &view) override
+    {
+        Note("ShowLogView");
+        listing = view;
+    }
+    void SaveSettings() override { Note("SaveSettings"); }
+
+    RunResult Run() { return RunGeneration(inputs, *this); }
 
 private:
     void Note(const QString &call) const { const_cast<RecordingHost *>(this)->calls << call; }
@@ -93,12 +85,16 @@ private:
 
 void GenerationRunHostTest::Prepare(RecordingHost &host, const char *fakeAssembler)
 {
-    host.templatePath = m_dir->filePath("servo00.asm");
-    QVERIFY(platform::WriteFileAtomically(host.templatePath,
+    RunInputs &inputs = host.inputs;
+    inputs.fieldTexts = DefaultParameterTexts();
+    inputs.templatePath = m_dir->filePath("servo00.asm");
+    QVERIFY(platform::WriteFileAtomically(inputs.templatePath,
                                           "cortab:   ;Tabelle mit Poti-Korrekturwerten\r\n"));
-    host.assemblerPath = QStringLiteral(PULSAKOR_TEST_DATA "/fake-assemblers/") + fakeAssembler;
-    host.workFolder = m_dir->path() + "/";
-    host.answer = host.workFolder + "servo000.asm";
+    inputs.assemblerPath = QStringLiteral(PULSAKOR_TEST_DATA "/fake-assemblers/") + fakeAssembler;
+    inputs.workFolder = m_dir->path() + "/";
+    inputs.decimalSeparator = u',';
+    inputs.assemblerWait = {0ms, 10s};
+    host.answer = inputs.workFolder + "servo000.asm";
 }
 
 void GenerationRunHostTest::successfulRunAsksInOrder()
@@ -106,18 +102,22 @@ void GenerationRunHostTest::successfulRunAsksInOrder()
     RecordingHost host;
     Prepare(host, "writes-hex.sh");
 
-    const RunResult result = RunGeneration(host);
+    const RunResult result = host.Run();
 
     QCOMPARE(result.outcome, RunOutcome::Assembled);
-    QCOMPARE(result.targetBase, host.workFolder + "servo000.");
+    QCOMPARE(result.targetBase, host.inputs.workFolder + "servo000.");
     QCOMPARE(host.calls,
-             QStringList({"SetListingText", "ShowListingPage", "DeleteAsmValue", "ChooseTarget",
-                          "SetWorkFolder", "SaveParameters", "FocusListing", "Waiting",
-                          "Done waiting", "ShowMessage", "DeleteAsmValue", "SetListingText",
-                          "SaveSettings"}));
-    // The host's decimal separator reaches the listing and the summary.
+             QStringList({"ShowListingPage", "ChooseTarget", "SaveParameters", "FocusListing",
+                          "Waiting", "Done waiting", "ShowMessage", "DeleteAsmValue",
+                          "ShowLogView", "SaveSettings"}));
+    // The inputs' decimal separator reaches the listing and the summary.
     QVERIFY(host.listing.contains("Gesamt-Spannung am Servopoti:     5,00 Volt\r\n"));
     QVERIFY(host.listing.contains("\r\n\r\n;Potispannung: 5,00 Volt\r\n"));
+    // What the host was shown is what the run hands back.
+    QCOMPARE(result.logView.value_or("<none>"), host.listing);
+    QVERIFY(host.listing.endsWith("\r\n\r\n" + result.listing));
+    const QString base = result.targetBase;
+    QCOMPARE(result.files, QStringList({base + "asm", base + "hex", base + "log"}));
 }
 
 void GenerationRunHostTest::runawayOutputFailsTheRun()
@@ -125,11 +125,12 @@ void GenerationRunHostTest::runawayOutputFailsTheRun()
     RecordingHost host;
     Prepare(host, "prints-without-end.sh");
 
-    const RunResult result = RunGeneration(host);
+    const RunResult result = host.Run();
 
     QCOMPARE(result.outcome, RunOutcome::AssemblerFailed);
     QCOMPARE(host.messages.back(), std::make_pair(HexNotMadeMessage(), HexNotMadeTitle()));
-    const QByteArray log = platform::ReadWholeFile(host.workFolder + "servo000.log").value();
+    const QString folder = host.inputs.workFolder;
+    const QByteArray log = platform::ReadWholeFile(folder + "servo000.log").value();
     const QByteArray note = platform::TextEncoding::System().Encode(
         "Der Assembler wurde beendet, weil seine Ausgabe die Grenze von 16 MiB überschritten "
         "hat.\r\n\r\n=====");
@@ -145,10 +146,11 @@ void GenerationRunHostTest::childOfTheAssemblerEndsWithTheRun()
     RecordingHost host;
     Prepare(host, "leaves-a-writer.sh");
 
-    RunGeneration(host);
+    host.Run();
 
-    const QString obj = host.workFolder + "servo000.obj";
-    const std::optional<QByteArray> pid = platform::ReadWholeFile(host.workFolder + "servo000.pid");
+    const QString folder = host.inputs.workFolder;
+    const QString obj = folder + "servo000.obj";
+    const std::optional<QByteArray> pid = platform::ReadWholeFile(folder + "servo000.pid");
     QVERIFY(pid && pid->trimmed().toLongLong() > 0);
     QVERIFY(testsupport::IsDead(pid->trimmed().toLongLong()));
     // The object file was removed at the end and nobody writes it anew.
@@ -164,15 +166,15 @@ void GenerationRunHostTest::linksAtOutputNamesAreReplaced()
     const QString kept = outside.filePath("kept.asm");
     QVERIFY(platform::WriteFileAtomically(kept, "not ours\r\n"));
     // The source's name points at a file outside, the log's at nothing.
-    QVERIFY(QFile::link(kept, host.workFolder + "servo000.asm"));
-    QVERIFY(QFile::link(outside.filePath("planted.log"), host.workFolder + "servo000.log"));
+    QVERIFY(QFile::link(kept, host.inputs.workFolder + "servo000.asm"));
+    QVERIFY(QFile::link(outside.filePath("planted.log"), host.inputs.workFolder + "servo000.log"));
 
-    RunGeneration(host);
+    host.Run();
 
     QCOMPARE(platform::ReadWholeFile(kept).value_or("<missing>"), QByteArray("not ours\r\n"));
     QCOMPARE(QDir(outside.path()).entryList(QDir::Files), QStringList{"kept.asm"});
     for (const char *name : {"servo000.asm", "servo000.log"}) {
-        const QFileInfo info(host.workFolder + name);
+        const QFileInfo info(host.inputs.workFolder + name);
         QVERIFY2(info.isFile() && !info.isSymLink(), name);
     }
 }
