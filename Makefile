@@ -13,7 +13,7 @@ deps:
 	@bash scripts/install-deps
 
 configure: deps
-	@cmake -S . -B $(BUILD_DIR) >/dev/null
+	@cmake -S . -B $(BUILD_DIR) -DPULSAKOR_WERROR=ON >/dev/null
 
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
