@@ -164,12 +164,10 @@ RunOutcome RunAssembler(const RunInputs &inputs, RunHost &host, const TargetChoi
         start.outputFile = call.logPath;
     }
 
-    // The wait runs the event loop. What a user can reach meanwhile in the
-    // window is harmless to this run: Command2 is disabled, so no second run
-    // starts; the pickers and the fields change the window, which the run no
-    // longer reads (it works on its inputs) except for Check1 at the end, as
-    // intended; "Ende" and closing make IsClosing() true, and the run then
-    // returns at once without touching the window or its files again.
+    // The wait runs the event loop, so the front end's other handlers are
+    // live meanwhile. The run has its inputs and asks nothing of the host
+    // again but Check1; SetWaiting keeps a second run from starting, and a
+    // closing host is left alone from here on.
     const platform::WaitTimes &wait = inputs.assemblerWait;
     host.SetWaiting(true);
     const platform::ProgramEnd end = platform::RunProgram(start, wait);
