@@ -31,13 +31,15 @@ void ParameterTextTest::shouldReadFieldText_data()
     QTest::newRow("leading zero 0500") << "0500" << 50;
     QTest::newRow("4999 truncates") << "4999" << 499;
     QTest::newRow("2005 truncates") << "2005" << 200;
-    QTest::newRow("25.5 rounds up to even 26") << "25.5" << 2;
-    QTest::newRow("24.5 rounds down to even 24") << "24.5" << 2;
-    QTest::newRow("2.5 rounds to 2") << "2.5" << 0;
+    // Dividing by 10 hides the rounding of halves everywhere but at the
+    // bottom of the range, where half away from zero leaves it.
+    QTest::newRow("25.5 gives 2") << "25.5" << 2;
+    QTest::newRow("24.5 gives 2") << "24.5" << 2;
+    QTest::newRow("2.5 gives 0") << "2.5" << 0;
     QTest::newRow("-15 truncates toward zero") << "-15" << -1;
     QTest::newRow("-9 gives 0") << "-9" << 0;
     QTest::newRow("rounded before dividing") << "9.5" << 1;
-    QTest::newRow("negative half rounds to even -10") << "-9.5" << -1;
+    QTest::newRow("negative half rounded before dividing") << "-9.5" << -1;
     QTest::newRow("negative below half") << "-9.4" << 0;
     QTest::newRow("-500") << "-500" << -50;
     QTest::newRow("plus sign") << "+5000" << 500;
@@ -64,6 +66,7 @@ void ParameterTextTest::shouldReadFieldText_data()
     QTest::newRow("largest field value") << "2147483647" << 214748364;
     QTest::newRow("smallest field value") << "-2147483648" << -214748364;
     QTest::newRow("just below the top rounds into range") << "2147483647.4" << 214748364;
+    QTest::newRow("half below the bottom rounds to even, into range") << "-2147483648.5" << -214748364;
 }
 
 void ParameterTextTest::shouldReadFieldText()
@@ -177,22 +180,29 @@ void ParameterTextTest::shouldReadFieldsInIndexOrder()
 void ParameterTextTest::shouldIgnoreTheProcessNumberLocale()
 {
     // The window's QApplication sets the C locale from the environment; a
-    // German number locale must not change how "25.5" reads.
-    const char *const german[] = {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "de_DE@euro"};
+    // German number locale must not change how "2.5e3" reads (strtod there
+    // would stop at the point and give 2). Where no German locale is
+    // installed, one is built for this process: that needs no root.
     const QByteArray previous = std::setlocale(LC_NUMERIC, nullptr);
-    bool switched = false;
-    for (const char *name : german) {
-        if (std::setlocale(LC_NUMERIC, name)) {
-            switched = true;
-            break;
-        }
+    QTemporaryDir locales;
+    QVERIFY(locales.isValid());
+    bool switched = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+    if (!switched && QProcess::execute(QStringLiteral("localedef"),
+                                       {"-i", "de_DE", "-c", "-f", "UTF-8",
+                                        locales.filePath("de_DE.UTF-8")}) == 0) {
+        qputenv("LOCPATH", QFile::encodeName(locales.path()));
+        switched = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
     }
-    if (!switched)
-        QSKIP("no German locale installed on this machine");
-    const std::optional<qint32> value = ParseParameterText(QStringLiteral("25.5"));
+    if (!switched) {
+        qunsetenv("LOCPATH");
+        QSKIP("no German locale, and localedef cannot build one");
+    }
+    QCOMPARE(QByteArray(std::localeconv()->decimal_point), QByteArray(","));
+    const std::optional<qint32> value = ParseParameterText(QStringLiteral("2.5e3"));
     const double fraction = LeadingNumber(QStringLiteral("0.25e1"));
+    qunsetenv("LOCPATH");
     std::setlocale(LC_NUMERIC, previous.constData());
-    QCOMPARE(value, std::optional<qint32>(2));
+    QCOMPARE(value, std::optional<qint32>(250));
     QCOMPARE(fraction, 2.5);
 }
 
