@@ -156,7 +156,6 @@ public:
         m_caption->setAlignment(Qt::AlignCenter);
         m_caption->setAttribute(Qt::WA_TransparentForMouseEvents);
     }
-    QString caption() const { return m_captionText; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override

@@ -78,10 +78,9 @@ public:
     /// Selects the whole text of Text1(index).
     void Text1_GotFocus(int index);
 
-    /// Puts HintTexts(index) into the bar unless `index` is the hint already
-    /// shown; indices outside the table are ignored.
+    /// Puts hint `index` into the bar unless it is the hint already shown;
+    /// indices outside the hint table are ignored.
     void ShowHint(std::int16_t index);
-    const HintTable &HintTexts() const { return m_hintTexts; }
     std::int16_t LastHintIndex() const { return m_lastHintIndex; }
     const QString &InfoText() const { return m_infoText; }
 

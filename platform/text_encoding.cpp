@@ -86,21 +86,6 @@ QString TextEncoding::Decode(const QByteArray &bytes) const
     return QString::fromLatin1(bytes);
 }
 
-QByteArray TextEncoding::Name() const
-{
-    switch (m_kind) {
-    case Kind::Latin1:
-        return "ISO-8859-1";
-    case Kind::Utf8:
-        return "UTF-8";
-    case Kind::System:
-        return "System";
-    case Kind::Named:
-        return m_name;
-    }
-    return {};
-}
-
 template <typename Text, typename Char>
 static QList<Text> SplitLines(const Text &text, Char cr, Char lf)
 {

@@ -23,7 +23,6 @@ public:
 
     QByteArray Encode(const QString &text) const;
     QString Decode(const QByteArray &bytes) const;
-    QByteArray Name() const;
 
 private:
     explicit TextEncoding(Kind kind, QByteArray name = {}) : m_kind(kind), m_name(std::move(name)) {}

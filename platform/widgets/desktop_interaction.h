@@ -11,7 +11,6 @@ namespace platform {
 class DesktopInteraction : public UserInteraction {
 public:
     explicit DesktopInteraction(QWidget *parent = nullptr) : m_parent(parent) {}
-    void SetParent(QWidget *parent) { m_parent = parent; }
 
     QString ChooseFileToOpen(const FileDialogRequest &request) override;
     QString ChooseFileToSave(const FileDialogRequest &request) override;
