@@ -2,13 +2,9 @@
 // The window model: the one shared state of the program. Form1 implements it
 // on its widgets; the event procedures outside the window class (start-up,
 // settings files, pickers, the generation run) read and write the window only
-// through it, and tests use MemoryWindowModel instead of widgets.
-
-#include "app/design.h"
+// through it, and tests use the widget-free one in tests/support instead.
 
 #include <QString>
-
-#include <array>
 
 namespace app {
 
@@ -64,34 +60,6 @@ public:
 
 private:
     Folders m_folders;
-};
-
-/// A window model without widgets, with the window's design values.
-class MemoryWindowModel : public WindowModel {
-public:
-    std::array<QString, 6> parameterTexts = design::kText1Texts;
-    QString templatePath = design::kLabel3Caption;
-    QString assemblerPath = design::kLabel5Caption;
-    int deleteAsmValue = 0;
-    int currentPage = TemplatePage;
-    QString listingText;
-    bool listingFocused = false;
-    bool generateEnabled = true;
-
-    QString ParameterText(int index) const override { return parameterTexts.at(index); }
-    void SetParameterText(int index, const QString &text) override { parameterTexts.at(index) = text; }
-    QString TemplatePath() const override { return templatePath; }
-    void SetTemplatePath(const QString &path) override { templatePath = path; }
-    QString AssemblerPath() const override { return assemblerPath; }
-    void SetAssemblerPath(const QString &path) override { assemblerPath = path; }
-    int DeleteAsmValue() const override { return deleteAsmValue; }
-    void SetDeleteAsmValue(int value) override { deleteAsmValue = value; }
-    int CurrentPage() const override { return currentPage; }
-    void SetCurrentPage(int page) override { currentPage = page; }
-    QString ListingText() const override { return listingText; }
-    void SetListingText(const QString &text) override { listingText = text; }
-    void FocusListing() override { listingFocused = true; }
-    void SetGenerateEnabled(bool enabled) override { generateEnabled = enabled; }
 };
 
 } // namespace app

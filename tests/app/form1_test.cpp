@@ -2,7 +2,7 @@
 #include "app/form1.h"
 #include "app/info_page_wait.h"
 
-#include "platform/user_interaction.h"
+#include "tests/support/fake_user_interaction.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -12,6 +12,8 @@
 #include "generator/table_listing.h"
 #include "platform/files.h"
 #include "platform/text_encoding.h"
+#include "tests/support/fake_user_interaction.h"
+#include "tests/support/memory_window_model.h"
 
 #include <QLockFile>
 #include <QPlainTextEdit>

@@ -1,4 +1,6 @@
 #include "app/info_page_wait.h"
+#include "tests/support/fake_user_interaction.h"
+#include "tests/support/memory_window_model.h"
 
 #include <QSignalSpy>
 #include <QtTest>

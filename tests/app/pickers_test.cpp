@@ -2,6 +2,8 @@
 #include "app/pickers.h"
 #include "platform/environment.h"
 #include "platform/files.h"
+#include "tests/support/fake_user_interaction.h"
+#include "tests/support/memory_window_model.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -4,6 +4,7 @@
 
 #include "platform/files.h"
 #include "tests/support/file_size_limit.h"
+#include "tests/support/memory_window_model.h"
 
 #include <QDir>
 #include <QFile>

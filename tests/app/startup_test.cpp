@@ -2,6 +2,7 @@
 #include "app/event_procedures.h"
 
 #include "platform/files.h"
+#include "tests/support/memory_window_model.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -7,6 +7,7 @@
 #include "app/settings_files.h"
 
 #include "platform/files.h"
+#include "tests/support/memory_window_model.h"
 
 #include <QTemporaryDir>
 
