@@ -28,7 +28,7 @@ public:
     bool IsClosing() const override { return closing; }
 };
 
-constexpr auto ShortWait = 50ms;
+constexpr auto kShortWait = 50ms;
 
 } // namespace
 
@@ -47,7 +47,7 @@ void InfoPageWaitTest::untouchedInfoPageTurnsToParametersWithOneBeep()
 {
     WindowWithTabs window;
     platform::FakeUserInteraction user;
-    InfoPageWait wait(window, user, ShortWait);
+    InfoPageWait wait(window, user, kShortWait);
     window.wait = &wait;
     QSignalSpy finished(&wait, &InfoPageWait::finished);
 
@@ -59,7 +59,7 @@ void InfoPageWaitTest::untouchedInfoPageTurnsToParametersWithOneBeep()
     QCOMPARE(user.beeps, 1);
     QVERIFY(!wait.IsWaiting());
 
-    QTest::qWait(3 * ShortWait.count());
+    QTest::qWait(3 * kShortWait.count());
     QCOMPARE(user.beeps, 1);
     QCOMPARE(finished.count(), 1);
 }
@@ -76,7 +76,7 @@ void InfoPageWaitTest::userSelectedPageStays()
     QFETCH(int, page);
     WindowWithTabs window;
     platform::FakeUserInteraction user;
-    InfoPageWait wait(window, user, ShortWait);
+    InfoPageWait wait(window, user, kShortWait);
     window.wait = &wait;
     QSignalSpy finished(&wait, &InfoPageWait::finished);
 
@@ -85,7 +85,7 @@ void InfoPageWaitTest::userSelectedPageStays()
     QVERIFY(!wait.IsWaiting());
     QCOMPARE(finished.count(), 1);
 
-    QTest::qWait(3 * ShortWait.count());
+    QTest::qWait(3 * kShortWait.count());
     QCOMPARE(window.currentPage, page);
     QCOMPARE(user.beeps, 0);
     QCOMPARE(window.pageSelections, 2);
@@ -95,7 +95,7 @@ void InfoPageWaitTest::closingDuringWaitTouchesNothing()
 {
     WindowWithTabs window;
     platform::FakeUserInteraction user;
-    InfoPageWait wait(window, user, ShortWait);
+    InfoPageWait wait(window, user, kShortWait);
     window.wait = &wait;
     QSignalSpy finished(&wait, &InfoPageWait::finished);
 
@@ -113,12 +113,12 @@ void InfoPageWaitTest::waitDiesWithItsWindow()
     {
         WindowWithTabs window;
         QObject form;
-        auto *wait = new InfoPageWait(window, user, ShortWait, &form);
+        auto *wait = new InfoPageWait(window, user, kShortWait, &form);
         window.wait = wait;
         wait->Start();
         window.wait = nullptr;
     }
-    QTest::qWait(3 * ShortWait.count());
+    QTest::qWait(3 * kShortWait.count());
     QCOMPARE(user.beeps, 0);
 }
 
@@ -126,7 +126,7 @@ void InfoPageWaitTest::onlyFirstStartCounts()
 {
     WindowWithTabs window;
     platform::FakeUserInteraction user;
-    InfoPageWait wait(window, user, ShortWait);
+    InfoPageWait wait(window, user, kShortWait);
     window.wait = &wait;
 
     wait.Start();
@@ -134,7 +134,7 @@ void InfoPageWaitTest::onlyFirstStartCounts()
     wait.Start(); // the window became active again
     QCOMPARE(window.currentPage, int(TemplatePage));
     QVERIFY(!wait.IsWaiting());
-    QTest::qWait(3 * ShortWait.count());
+    QTest::qWait(3 * kShortWait.count());
     QCOMPARE(user.beeps, 0);
 }
 

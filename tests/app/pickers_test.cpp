@@ -17,7 +17,7 @@ void WriteBytes(const QString &path, const QByteArray &bytes)
     QVERIFY2(platform::WriteFileAtomically(path, bytes), qPrintable(path));
 }
 
-const QString Title = QStringLiteral("Auswahl der Assembler-Quelldatei...");
+const QString kTitle = QStringLiteral("Auswahl der Assembler-Quelldatei...");
 
 } // namespace
 
@@ -59,7 +59,7 @@ void PickersTest::templatePickerPresetsServo00InTemplateFolder()
     const platform::FileDialogRequest &request = m_user.openRequests.front();
     QCOMPARE(request.filter, QString("Servo-Vorlagen|servo??.asm"));
     QCOMPARE(request.fileName, m_folder + "start/servo00.asm");
-    QCOMPARE(request.title, Title);
+    QCOMPARE(request.title, kTitle);
 }
 
 void PickersTest::chosenTemplateSetsLabelAndTemplateFolder()
@@ -84,7 +84,7 @@ void PickersTest::assemblerPickerAlwaysPresetsDefault()
     QCOMPARE(m_user.openRequests.size(), size_t(1));
     const platform::FileDialogRequest &request = m_user.openRequests.front();
     QCOMPARE(request.fileName, QString("/opt/avr/avra"));
-    QCOMPARE(request.title, Title);
+    QCOMPARE(request.title, kTitle);
     QVERIFY(request.filter.startsWith("Assembler-Tool|avrasm32.exe"));
 #ifndef Q_OS_WIN
     QCOMPARE(platform::QtFileFilter(request.filter), QString("Assembler-Tool (avrasm32.exe avra)"));

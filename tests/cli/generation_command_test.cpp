@@ -158,17 +158,17 @@ class GenerationCommandTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void shouldRunTheWholeGenerationWithAvra_data();
-    void shouldRunTheWholeGenerationWithAvra();
-    void shouldExitWithItsCodeOnFailure_data();
-    void shouldExitWithItsCodeOnFailure();
-    void shouldNotPrintAnOlderLog();
-    void shouldNotTakeAnOlderHexForThisRunsOwn();
-    void shouldEndBeforeTheAssemblerWhenAnOldFileCannotGo_data();
-    void shouldEndBeforeTheAssemblerWhenAnOldFileCannotGo();
-    void shouldLeaveATargetAloneWhileAnotherRunWritesIt();
-    void shouldKeepNonAsciiNamesInTheCLocale();
-    void shouldNotDrawOverTheLogThroughALink();
+    void runsTheWholeGenerationWithAvra_data();
+    void runsTheWholeGenerationWithAvra();
+    void exitsWithItsCodeOnFailure_data();
+    void exitsWithItsCodeOnFailure();
+    void neverPrintsAnOlderLog();
+    void neverTakesAnOlderHexForThisRunsOwn();
+    void endsBeforeTheAssemblerWhenAnOldFileCannotGo_data();
+    void endsBeforeTheAssemblerWhenAnOldFileCannotGo();
+    void leavesATargetAloneWhileAnotherRunWritesIt();
+    void keepsNonAsciiNamesInTheCLocale();
+    void neverDrawsOverTheLogThroughALink();
 };
 
 void GenerationCommandTest::initTestCase()
@@ -177,7 +177,7 @@ void GenerationCommandTest::initTestCase()
     QVERIFY(ReadFile(kExample).contains(kLabelLine));
 }
 
-void GenerationCommandTest::shouldRunTheWholeGenerationWithAvra_data()
+void GenerationCommandTest::runsTheWholeGenerationWithAvra_data()
 {
     QTest::addColumn<QStringList>("fields");
     QTest::addColumn<bool>("deleteAsm");
@@ -203,7 +203,7 @@ void GenerationCommandTest::shouldRunTheWholeGenerationWithAvra_data()
         << QStringLiteral("out/curve.svg");
 }
 
-void GenerationCommandTest::shouldRunTheWholeGenerationWithAvra()
+void GenerationCommandTest::runsTheWholeGenerationWithAvra()
 {
     QFETCH(QStringList, fields);
     QFETCH(bool, deleteAsm);
@@ -259,7 +259,7 @@ void GenerationCommandTest::shouldRunTheWholeGenerationWithAvra()
     QVERIFY(box.NoSettingsWritten());
 }
 
-void GenerationCommandTest::shouldExitWithItsCodeOnFailure_data()
+void GenerationCommandTest::exitsWithItsCodeOnFailure_data()
 {
     // The template is in/<templateName>; an empty assembler script means
     // --assembler names a file that does not exist.
@@ -350,7 +350,7 @@ void GenerationCommandTest::shouldExitWithItsCodeOnFailure_data()
         << false << 1 << "Index 0 wäre 300" << QStringList() << QByteArray();
 }
 
-void GenerationCommandTest::shouldExitWithItsCodeOnFailure()
+void GenerationCommandTest::exitsWithItsCodeOnFailure()
 {
     QFETCH(QString, templateName);
     QFETCH(QByteArray, assembler);
@@ -402,7 +402,7 @@ void GenerationCommandTest::shouldExitWithItsCodeOnFailure()
     }
 }
 
-void GenerationCommandTest::shouldNotPrintAnOlderLog()
+void GenerationCommandTest::neverPrintsAnOlderLog()
 {
     // A missing assembler ends the run before the log; the log an earlier
     // run left under the same name is not this run's. Fails when the command
@@ -410,7 +410,7 @@ void GenerationCommandTest::shouldNotPrintAnOlderLog()
     // got as far as writing it. The removal of the old log before the
     // assembler starts cannot be seen here: on Linux starting the program
     // empties the log anyway, even when the program then fails.
-    // shouldEndBeforeTheAssemblerWhenAnOldFileCannotGo catches a run that
+    // endsBeforeTheAssemblerWhenAnOldFileCannotGo catches a run that
     // does not remove it.
     Sandbox box;
     QVERIFY(box.IsValid());
@@ -424,7 +424,7 @@ void GenerationCommandTest::shouldNotPrintAnOlderLog()
     QCOMPARE(ReadFile(box.Path(QStringLiteral("out/servo000.log"))), QByteArray("older run\r\n"));
 }
 
-void GenerationCommandTest::shouldNotTakeAnOlderHexForThisRunsOwn()
+void GenerationCommandTest::neverTakesAnOlderHexForThisRunsOwn()
 {
     // An earlier run left a HEX file with the very same table, dated in the
     // future (a changed clock, a copied folder). An assembler that ends well
@@ -459,14 +459,14 @@ void GenerationCommandTest::shouldNotTakeAnOlderHexForThisRunsOwn()
     QVERIFY(!QFileInfo::exists(hex));
 }
 
-void GenerationCommandTest::shouldEndBeforeTheAssemblerWhenAnOldFileCannotGo_data()
+void GenerationCommandTest::endsBeforeTheAssemblerWhenAnOldFileCannotGo_data()
 {
     QTest::addColumn<QString>("name");
     QTest::newRow("log") << "servo000.log";
     QTest::newRow("HEX file") << "servo000.hex";
 }
 
-void GenerationCommandTest::shouldEndBeforeTheAssemblerWhenAnOldFileCannotGo()
+void GenerationCommandTest::endsBeforeTheAssemblerWhenAnOldFileCannotGo()
 {
     // A folder that is not empty stands where the old file would be: not
     // even root can remove it as a file. An old log would be printed as this
@@ -493,7 +493,7 @@ void GenerationCommandTest::shouldEndBeforeTheAssemblerWhenAnOldFileCannotGo()
     QVERIFY(!QFileInfo::exists(started));
 }
 
-void GenerationCommandTest::shouldLeaveATargetAloneWhileAnotherRunWritesIt()
+void GenerationCommandTest::leavesATargetAloneWhileAnotherRunWritesIt()
 {
     Sandbox box;
     QVERIFY(box.IsValid());
@@ -543,7 +543,7 @@ void GenerationCommandTest::shouldLeaveATargetAloneWhileAnotherRunWritesIt()
                           "servo001.hex", "servo001.log"}));
 }
 
-void GenerationCommandTest::shouldKeepNonAsciiNamesInTheCLocale()
+void GenerationCommandTest::keepsNonAsciiNamesInTheCLocale()
 {
     // The C locale's encoding cannot hold "ä"; file names must still reach
     // the file system as given.
@@ -566,7 +566,7 @@ void GenerationCommandTest::shouldKeepNonAsciiNamesInTheCLocale()
                           QStringLiteral("zielä.log")}));
 }
 
-void GenerationCommandTest::shouldNotDrawOverTheLogThroughALink()
+void GenerationCommandTest::neverDrawsOverTheLogThroughALink()
 {
     // The link points nowhere until the run has written its log.
     Sandbox box;

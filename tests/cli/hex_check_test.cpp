@@ -56,17 +56,17 @@ QByteArray DataRecords(quint16 address, const QByteArray &bytes)
 class HexCheckTest : public QObject {
     Q_OBJECT
 private slots:
-    void shouldReadIntelHex_data();
-    void shouldReadIntelHex();
-    void shouldRejectBrokenHex_data();
-    void shouldRejectBrokenHex();
-    void shouldTakeOnlyPlainPwmCounts_data();
-    void shouldTakeOnlyPlainPwmCounts();
-    void shouldFindTheTable_data();
-    void shouldFindTheTable();
+    void readsIntelHex_data();
+    void readsIntelHex();
+    void rejectsBrokenHex_data();
+    void rejectsBrokenHex();
+    void takesOnlyPlainPwmCounts_data();
+    void takesOnlyPlainPwmCounts();
+    void findsTheTable_data();
+    void findsTheTable();
 };
 
-void HexCheckTest::shouldReadIntelHex_data()
+void HexCheckTest::readsIntelHex_data()
 {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<HexImage>("expected");
@@ -99,7 +99,7 @@ void HexCheckTest::shouldReadIntelHex_data()
         << Record(0, 0, "\x01\x02") + Record(0, 1, "\x09") + kEnd << Image({{0, "\x01\x09"}});
 }
 
-void HexCheckTest::shouldReadIntelHex()
+void HexCheckTest::readsIntelHex()
 {
     QFETCH(QByteArray, text);
     QFETCH(HexImage, expected);
@@ -110,7 +110,7 @@ void HexCheckTest::shouldReadIntelHex()
     QCOMPARE(std::get<HexImage>(parsed), expected);
 }
 
-void HexCheckTest::shouldRejectBrokenHex_data()
+void HexCheckTest::rejectsBrokenHex_data()
 {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<int>("line");
@@ -126,7 +126,7 @@ void HexCheckTest::shouldRejectBrokenHex_data()
     QTest::newRow("address record with one byte") << Record(4, 0, "\x01") + kEnd << 1;
 }
 
-void HexCheckTest::shouldRejectBrokenHex()
+void HexCheckTest::rejectsBrokenHex()
 {
     QFETCH(QByteArray, text);
     QFETCH(int, line);
@@ -137,7 +137,7 @@ void HexCheckTest::shouldRejectBrokenHex()
     QVERIFY(!std::get<HexFault>(parsed).reason.isEmpty());
 }
 
-void HexCheckTest::shouldTakeOnlyPlainPwmCounts_data()
+void HexCheckTest::takesOnlyPlainPwmCounts_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("expected"); // -1: not a plain count
@@ -156,7 +156,7 @@ void HexCheckTest::shouldTakeOnlyPlainPwmCounts_data()
     QTest::newRow("other digits") << QStringLiteral("\u0661\u0660") << -1;
 }
 
-void HexCheckTest::shouldTakeOnlyPlainPwmCounts()
+void HexCheckTest::takesOnlyPlainPwmCounts()
 {
     QFETCH(QString, text);
     QFETCH(int, expected);
@@ -165,7 +165,7 @@ void HexCheckTest::shouldTakeOnlyPlainPwmCounts()
     QCOMPARE(count ? int(*count) : -1, expected);
 }
 
-void HexCheckTest::shouldFindTheTable_data()
+void HexCheckTest::findsTheTable_data()
 {
     QTest::addColumn<QByteArray>("hex");
     QTest::addColumn<int>("pwmCount"); // -1: the table alone
@@ -197,7 +197,7 @@ void HexCheckTest::shouldFindTheTable_data()
     QTest::newRow("no data") << kEnd << 10 << qint64(-1);
 }
 
-void HexCheckTest::shouldFindTheTable()
+void HexCheckTest::findsTheTable()
 {
     QFETCH(QByteArray, hex);
     QFETCH(int, pwmCount);

@@ -98,19 +98,19 @@ class PulsakorCliTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void shouldPrintTheListing_data();
-    void shouldPrintTheListing();
-    void shouldExitWith1WhenRejected_data();
-    void shouldExitWith1WhenRejected();
-    void shouldExitWith2OnBadUsage_data();
-    void shouldExitWith2OnBadUsage();
-    void shouldPrintUsageForHelp();
-    void shouldDrawTheCurveBesideTheListing_data();
-    void shouldDrawTheCurveBesideTheListing();
-    void shouldDrawTheReadmeCurves_data();
-    void shouldDrawTheReadmeCurves();
-    void shouldLeaveNoPictureWhenItFails_data();
-    void shouldLeaveNoPictureWhenItFails();
+    void printsTheListing_data();
+    void printsTheListing();
+    void exitsWith1WhenRejected_data();
+    void exitsWith1WhenRejected();
+    void exitsWith2OnBadUsage_data();
+    void exitsWith2OnBadUsage();
+    void printsUsageForHelp();
+    void drawsTheCurveBesideTheListing_data();
+    void drawsTheCurveBesideTheListing();
+    void drawsTheReadmeCurves_data();
+    void drawsTheReadmeCurves();
+    void leavesNoPictureWhenItFails_data();
+    void leavesNoPictureWhenItFails();
 };
 
 void PulsakorCliTest::initTestCase()
@@ -119,7 +119,7 @@ void PulsakorCliTest::initTestCase()
     QCOMPARE(GoldenListing().size(), 1713);
 }
 
-void PulsakorCliTest::shouldPrintTheListing_data()
+void PulsakorCliTest::printsTheListing_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QStringList>("locale");
@@ -170,7 +170,7 @@ void PulsakorCliTest::shouldPrintTheListing_data()
         << ListingFor(WithField(5, QStringLiteral("zwölf"))).toUtf8();
 }
 
-void PulsakorCliTest::shouldPrintTheListing()
+void PulsakorCliTest::printsTheListing()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QStringList, locale);
@@ -182,7 +182,7 @@ void PulsakorCliTest::shouldPrintTheListing()
     QCOMPARE(run.out, expected);
 }
 
-void PulsakorCliTest::shouldExitWith1WhenRejected_data()
+void PulsakorCliTest::exitsWith1WhenRejected_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("outputFile");
@@ -200,7 +200,7 @@ void PulsakorCliTest::shouldExitWith1WhenRejected_data()
             << QStringList{} << QStringLiteral("/dev/full") << "nicht ausgegeben";
 }
 
-void PulsakorCliTest::shouldExitWith1WhenRejected()
+void PulsakorCliTest::exitsWith1WhenRejected()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, outputFile);
@@ -214,7 +214,7 @@ void PulsakorCliTest::shouldExitWith1WhenRejected()
     QVERIFY2(!err.contains(u'\r'), qPrintable(err));
 }
 
-void PulsakorCliTest::shouldExitWith2OnBadUsage_data()
+void PulsakorCliTest::exitsWith2OnBadUsage_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("message");
@@ -273,7 +273,7 @@ void PulsakorCliTest::shouldExitWith2OnBadUsage_data()
                                           << "not the folder 'x/'";
 }
 
-void PulsakorCliTest::shouldExitWith2OnBadUsage()
+void PulsakorCliTest::exitsWith2OnBadUsage()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, message);
@@ -286,7 +286,7 @@ void PulsakorCliTest::shouldExitWith2OnBadUsage()
     QVERIFY2(err.contains(QStringLiteral("Usage: pulsakor-cli")), qPrintable(err));
 }
 
-void PulsakorCliTest::shouldPrintUsageForHelp()
+void PulsakorCliTest::printsUsageForHelp()
 {
     const Run run = RunCli({"--pwm", "10", "--help"});
     QCOMPARE(run.exitCode, 0);
@@ -298,7 +298,7 @@ void PulsakorCliTest::shouldPrintUsageForHelp()
         QVERIFY2(run.out.contains(option), option);
 }
 
-void PulsakorCliTest::shouldDrawTheCurveBesideTheListing_data()
+void PulsakorCliTest::drawsTheCurveBesideTheListing_data()
 {
     // "%1" in the arguments is the picture's path in a fresh folder.
     QTest::addColumn<QStringList>("arguments");
@@ -314,7 +314,7 @@ void PulsakorCliTest::shouldDrawTheCurveBesideTheListing_data()
         << QStringList{"--plot", "-"} << DefaultCurve(u'.') << QByteArray();
 }
 
-void PulsakorCliTest::shouldDrawTheCurveBesideTheListing()
+void PulsakorCliTest::drawsTheCurveBesideTheListing()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QByteArray, printed);
@@ -333,7 +333,7 @@ void PulsakorCliTest::shouldDrawTheCurveBesideTheListing()
         QCOMPARE(platform::ReadWholeFile(path).value_or(QByteArray()), picture);
 }
 
-void PulsakorCliTest::shouldDrawTheReadmeCurves_data()
+void PulsakorCliTest::drawsTheReadmeCurves_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("picture");
@@ -346,7 +346,7 @@ void PulsakorCliTest::shouldDrawTheReadmeCurves_data()
 }
 
 // The pictures in the README are what its commands draw today.
-void PulsakorCliTest::shouldDrawTheReadmeCurves()
+void PulsakorCliTest::drawsTheReadmeCurves()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, picture);
@@ -359,7 +359,7 @@ void PulsakorCliTest::shouldDrawTheReadmeCurves()
                                                  "command")));
 }
 
-void PulsakorCliTest::shouldLeaveNoPictureWhenItFails_data()
+void PulsakorCliTest::leavesNoPictureWhenItFails_data()
 {
     // The picture goes to folder/<plotPath>; folder holds a file "file" and
     // a folder "folder" before the run.
@@ -378,7 +378,7 @@ void PulsakorCliTest::shouldLeaveNoPictureWhenItFails_data()
                                            << 4 << "Die Datei kann nicht geschrieben werden";
 }
 
-void PulsakorCliTest::shouldLeaveNoPictureWhenItFails()
+void PulsakorCliTest::leavesNoPictureWhenItFails()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, plotPath);

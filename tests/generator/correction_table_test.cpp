@@ -37,16 +37,16 @@ Q_DECLARE_METATYPE(Spans)
 class CorrectionTableTest : public QObject {
     Q_OBJECT
 private slots:
-    void shouldOrderEndStops_data();
-    void shouldOrderEndStops();
-    void shouldHoldEntries_data();
-    void shouldHoldEntries();
-    void shouldMatchTheDefaultTableWhenEndStopsAreSwapped();
-    void shouldRejectEntriesOutsideAByte_data();
-    void shouldRejectEntriesOutsideAByte();
+    void ordersEndStops_data();
+    void ordersEndStops();
+    void holdsEntries_data();
+    void holdsEntries();
+    void matchesTheDefaultTableWhenEndStopsAreSwapped();
+    void rejectsEntriesOutsideAByte_data();
+    void rejectsEntriesOutsideAByte();
 };
 
-void CorrectionTableTest::shouldOrderEndStops_data()
+void CorrectionTableTest::ordersEndStops_data()
 {
     QTest::addColumn<ServoParameters>("read");
     QTest::addColumn<ServoParameters>("ordered");
@@ -67,7 +67,7 @@ void CorrectionTableTest::shouldOrderEndStops_data()
     QTest::newRow("equal voltages untouched") << make(251, 251, 200, 100) << make(251, 251, 200, 100);
 }
 
-void CorrectionTableTest::shouldOrderEndStops()
+void CorrectionTableTest::ordersEndStops()
 {
     QFETCH(ServoParameters, read);
     QFETCH(ServoParameters, ordered);
@@ -75,7 +75,7 @@ void CorrectionTableTest::shouldOrderEndStops()
     QCOMPARE(read, ordered);
 }
 
-void CorrectionTableTest::shouldHoldEntries_data()
+void CorrectionTableTest::holdsEntries_data()
 {
     QTest::addColumn<ParameterTexts>("texts");
     QTest::addColumn<Spans>("spans");
@@ -117,7 +117,7 @@ void CorrectionTableTest::shouldHoldEntries_data()
         << Spans{{0, 26, 100}, {250, 251, 203}, {255, 255, 205}};
 }
 
-void CorrectionTableTest::shouldHoldEntries()
+void CorrectionTableTest::holdsEntries()
 {
     QFETCH(ParameterTexts, texts);
     QFETCH(Spans, spans);
@@ -134,7 +134,7 @@ void CorrectionTableTest::shouldHoldEntries()
     }
 }
 
-void CorrectionTableTest::shouldMatchTheDefaultTableWhenEndStopsAreSwapped()
+void CorrectionTableTest::matchesTheDefaultTableWhenEndStopsAreSwapped()
 {
     const ServoParameters defaults = OrderedFromTexts(DefaultParameterTexts());
     const ServoParameters swapped = OrderedFromTexts(Texts("5000", "4500", "0500", "2000", "1000"));
@@ -143,7 +143,7 @@ void CorrectionTableTest::shouldMatchTheDefaultTableWhenEndStopsAreSwapped()
             == std::get<CorrectionTable>(BuildCorrectionTable(defaults)));
 }
 
-void CorrectionTableTest::shouldRejectEntriesOutsideAByte_data()
+void CorrectionTableTest::rejectsEntriesOutsideAByte_data()
 {
     QTest::addColumn<ParameterTexts>("texts");
     QTest::addColumn<int>("index");
@@ -165,7 +165,7 @@ void CorrectionTableTest::shouldRejectEntriesOutsideAByte_data()
         << qint64(-214748364);
 }
 
-void CorrectionTableTest::shouldRejectEntriesOutsideAByte()
+void CorrectionTableTest::rejectsEntriesOutsideAByte()
 {
     QFETCH(ParameterTexts, texts);
     QFETCH(int, index);

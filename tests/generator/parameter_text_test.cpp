@@ -10,19 +10,19 @@ using namespace generator;
 class ParameterTextTest : public QObject {
     Q_OBJECT
 private slots:
-    void shouldReadFieldText_data();
-    void shouldReadFieldText();
-    void shouldReadRarerForms_data();
-    void shouldReadRarerForms();
-    void shouldRejectValuesOutsideTheField_data();
-    void shouldRejectValuesOutsideTheField();
-    void shouldNameTheRejectedField_data();
-    void shouldNameTheRejectedField();
-    void shouldReadFieldsInIndexOrder();
-    void shouldIgnoreTheProcessNumberLocale();
+    void readsFieldText_data();
+    void readsFieldText();
+    void readsRarerForms_data();
+    void readsRarerForms();
+    void rejectsValuesOutsideTheField_data();
+    void rejectsValuesOutsideTheField();
+    void namesTheRejectedField_data();
+    void namesTheRejectedField();
+    void readsFieldsInIndexOrder();
+    void ignoresTheProcessNumberLocale();
 };
 
-void ParameterTextTest::shouldReadFieldText_data()
+void ParameterTextTest::readsFieldText_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("expected");
@@ -69,7 +69,7 @@ void ParameterTextTest::shouldReadFieldText_data()
     QTest::newRow("half below the bottom rounds to even, into range") << "-2147483648.5" << -214748364;
 }
 
-void ParameterTextTest::shouldReadFieldText()
+void ParameterTextTest::readsFieldText()
 {
     QFETCH(QString, text);
     QFETCH(int, expected);
@@ -78,7 +78,7 @@ void ParameterTextTest::shouldReadFieldText()
     QCOMPARE(*value, expected);
 }
 
-void ParameterTextTest::shouldReadRarerForms_data()
+void ParameterTextTest::readsRarerForms_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("expected");
@@ -99,7 +99,7 @@ void ParameterTextTest::shouldReadRarerForms_data()
     QTest::newRow("many leading zeros") << "0000000000000000000000000000000000000000005000" << 500;
 }
 
-void ParameterTextTest::shouldReadRarerForms()
+void ParameterTextTest::readsRarerForms()
 {
     QFETCH(QString, text);
     QFETCH(int, expected);
@@ -108,7 +108,7 @@ void ParameterTextTest::shouldReadRarerForms()
     QCOMPARE(*value, expected);
 }
 
-void ParameterTextTest::shouldRejectValuesOutsideTheField_data()
+void ParameterTextTest::rejectsValuesOutsideTheField_data()
 {
     QTest::addColumn<QString>("text");
 
@@ -122,13 +122,13 @@ void ParameterTextTest::shouldRejectValuesOutsideTheField_data()
     QTest::newRow("400 digits") << QString(400, u'9');
 }
 
-void ParameterTextTest::shouldRejectValuesOutsideTheField()
+void ParameterTextTest::rejectsValuesOutsideTheField()
 {
     QFETCH(QString, text);
     QVERIFY(!ParseParameterText(text).has_value());
 }
 
-void ParameterTextTest::shouldNameTheRejectedField_data()
+void ParameterTextTest::namesTheRejectedField_data()
 {
     QTest::addColumn<int>("field");
     QTest::addColumn<QString>("fieldName");
@@ -140,7 +140,7 @@ void ParameterTextTest::shouldNameTheRejectedField_data()
     QTest::newRow("second pulse") << 4 << "Impulsbreite am Kanalimpuls (andere Endlage)";
 }
 
-void ParameterTextTest::shouldNameTheRejectedField()
+void ParameterTextTest::namesTheRejectedField()
 {
     QFETCH(int, field);
     QFETCH(QString, fieldName);
@@ -154,7 +154,7 @@ void ParameterTextTest::shouldNameTheRejectedField()
     QVERIFY(rejection.message.contains(QStringLiteral("1e999")));
 }
 
-void ParameterTextTest::shouldReadFieldsInIndexOrder()
+void ParameterTextTest::readsFieldsInIndexOrder()
 {
     const ParameterTexts texts = {QStringLiteral("5120"), QStringLiteral("4020"),
                                   QStringLiteral("0500"), QStringLiteral("2000"),
@@ -177,7 +177,7 @@ void ParameterTextTest::shouldReadFieldsInIndexOrder()
     QCOMPARE(std::get<FieldRejection>(ReadServoParameters(bad)).fieldIndex, 1);
 }
 
-void ParameterTextTest::shouldIgnoreTheProcessNumberLocale()
+void ParameterTextTest::ignoresTheProcessNumberLocale()
 {
     // The window's QApplication sets the C locale from the environment; a
     // German number locale must not change how "2.5e3" reads (strtod there

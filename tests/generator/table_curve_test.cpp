@@ -162,11 +162,11 @@ Q_DECLARE_METATYPE(ExpectedMark)
 class TableCurveTest : public QObject {
     Q_OBJECT
 private slots:
-    void shouldSayWhatTheTableSays_data();
-    void shouldSayWhatTheTableSays();
+    void saysWhatTheTableSays_data();
+    void saysWhatTheTableSays();
 };
 
-void TableCurveTest::shouldSayWhatTheTableSays_data()
+void TableCurveTest::saysWhatTheTableSays_data()
 {
     QTest::addColumn<ParameterTexts>("texts");
     QTest::addColumn<QChar>("separator");
@@ -199,7 +199,7 @@ void TableCurveTest::shouldSayWhatTheTableSays_data()
         << QPoint(0, 26) << QPoint(0, 0);
 }
 
-void TableCurveTest::shouldSayWhatTheTableSays()
+void TableCurveTest::saysWhatTheTableSays()
 {
     QFETCH(ParameterTexts, texts);
     QFETCH(QChar, separator);

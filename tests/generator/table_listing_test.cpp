@@ -41,15 +41,15 @@ Q_DECLARE_METATYPE(generator::ParameterTexts)
 class TableListingTest : public QObject {
     Q_OBJECT
 private slots:
-    void shouldMatchTheGoldenListingForDefaults();
-    void shouldShowTheChangedLines_data();
-    void shouldShowTheChangedLines();
-    void shouldUseTheDecimalSeparatorOnlyInTheComments();
-    void shouldFormatHundredths_data();
-    void shouldFormatHundredths();
+    void matchesTheGoldenListingForDefaults();
+    void showsTheChangedLines_data();
+    void showsTheChangedLines();
+    void usesTheDecimalSeparatorOnlyInTheComments();
+    void formatsHundredths_data();
+    void formatsHundredths();
 };
 
-void TableListingTest::shouldMatchTheGoldenListingForDefaults()
+void TableListingTest::matchesTheGoldenListingForDefaults()
 {
     QFile golden(QStringLiteral(PULSAKOR_TEST_DATA "/default_listing.txt"));
     QVERIFY2(golden.open(QIODevice::ReadOnly), qPrintable(golden.errorString()));
@@ -62,7 +62,7 @@ void TableListingTest::shouldMatchTheGoldenListingForDefaults()
     QCOMPARE(listing, expected);
 }
 
-void TableListingTest::shouldShowTheChangedLines_data()
+void TableListingTest::showsTheChangedLines_data()
 {
     QTest::addColumn<ParameterTexts>("texts");
     QTest::addColumn<int>("line");
@@ -120,7 +120,7 @@ void TableListingTest::shouldShowTheChangedLines_data()
         << QStringLiteral(".db  1\t0 ,0   ;PWM-Zählumfang");
 }
 
-void TableListingTest::shouldShowTheChangedLines()
+void TableListingTest::showsTheChangedLines()
 {
     QFETCH(ParameterTexts, texts);
     QFETCH(int, line);
@@ -131,7 +131,7 @@ void TableListingTest::shouldShowTheChangedLines()
     QCOMPARE(lines.at(line - 1), expected);
 }
 
-void TableListingTest::shouldUseTheDecimalSeparatorOnlyInTheComments()
+void TableListingTest::usesTheDecimalSeparatorOnlyInTheComments()
 {
     const QString point = ListingFor(DefaultParameterTexts(), u'.');
     const QString comma = ListingFor(DefaultParameterTexts(), u',');
@@ -145,7 +145,7 @@ void TableListingTest::shouldUseTheDecimalSeparatorOnlyInTheComments()
     QCOMPARE(comma.size(), point.size());
 }
 
-void TableListingTest::shouldFormatHundredths_data()
+void TableListingTest::formatsHundredths_data()
 {
     QTest::addColumn<qint64>("hundredths");
     QTest::addColumn<QString>("expected");
@@ -160,7 +160,7 @@ void TableListingTest::shouldFormatHundredths_data()
     QTest::newRow("lowest field value") << qint64(-2147483648LL) << "-21474836.48";
 }
 
-void TableListingTest::shouldFormatHundredths()
+void TableListingTest::formatsHundredths()
 {
     QFETCH(qint64, hundredths);
     QFETCH(QString, expected);

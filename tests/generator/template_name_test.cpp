@@ -7,12 +7,12 @@ using namespace generator;
 class TemplateNameTest : public QObject {
     Q_OBJECT
 private slots:
-    void shouldCheckTemplateName_data();
-    void shouldCheckTemplateName();
-    void shouldExplainAMissingTemplate();
+    void checksTemplateName_data();
+    void checksTemplateName();
+    void explainsAMissingTemplate();
 };
 
-void TemplateNameTest::shouldCheckTemplateName_data()
+void TemplateNameTest::checksTemplateName_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("passes");
@@ -35,14 +35,14 @@ void TemplateNameTest::shouldCheckTemplateName_data()
     QTest::newRow(".asm first, servo at 9") << ".asmXYZWservo" << false;
 }
 
-void TemplateNameTest::shouldCheckTemplateName()
+void TemplateNameTest::checksTemplateName()
 {
     QFETCH(QString, name);
     QFETCH(bool, passes);
     QCOMPARE(CheckTemplateName(name), passes);
 }
 
-void TemplateNameTest::shouldExplainAMissingTemplate()
+void TemplateNameTest::explainsAMissingTemplate()
 {
     QCOMPARE(TemplateMissingMessage(),
              QStringLiteral("Es wurde keine Quelltext-Datei gefunden...\r\n('servo??.asm')"));

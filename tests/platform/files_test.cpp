@@ -18,7 +18,7 @@ QByteArray ReadBytes(const QString &path)
 }
 
 // What a link's target holds before a write at the link's name.
-const QByteArray OutsideBytes("outside, not ours\r\n");
+const QByteArray kOutsideBytes("outside, not ours\r\n");
 
 } // namespace
 
@@ -137,7 +137,7 @@ void FilesTest::linkAtTheNameIsReplaced()
 
     const QString target = m_outside->filePath("elsewhere.log");
     if (!dangling)
-        QVERIFY(WriteFileAtomically(target, OutsideBytes));
+        QVERIFY(WriteFileAtomically(target, kOutsideBytes));
     const QString path = m_dir->filePath("servo000.log");
     QVERIFY(QFile::link(target, path));
 
@@ -150,13 +150,13 @@ void FilesTest::linkAtTheNameIsReplaced()
     QVERIFY(!info.isSymLink());
     QVERIFY(info.isFile());
     QCOMPARE(ReadBytes(path), bytes);
-    QCOMPARE(ReadBytes(target), dangling ? QByteArray("<missing>") : OutsideBytes);
+    QCOMPARE(ReadBytes(target), dangling ? QByteArray("<missing>") : kOutsideBytes);
 }
 
 void FilesTest::removeFileRemovesALinkNotItsTarget()
 {
     const QString target = m_outside->filePath("elsewhere.obj");
-    QVERIFY(WriteFileAtomically(target, OutsideBytes));
+    QVERIFY(WriteFileAtomically(target, kOutsideBytes));
     const QString link = m_dir->filePath("servo000.obj");
     const QString dangling = m_dir->filePath("servo000.map");
     QVERIFY(QFile::link(target, link));
@@ -166,7 +166,7 @@ void FilesTest::removeFileRemovesALinkNotItsTarget()
     QVERIFY(RemoveFile(dangling));
 
     QVERIFY(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).isEmpty());
-    QCOMPARE(ReadBytes(target), OutsideBytes);
+    QCOMPARE(ReadBytes(target), kOutsideBytes);
 }
 
 void FilesTest::pathBeginsWithFollowsLinksAndDots_data()

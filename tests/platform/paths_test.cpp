@@ -8,7 +8,7 @@ using namespace platform;
 namespace {
 
 // Rows that read differently on Windows say what each platform gives.
-const bool OnWindows = QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows;
+const bool kOnWindows = QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows;
 
 } // namespace
 
@@ -32,7 +32,7 @@ void PathsTest::isFolderSeparator_data()
     QTest::addColumn<QChar>("c");
     QTest::addColumn<bool>("separates");
     QTest::newRow("slash") << QChar(u'/') << true;
-    QTest::newRow("backslash, part of a Linux name") << QChar(u'\\') << OnWindows;
+    QTest::newRow("backslash, part of a Linux name") << QChar(u'\\') << kOnWindows;
     QTest::newRow("drive colon") << QChar(u':') << false;
     QTest::newRow("the native one") << FolderSeparator() << true;
 }
@@ -51,7 +51,7 @@ void PathsTest::endsWithFolderSeparator_data()
     QTest::newRow("folder") << "/daten/" << true;
     QTest::newRow("file") << "/daten/servo000.asm" << false;
     QTest::newRow("empty") << QString() << false;
-    QTest::newRow("backslash") << "daten\\" << OnWindows;
+    QTest::newRow("backslash") << "daten\\" << kOnWindows;
     QTest::newRow("drive alone") << "C:" << false;
 }
 
@@ -76,12 +76,12 @@ void PathsTest::folderOfPath_data()
     QTest::newRow("empty") << QString() << QString() << QString();
     QTest::newRow("blanks kept") << "/ a /x" << "/ a /" << "x";
     QTest::newRow("only backslashes")
-        << "a\\b.asm" << (OnWindows ? "a\\" : "") << (OnWindows ? "b.asm" : "a\\b.asm");
+        << "a\\b.asm" << (kOnWindows ? "a\\" : "") << (kOnWindows ? "b.asm" : "a\\b.asm");
     QTest::newRow("mixed separators") << "D:\\Projekt/alt\\servo123.hex"
-                                      << (OnWindows ? "D:\\Projekt/alt\\" : "D:\\Projekt/")
-                                      << (OnWindows ? "servo123.hex" : "alt\\servo123.hex");
+                                      << (kOnWindows ? "D:\\Projekt/alt\\" : "D:\\Projekt/")
+                                      << (kOnWindows ? "servo123.hex" : "alt\\servo123.hex");
     QTest::newRow("drive without separator")
-        << "C:servo01.asm" << (OnWindows ? "C:" : "") << (OnWindows ? "servo01.asm" : "C:servo01.asm");
+        << "C:servo01.asm" << (kOnWindows ? "C:" : "") << (kOnWindows ? "servo01.asm" : "C:servo01.asm");
     QTest::newRow("colon after a digit is no drive") << "1:servo01.asm" << QString() << "1:servo01.asm";
 }
 
@@ -109,7 +109,7 @@ void PathsTest::nativeSeparators_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("shown");
     QTest::newRow("slashes") << "/daten/servo000.asm"
-                             << (OnWindows ? "\\daten\\servo000.asm" : "/daten/servo000.asm");
+                             << (kOnWindows ? "\\daten\\servo000.asm" : "/daten/servo000.asm");
     QTest::newRow("backslash kept") << "D:\\Projekt" << "D:\\Projekt";
 }
 
