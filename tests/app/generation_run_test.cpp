@@ -1,26 +1,25 @@
-// Whole generation runs on a window model without widgets: the real avra
-// and small fake assemblers, the save dialog answered by the fake user.
+// Whole generation runs on a window model without widgets against small
+// fake assemblers, the save dialog answered by the fake user. The run with
+// the real assembler is pulsakor-cli's (tests/cli/generation_command_test).
 
 #include "app/design.h"
 #include "app/form1.h"
 #include "app/generation_run.h"
 #include "app/settings_files.h"
-#include "generator/correction_table.h"
-#include "generator/hex_check.h"
+#include "generator/assembler_source.h"
 #include "generator/parameter_text.h"
 #include "generator/run_summary.h"
-#include "generator/table_listing.h"
 #include "platform/files.h"
 #include "platform/text_encoding.h"
+#include "tests/support/expected_output.h"
 #include "tests/support/fake_user_interaction.h"
 #include "tests/support/memory_window_model.h"
+#include "tests/support/test_data.h"
 
 #include <QLockFile>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -31,17 +30,11 @@ using generator::RunOutcome;
 
 namespace {
 
-const QByteArray kLabel = "cortab:   ;Tabelle mit Poti-Korrekturwerten";
-const QString kFatal = QStringLiteral("Fataler Fehler...");
-const QString kNotMade = QStringLiteral("HEX-Datei wurde nicht erstellt...");
-const QString kAssembled = QStringLiteral("Es wurde eine Hex-Datei assembliert...");
-const QString kNotMadeText = QStringLiteral(
-    "Der Assembler hat keine HEX-Datei erzeugt. Seine Meldungen stehen in der Log-Datei.");
-
-QString Fake(const char *name)
-{
-    return QStringLiteral(PULSAKOR_TEST_DATA "/fake-assemblers/") + QLatin1String(name);
-}
+using generator::FatalTitle;
+using generator::HexAssembledMessage;
+using generator::HexNotMadeMessage;
+using generator::HexNotMadeTitle;
+using testsupport::FakeAssemblerPath;
 
 class TestWindow : public app::MemoryWindowModel {
 public:
@@ -69,7 +62,10 @@ public:
 
 // A work folder, a template folder with servo00.asm and a settings folder.
 struct Bench {
-    QTemporaryDir root;
+    testsupport::TemplateFolder root{
+        "vorlagen/servo00.asm",
+        "; Testvorlage\r\n.device ATtiny15\r\n.cseg\r\n.org 0\r\n" + generator::TableLabelLine()
+            + "\r\n.db 1,2,3,4 ; alte Tabelle\r\n"};
     QString work;
     QString templates;
     QString settings;
@@ -81,19 +77,16 @@ struct Bench {
 
     Bench()
     {
-        QDir dir(root.path());
+        QDir dir(root.Root());
         dir.mkdir("work");
-        dir.mkdir("vorlagen");
         dir.mkdir("settings");
-        work = root.path() + "/work/";
-        templates = root.path() + "/vorlagen/";
-        settings = root.path() + "/settings/";
-        templatePath = templates + "servo00.asm";
-        templateBytes = "; Testvorlage\r\n.device ATtiny15\r\n.cseg\r\n.org 0\r\n" + kLabel
-            + "\r\n.db 1,2,3,4 ; alte Tabelle\r\n";
-        platform::WriteFileAtomically(templatePath, templateBytes);
+        work = root.Path("work/");
+        templates = root.Path("vorlagen/");
+        settings = root.Path("settings/");
+        templatePath = root.TemplatePath();
+        templateBytes = root.TemplateBytes();
         window.templatePath = templatePath;
-        window.assemblerPath = Fake("writes-hex.sh");
+        window.assemblerPath = FakeAssemblerPath("writes-hex.sh");
         window.folders() = {settings, templates, work};
         window.listingText = QStringLiteral("Infotext");
         options.wait = {0ms, 10s};
@@ -116,44 +109,14 @@ QString Bytes(const QString &path)
     return QString::fromUtf8(platform::ReadWholeFile(path).value_or(QByteArray()));
 }
 
-// The data bytes of an Intel HEX file from address 0, gaps filled with 0xFF.
-QByteArray HexData(const QByteArray &hex)
-{
-    const auto parsed = generator::ParseIntelHex(hex);
-    if (!std::holds_alternative<generator::HexImage>(parsed))
-        return {};
-    QByteArray memory;
-    for (const generator::HexBlock &block : std::get<generator::HexImage>(parsed)) {
-        memory.resize(block.address, '\xff');
-        memory += block.bytes;
-    }
-    return memory;
-}
-
-QByteArray ExpectedTableBytes(const generator::ParameterTexts &texts)
-{
-    auto p = std::get<generator::ServoParameters>(generator::ReadServoParameters(texts));
-    generator::OrderEndStops(p);
-    const auto table = std::get<generator::CorrectionTable>(generator::BuildCorrectionTable(p));
-    return generator::TableBytes(table, generator::PlainPwmCount(p.pwmCountText));
-}
-
-QString ListingFor(const generator::ParameterTexts &texts)
-{
-    auto p = std::get<generator::ServoParameters>(generator::ReadServoParameters(texts));
-    generator::OrderEndStops(p);
-    const auto table = std::get<generator::CorrectionTable>(generator::BuildCorrectionTable(p));
-    return generator::BuildTableListing(p, table, platform::DecimalSeparator());
-}
 
 } // namespace
 
 class GenerationRunTest : public QObject {
     Q_OBJECT
 private slots:
-    void realAssemblerBuildsTheTable_data();
-    void realAssemblerBuildsTheTable();
-    void exampleFirmwareAssembles();
+    void goodRunLeavesTheTableInTheHexFile_data();
+    void goodRunLeavesTheTableInTheHexFile();
     void fakeAssemblers_data();
     void fakeAssemblers();
     void assemblerThatCannotStart();
@@ -176,7 +139,7 @@ private slots:
     void applicationQuitDuringTheWaitEndsTheRun();
 };
 
-void GenerationRunTest::realAssemblerBuildsTheTable_data()
+void GenerationRunTest::goodRunLeavesTheTableInTheHexFile_data()
 {
     QTest::addColumn<int>("check1");
     QTest::addColumn<QStringList>("fields");
@@ -189,17 +152,13 @@ void GenerationRunTest::realAssemblerBuildsTheTable_data()
     QTest::newRow("blank in the target folder") << 0 << defaults << "mit Blank/servo000.asm";
 }
 
-void GenerationRunTest::realAssemblerBuildsTheTable()
+void GenerationRunTest::goodRunLeavesTheTableInTheHexFile()
 {
     QFETCH(int, check1);
     QFETCH(QStringList, fields);
     QFETCH(QString, answer);
-    const QString avra = QStandardPaths::findExecutable("avra");
-    if (avra.isEmpty())
-        QSKIP("avra is not installed");
 
     Bench bench;
-    bench.window.assemblerPath = avra;
     bench.window.deleteAsmValue = check1;
     std::copy(fields.begin(), fields.end(), bench.window.parameterTexts.begin());
     QDir(bench.work).mkpath(QFileInfo(bench.work + answer).path());
@@ -220,12 +179,13 @@ void GenerationRunTest::realAssemblerBuildsTheTable()
     QCOMPARE(request.fileName, bench.work + "servo000" + extension);
 
     QCOMPARE(bench.user.messages.size(), size_t(1));
-    QCOMPARE(bench.user.messages[0].text, kAssembled);
+    QCOMPARE(bench.user.messages[0].text, HexAssembledMessage());
     QCOMPARE(bench.user.messages[0].title, base + "hex");
 
     generator::ParameterTexts texts;
     std::copy(fields.begin(), fields.end(), texts.begin());
-    QCOMPARE(HexData(*platform::ReadWholeFile(base + "hex")), ExpectedTableBytes(texts));
+    QCOMPARE(testsupport::HexMemory(*platform::ReadWholeFile(base + "hex")),
+             testsupport::TableBytesFor(texts));
 
     QCOMPARE(bench.window.folders().workFolder, folder);
     QCOMPARE(bench.window.currentPage, int(app::InfoPage));
@@ -237,9 +197,7 @@ void GenerationRunTest::realAssemblerBuildsTheTable()
     QStringList expectedFiles{"pulsakor.cfg", "servo000.hex", "servo000.log"};
     if (check1 != 1)
         expectedFiles.insert(1, "servo000.asm");
-    QStringList files = bench.FilesIn(folder);
-    files.removeAll("servo000.eep.hex"); // avra's EEPROM image, not ours to judge
-    QCOMPARE(files, expectedFiles);
+    QCOMPARE(bench.FilesIn(folder), expectedFiles);
 
     // Text2: the log (assembler output, then the summary), an empty line,
     // then the listing that went into the source.
@@ -247,27 +205,8 @@ void GenerationRunTest::realAssemblerBuildsTheTable()
     QVERIFY(log.contains("Assembly complete"));
     QVERIFY(log.endsWith("Impulsbreite für Maximal-Endlage: 2.00 ms\r\n")
             || log.endsWith("Impulsbreite für Maximal-Endlage: 1.00 ms\r\n"));
-    QCOMPARE(bench.window.listingText, generator::RunLogView(log, ListingFor(texts)));
-}
-
-void GenerationRunTest::exampleFirmwareAssembles()
-{
-    const QString avra = QStandardPaths::findExecutable("avra");
-    if (avra.isEmpty())
-        QSKIP("avra is not installed");
-    const auto example = platform::ReadWholeFile(PULSAKOR_SOURCE_DIR "/examples/servo00.asm");
-    if (!example)
-        QSKIP("no example firmware");
-
-    Bench bench;
-    QVERIFY(platform::WriteFileAtomically(bench.templatePath, *example));
-    bench.window.assemblerPath = avra;
-    const generator::RunResult result = bench.Run(bench.work + "servo000.asm");
-
-    QCOMPARE(result.outcome, RunOutcome::Assembled);
-    const QByteArray code = HexData(*platform::ReadWholeFile(bench.work + "servo000.hex"));
-    // The table and the PWM count follow the firmware's code at cortab.
-    QVERIFY(code.endsWith(ExpectedTableBytes(generator::DefaultParameterTexts())));
+    QCOMPARE(bench.window.listingText,
+             generator::RunLogView(log, testsupport::ListingFor(texts, platform::DecimalSeparator())));
 }
 
 void GenerationRunTest::fakeAssemblers_data()
@@ -280,30 +219,30 @@ void GenerationRunTest::fakeAssemblers_data()
     QTest::addColumn<bool>("assembled");
     QTest::addColumn<QString>("logStart");
 
-    QTest::newRow("good") << Fake("writes-hex.sh") << 0 << 10000 << 0 << true
+    QTest::newRow("good") << FakeAssemblerPath("writes-hex.sh") << 0 << 10000 << 0 << true
                           << "Fake assembler: ";
-    QTest::newRow("good, older HEX replaced") << Fake("writes-hex.sh") << 0 << 10000 << -3600 << true
+    QTest::newRow("good, older HEX replaced") << FakeAssemblerPath("writes-hex.sh") << 0 << 10000 << -3600 << true
                                               << "Fake assembler: ";
-    QTest::newRow("error exit") << Fake("error-exit.sh") << 0 << 10000 << 0 << false
+    QTest::newRow("error exit") << FakeAssemblerPath("error-exit.sh") << 0 << 10000 << 0 << false
                                 << "servo000.asm(12) : Error";
-    QTest::newRow("exit 0 without HEX") << Fake("no-hex.sh") << 0 << 10000 << 0 << false
+    QTest::newRow("exit 0 without HEX") << FakeAssemblerPath("no-hex.sh") << 0 << 10000 << 0 << false
                                         << "Error: Unknown option";
-    QTest::newRow("older HEX is no new one") << Fake("no-hex.sh") << 0 << 10000 << -3600 << false
+    QTest::newRow("older HEX is no new one") << FakeAssemblerPath("no-hex.sh") << 0 << 10000 << -3600 << false
                                              << "Error: Unknown option";
-    QTest::newRow("output on stderr") << Fake("stderr-output.sh") << 0 << 10000 << 0 << true
+    QTest::newRow("output on stderr") << FakeAssemblerPath("stderr-output.sh") << 0 << 10000 << 0 << true
                                       << "Warning: on standard error";
-    QTest::newRow("slower than the minimum wait") << Fake("slow.sh") << 200 << 10000 << 0
+    QTest::newRow("slower than the minimum wait") << FakeAssemblerPath("slow.sh") << 200 << 10000 << 0
                                                   << true << "Slow but complete.";
     QTest::newRow("minimum wait longer than the assembler")
-        << Fake("writes-hex.sh") << 600 << 10000 << 0 << true << "Fake assembler: ";
-    QTest::newRow("overruns the maximum") << Fake("hangs.sh") << 0 << 400 << 0 << false
+        << FakeAssemblerPath("writes-hex.sh") << 600 << 10000 << 0 << true << "Fake assembler: ";
+    QTest::newRow("overruns the maximum") << FakeAssemblerPath("hangs.sh") << 0 << 400 << 0 << false
                                           << "Started.\nDer Assembler wurde nach 0.4 Sekunden abgebrochen.";
     // Only what the assembler did counts, never a file's time.
     QTest::newRow("older HEX dated in the future is no new one")
-        << Fake("no-hex.sh") << 0 << 10000 << 3600 << false << "Error: Unknown option";
-    QTest::newRow("HEX without the table") << Fake("hex-without-table.sh") << 0 << 10000 << 0
+        << FakeAssemblerPath("no-hex.sh") << 0 << 10000 << 3600 << false << "Error: Unknown option";
+    QTest::newRow("HEX without the table") << FakeAssemblerPath("hex-without-table.sh") << 0 << 10000 << 0
                                            << false << "Fake assembler: no table";
-    QTest::newRow("empty HEX") << Fake("empty-hex.sh") << 0 << 10000 << 0 << false
+    QTest::newRow("empty HEX") << FakeAssemblerPath("empty-hex.sh") << 0 << 10000 << 0 << false
                                << "Fake assembler: empty HEX";
 }
 
@@ -341,12 +280,12 @@ void GenerationRunTest::fakeAssemblers()
     QCOMPARE(bench.user.messages.size(), size_t(1));
     if (assembled) {
         QCOMPARE(result.outcome, RunOutcome::Assembled);
-        QCOMPARE(bench.user.messages[0].text, kAssembled);
+        QCOMPARE(bench.user.messages[0].text, HexAssembledMessage());
         QCOMPARE(bench.user.messages[0].title, base + "hex");
     } else {
         QCOMPARE(result.outcome, RunOutcome::AssemblerFailed);
-        QCOMPARE(bench.user.messages[0].text, kNotMadeText);
-        QCOMPARE(bench.user.messages[0].title, kNotMade);
+        QCOMPARE(bench.user.messages[0].text, HexNotMadeMessage());
+        QCOMPARE(bench.user.messages[0].title, HexNotMadeTitle());
     }
 
     // The run goes on in either case: log with summary, clean-up, settings.
@@ -373,7 +312,7 @@ void GenerationRunTest::assemblerThatCannotStart()
 {
     Bench bench;
     // An ordinary file that is no program: it exists, so the run starts it.
-    const QString notAProgram = bench.root.path() + "/avra";
+    const QString notAProgram = bench.root.Path("avra");
     QVERIFY(platform::WriteFileAtomically(notAProgram, "kein Programm"));
     QVERIFY(QFile::setPermissions(notAProgram, QFile::ReadOwner | QFile::WriteOwner));
     bench.window.assemblerPath = notAProgram;
@@ -387,7 +326,7 @@ void GenerationRunTest::assemblerThatCannotStart()
 
     QCOMPARE(result.outcome, RunOutcome::AssemblerFailed);
     QCOMPARE(bench.user.messages.size(), size_t(1));
-    QCOMPARE(bench.user.messages[0].title, kNotMade);
+    QCOMPARE(bench.user.messages[0].title, HexNotMadeTitle());
     const QString log = Bytes(base + "log");
     QVERIFY2(log.startsWith("Der Assembler konnte nicht gestartet werden: "), qPrintable(log));
     QVERIFY(log.contains("Impulsbreite für Minimal-Endlage: 1.00 ms\r\n"));
@@ -419,16 +358,16 @@ void GenerationRunTest::missingAssemblerKeepsSourceAndCfg()
     Bench bench;
     bench.window.assemblerPath = app::design::kLabel5Caption;
     bench.window.deleteAsmValue = 1;
-    QDir(bench.root.path()).mkdir("ziel");
-    const QString folder = bench.root.path() + "/ziel/";
+    QDir(bench.root.Root()).mkdir("ziel");
+    const QString folder = bench.root.Path("ziel/");
 
     const generator::RunResult result = bench.Run(folder + "servo005.hex");
 
     QCOMPARE(result.outcome, RunOutcome::AssemblerMissing);
     QCOMPARE(bench.user.messages.size(), size_t(1));
     QCOMPARE(bench.user.messages[0].text,
-             QStringLiteral("Die Programmdatei 'avrasm32.exe' wurde nicht gefunden..."));
-    QCOMPARE(bench.user.messages[0].title, kNotMade);
+             generator::AssemblerMissingMessage());
+    QCOMPARE(bench.user.messages[0].title, HexNotMadeTitle());
     QCOMPARE(bench.window.folders().workFolder, folder);
     QCOMPARE(bench.FilesIn(folder), QStringList({"pulsakor.cfg", "servo005.asm"}));
     QVERIFY(bench.FilesIn(bench.settings).isEmpty());
@@ -447,7 +386,7 @@ void GenerationRunTest::templateCheckFailsFirst()
     QCOMPARE(bench.user.messages.size(), size_t(1));
     QCOMPARE(bench.user.messages[0].text,
              QStringLiteral("Es wurde keine Quelltext-Datei gefunden...\r\n('servo??.asm')"));
-    QCOMPARE(bench.user.messages[0].title, kFatal);
+    QCOMPARE(bench.user.messages[0].title, FatalTitle());
     QVERIFY(bench.user.saveRequests.empty());
     QCOMPARE(bench.window.listingText, QStringLiteral("Infotext"));
     QCOMPARE(bench.window.currentPage, int(app::ParameterPage));
@@ -477,7 +416,7 @@ void GenerationRunTest::rejectedTableEndsBeforeTheDialog()
     QCOMPARE(result.outcome, RunOutcome::TableRejected);
     QCOMPARE(bench.user.messages.size(), size_t(1));
     QVERIFY(bench.user.messages[0].text.startsWith(messageStart));
-    QCOMPARE(bench.user.messages[0].title, kFatal);
+    QCOMPARE(bench.user.messages[0].title, FatalTitle());
     QVERIFY(bench.user.saveRequests.empty());
     QCOMPARE(bench.window.listingText, QStringLiteral("Infotext"));
     QVERIFY(bench.FilesIn(bench.work).isEmpty());
@@ -516,8 +455,8 @@ void GenerationRunTest::targetThatIsTheTemplateIsRefused()
     }
     QString folder = bench.templates;
     if (way == "link") {
-        folder = bench.root.path() + "/verweis/";
-        QVERIFY(QFile::link(bench.templates, bench.root.path() + "/verweis"));
+        folder = bench.root.Path("verweis/");
+        QVERIFY(QFile::link(bench.templates, bench.root.Path("verweis")));
     } else if (way == "..") {
         folder = bench.work + "../vorlagen/";
     }
@@ -531,7 +470,7 @@ void GenerationRunTest::targetThatIsTheTemplateIsRefused()
 
     QCOMPARE(result.outcome, RunOutcome::TargetIsTemplate);
     QCOMPARE(bench.user.messages.size(), size_t(1));
-    QCOMPARE(bench.user.messages[0].title, kFatal);
+    QCOMPARE(bench.user.messages[0].title, FatalTitle());
     QVERIFY2(bench.user.messages[0].text.contains(named), qPrintable(bench.user.messages[0].text));
     QCOMPARE(*platform::ReadWholeFile(bench.templatePath), bench.templateBytes);
     QCOMPARE(bench.FilesIn(bench.templates), QStringList{QFileInfo(bench.templatePath).fileName()});
@@ -541,12 +480,12 @@ void GenerationRunTest::targetThatIsTheTemplateIsRefused()
 void GenerationRunTest::unwritableTargetIsReported()
 {
     Bench bench;
-    const QString target = bench.root.path() + "/fehlt/servo000.asm";
+    const QString target = bench.root.Path("fehlt/servo000.asm");
     const generator::RunResult result = bench.Run(target);
 
     QCOMPARE(result.outcome, RunOutcome::FileFailed);
     QCOMPARE(bench.user.messages.size(), size_t(1));
-    QCOMPARE(bench.user.messages[0].title, kFatal);
+    QCOMPARE(bench.user.messages[0].title, FatalTitle());
     QVERIFY2(bench.user.messages[0].text.contains("servo000.asm"),
              qPrintable(bench.user.messages[0].text));
     QVERIFY(bench.window.generateStates.empty());
@@ -571,7 +510,7 @@ void GenerationRunTest::oldOutputThatCannotGoEndsTheRun()
 
     QCOMPARE(result.outcome, RunOutcome::FileFailed);
     QCOMPARE(bench.user.messages.size(), size_t(1));
-    QCOMPARE(bench.user.messages[0].title, kFatal);
+    QCOMPARE(bench.user.messages[0].title, FatalTitle());
     QVERIFY2(bench.user.messages[0].text.contains(base + extension),
              qPrintable(bench.user.messages[0].text));
     // The assembler never started, and nothing of the old files is shown.
@@ -590,7 +529,7 @@ void GenerationRunTest::oneRunAtATimePerTarget()
     generator::RunResult result = bench.Run(base + "asm");
     QCOMPARE(result.outcome, RunOutcome::TargetBusy);
     QCOMPARE(bench.user.messages.size(), size_t(1));
-    QCOMPARE(bench.user.messages[0].title, kFatal);
+    QCOMPARE(bench.user.messages[0].title, FatalTitle());
     QVERIFY(bench.user.messages[0].text.contains("anderer Lauf"));
     QCOMPARE(bench.FilesIn(bench.work), QStringList{"servo000.lock"});
     QCOMPARE(bench.window.folders().workFolder, bench.work);
@@ -618,7 +557,7 @@ void GenerationRunTest::vanishedTemplateIsReported()
 
     QCOMPARE(result.outcome, RunOutcome::FileFailed);
     QCOMPARE(bench.user.messages.size(), size_t(1));
-    QCOMPARE(bench.user.messages[0].title, kFatal);
+    QCOMPARE(bench.user.messages[0].title, FatalTitle());
     QVERIFY(bench.user.messages[0].text.contains("servo00.asm"));
     // The parameters were saved with the target choice; nothing else.
     QCOMPARE(bench.FilesIn(bench.work), QStringList{"pulsakor.cfg"});
@@ -627,7 +566,7 @@ void GenerationRunTest::vanishedTemplateIsReported()
 void GenerationRunTest::flagTickedDuringTheWaitCounts()
 {
     Bench bench;
-    bench.window.assemblerPath = Fake("slow.sh");
+    bench.window.assemblerPath = FakeAssemblerPath("slow.sh");
     bool disabledMeanwhile = false;
     QTimer::singleShot(300, [&] {
         disabledMeanwhile = !bench.window.generateEnabled;
@@ -648,7 +587,7 @@ void GenerationRunTest::flagTickedDuringTheWaitCounts()
 void GenerationRunTest::closingWithoutQuitLeavesWindowAlone()
 {
     Bench bench;
-    bench.window.assemblerPath = Fake("slow.sh");
+    bench.window.assemblerPath = FakeAssemblerPath("slow.sh");
     QTimer::singleShot(200, [&] { bench.window.closing = true; });
     const generator::RunResult result = bench.Run(bench.work + "servo000.asm");
 
@@ -667,7 +606,7 @@ void GenerationRunTest::buttonOfTheRealWindowRunsIt()
     form.SetActivateOnShow(false);
     form.folders() = bench.window.folders();
     form.SetTemplatePath(bench.templatePath);
-    form.SetAssemblerPath(Fake("writes-hex.sh"));
+    form.SetAssemblerPath(FakeAssemblerPath("writes-hex.sh"));
     user.saveAnswers.push_back(bench.work + "servo000.asm");
     auto *command2 = form.findChild<QPushButton *>("Command2");
     auto *text2 = form.findChild<QPlainTextEdit *>("Text2");
@@ -685,7 +624,7 @@ void GenerationRunTest::buttonOfTheRealWindowRunsIt()
     QVERIFY(disabledDuringWait);
     QVERIFY(command2->isEnabled());
     QCOMPARE(user.messages.size(), size_t(1));
-    QCOMPARE(user.messages[0].text, kAssembled);
+    QCOMPARE(user.messages[0].text, HexAssembledMessage());
     QCOMPARE(form.CurrentPage(), int(app::InfoPage));
     QVERIFY(text2->toPlainText().startsWith("Fake assembler: "));
     QVERIFY(form.ListingText().endsWith(",0   ;PWM-Zählumfang\r\n"));
@@ -695,7 +634,7 @@ void GenerationRunTest::buttonOfTheRealWindowRunsIt()
 void GenerationRunTest::applicationQuitDuringTheWaitEndsTheRun()
 {
     Bench bench;
-    bench.window.assemblerPath = Fake("hangs.sh");
+    bench.window.assemblerPath = FakeAssemblerPath("hangs.sh");
     bench.options.wait = {2s, 30s};
     QTimer::singleShot(200, [&] {
         bench.window.closing = true;

@@ -3,6 +3,7 @@
 // prints its working folder stands in for the real one.
 
 #include "platform/files.h"
+#include "tests/support/test_data.h"
 
 #include <QtTest>
 
@@ -14,7 +15,6 @@
 namespace {
 
 const QString kScript = QStringLiteral(PULSAKOR_SOURCE_DIR "/scripts/run-window");
-const QString kExample = QStringLiteral(PULSAKOR_SOURCE_DIR "/examples/servo00.asm");
 
 QByteArray ReadFile(const QString &path)
 {
@@ -62,7 +62,7 @@ void RunWindowTest::preparesTheWorkFolder()
     QFETCH(QByteArray, copyAfter);
     QFETCH(bool, warns);
 
-    const QByteArray example = ReadFile(kExample);
+    const QByteArray example = testsupport::ExampleTemplate();
     QVERIFY(!example.isEmpty());
     auto expand = [&](const QByteArray &text) { return text == "example" ? example : text; };
 

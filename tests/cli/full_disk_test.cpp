@@ -2,12 +2,12 @@
 // run with exit status 4 and a message naming the file, and the file keeps
 // what it held before. The disk is "full" through a lowered file size limit.
 
+#include "generator/generation_run.h"
 #include "platform/files.h"
 #include "tests/support/file_size_limit.h"
+#include "tests/support/test_data.h"
 
 #include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -54,7 +54,7 @@ private slots:
 
 void FullDiskTest::shortWriteEndsTheRun_data()
 {
-    // The fake assembler (empty: avra), the file that meets the limit and
+    // The fake assembler, the file that meets the limit and
     // what it holds after the run; except for the log, which each run starts
     // anew, it holds that before the run as well.
     QTest::addColumn<QByteArray>("assembler");
@@ -74,7 +74,8 @@ void FullDiskTest::shortWriteEndsTheRun_data()
         << QByteArray("y\n").repeated(32763) << 65536;
     // Standard output is a file that is almost full already.
     QTest::newRow("standard output does not fit")
-        << QByteArray() << "stdout" << QByteArray(65536 - 100, 'o') << 65536;
+        << "#!/bin/sh\nexec \"" + testsupport::FakeAssemblerPath("writes-hex.sh").toUtf8() + "\" \"$@\"\n"
+        << "stdout" << QByteArray(65536 - 100, 'o') << 65536;
 }
 
 void FullDiskTest::shortWriteEndsTheRun()
@@ -84,41 +85,34 @@ void FullDiskTest::shortWriteEndsTheRun()
     QFETCH(QByteArray, fullFileBefore);
     QFETCH(int, limit);
 
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid() && QDir(dir.path()).mkdir("out"));
-    const QByteArray templateBytes =
-        ReadFile(QStringLiteral(PULSAKOR_SOURCE_DIR "/examples/servo00.asm"));
-    QVERIFY(platform::WriteFileAtomically(dir.filePath("servo00.asm"), templateBytes));
-    QStringList arguments{"--template", "servo00.asm", "--out", "out/servo000.asm"};
-    if (assembler.isEmpty()) {
-        if (QStandardPaths::findExecutable("avra").isEmpty())
-            QSKIP("avra is not installed");
-    } else {
-        QVERIFY(platform::WriteFileAtomically(dir.filePath("fake"), assembler));
-        QVERIFY(QFile::setPermissions(dir.filePath("fake"), QFile::ReadOwner | QFile::ExeOwner));
-        arguments << "--assembler" << "fake";
-    }
+    const testsupport::TemplateFolder dir;
+    QVERIFY(dir.IsValid() && QDir(dir.Root()).mkdir("out"));
+    const QByteArray templateBytes = dir.TemplateBytes();
+    QVERIFY(platform::WriteFileAtomically(dir.Path("fake"), assembler));
+    QVERIFY(QFile::setPermissions(dir.Path("fake"), QFile::ReadOwner | QFile::ExeOwner));
+    const QStringList arguments{"--template", "servo00.asm", "--out", "out/servo000.asm",
+                                "--assembler", "fake"};
     if (fullFile != "out/servo000.log")
-        QVERIFY(platform::WriteFileAtomically(dir.filePath(fullFile), fullFileBefore));
+        QVERIFY(platform::WriteFileAtomically(dir.Path(fullFile), fullFileBefore));
 
-    const Run run = RunLimited(dir.path(), arguments, rlim_t(limit), dir.filePath("stdout"));
+    const Run run = RunLimited(dir.Root(), arguments, rlim_t(limit), dir.Path("stdout"));
 
     QVERIFY2(run.exitCode == 4, qPrintable(QString::number(run.exitCode) + u' ' + run.err));
     // Standard output is a stream: what went out stays, after the old bytes.
-    const QByteArray after = ReadFile(dir.filePath(fullFile));
+    const QByteArray after = ReadFile(dir.Path(fullFile));
     if (fullFile == "stdout")
         QVERIFY(after.startsWith(fullFileBefore));
     else
         QCOMPARE(after, fullFileBefore);
-    QCOMPARE(ReadFile(dir.filePath("servo00.asm")), templateBytes);
+    QCOMPARE(ReadFile(dir.Path("servo00.asm")), templateBytes);
     // One fault, reported once, and never as a made or a missing HEX file.
     const QString named = fullFile == "stdout" ? QStringLiteral("Das Log konnte nicht ausgegeben werden.")
-                                               : QStringLiteral("Fataler Fehler...: Die Datei kann nicht "
-                                                                "geschrieben werden: \"%1\": ")
-                                                     .arg(dir.filePath(fullFile));
+                                               : (generator::FatalTitle()
+                                                  + ": Die Datei kann nicht geschrieben werden: \"%1\": ")
+                                                     .arg(dir.Path(fullFile));
     QVERIFY2(run.err.contains(named), qPrintable(run.err));
-    QCOMPARE(run.err.count("Fataler Fehler..."), fullFile == "stdout" ? 0 : 1);
-    QVERIFY2(!run.err.contains("HEX-Datei wurde nicht erstellt"), qPrintable(run.err));
+    QCOMPARE(run.err.count(generator::FatalTitle()), fullFile == "stdout" ? 0 : 1);
+    QVERIFY2(!run.err.contains(generator::HexNotMadeTitle()), qPrintable(run.err));
 }
 
 QTEST_GUILESS_MAIN(FullDiskTest)

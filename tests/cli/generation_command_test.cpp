@@ -6,22 +6,22 @@
 // changed), out/ (where targets go), tools/ (the fake assembler) and home/
 // (HOME and XDG_CONFIG_HOME, where no settings file may appear).
 
-#include "generator/correction_table.h"
+#include "generator/generation_run.h"
 #include "generator/parameter_text.h"
-#include "generator/table_curve.h"
-#include "generator/table_listing.h"
 
 #include "platform/files.h"
+#include "tests/support/expected_output.h"
+#include "tests/support/test_data.h"
 
 #include <QtTest>
 
 #include <QDirIterator>
 
 using namespace generator;
+using namespace testsupport;
 
 namespace {
 
-const QString kExample = QStringLiteral(PULSAKOR_SOURCE_DIR "/examples/servo00.asm");
 const QByteArray kLabelLine = "cortab:   ;Tabelle mit Poti-Korrekturwerten\r\n";
 
 struct Run {
@@ -59,15 +59,22 @@ QByteArray FakeAssembler(const QByteArray &body)
            + body;
 }
 
+// The line of a fake assembler that writes the HEX file with the source's
+// table.
+const QByteArray kTableHexLine =
+    '"' + FakeAssemblerPath("table-hex.sh").toUtf8() + "\" \"$src\" \"$hex\"\n";
+
 class Sandbox {
 public:
     Sandbox()
     {
-        for (const char *folder : {"in", "out", "tools", "home"})
-            QDir(m_root.path()).mkdir(QLatin1String(folder));
+        for (const char *folder : {"out", "tools", "home"})
+            QDir(m_root.Root()).mkdir(QLatin1String(folder));
     }
-    bool IsValid() const { return m_root.isValid(); }
-    QString Path(const QString &relative) const { return m_root.filePath(relative); }
+    bool IsValid() const { return m_root.IsValid(); }
+    QString Path(const QString &relative) const { return m_root.Path(relative); }
+    /// The example firmware as in/servo00.asm.
+    const QByteArray &TemplateBytes() const { return m_root.TemplateBytes(); }
 
     /// Starts pulsakor-cli in the sandbox's root with only its own HOME.
     void StartCli(QProcess &process, const QStringList &arguments,
@@ -81,7 +88,7 @@ public:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), Path(QStringLiteral("home/.config")));
 
         process.setProcessEnvironment(env);
-        process.setWorkingDirectory(m_root.path());
+        process.setWorkingDirectory(m_root.Root());
         process.start(QStringLiteral(PULSAKOR_CLI), arguments);
     }
 
@@ -113,30 +120,17 @@ public:
     }
 
 private:
-    QTemporaryDir m_root;
+    TemplateFolder m_root{QStringLiteral("in/servo00.asm")};
 };
 
-ServoParameters OrderedFor(const QStringList &fieldArguments)
+// The field texts that "--supply 5120 --pwm 12 ..." give.
+ParameterTexts TextsFor(const QStringList &fieldArguments)
 {
     ParameterTexts texts = DefaultParameterTexts();
     const QStringList names = {"--supply", "--end1", "--end2", "--pulse1", "--pulse2", "--pwm"};
     for (qsizetype i = 0; i + 1 < fieldArguments.size(); i += 2)
         texts[size_t(names.indexOf(fieldArguments.at(i)))] = fieldArguments.at(i + 1);
-    ServoParameters p = std::get<ServoParameters>(ReadServoParameters(texts));
-    OrderEndStops(p);
-    return p;
-}
-
-QString ListingFor(const QStringList &fieldArguments, QChar separator)
-{
-    const ServoParameters p = OrderedFor(fieldArguments);
-    return BuildTableListing(p, std::get<CorrectionTable>(BuildCorrectionTable(p)), separator);
-}
-
-QByteArray CurveFor(const QStringList &fieldArguments, QChar separator)
-{
-    const ServoParameters p = OrderedFor(fieldArguments);
-    return BuildTableCurve(p, std::get<CorrectionTable>(BuildCorrectionTable(p)), separator);
+    return texts;
 }
 
 QByteArray Summary(const char *supply, const char *minVoltage, const char *maxVoltage,
@@ -174,7 +168,7 @@ private slots:
 void GenerationCommandTest::initTestCase()
 {
     QVERIFY(QFileInfo(QStringLiteral(PULSAKOR_CLI)).isExecutable());
-    QVERIFY(ReadFile(kExample).contains(kLabelLine));
+    QVERIFY(ExampleTemplate().contains(kLabelLine));
 }
 
 void GenerationCommandTest::runsTheWholeGenerationWithAvra_data()
@@ -216,8 +210,7 @@ void GenerationCommandTest::runsTheWholeGenerationWithAvra()
         QSKIP("avra is not installed");
     Sandbox box;
     QVERIFY(box.IsValid());
-    const QByteArray templateBytes = ReadFile(kExample);
-    QVERIFY(WriteFile(box.Path(QStringLiteral("in/servo00.asm")), templateBytes));
+    const QByteArray templateBytes = box.TemplateBytes();
 
     // Relative paths, and the platform's default assembler.
     QStringList arguments = fields;
@@ -233,9 +226,9 @@ void GenerationCommandTest::runsTheWholeGenerationWithAvra()
     // The curve goes beside the run's files, or to stdout in place of the log.
     const QString base = box.Path(QStringLiteral("out/servo000."));
     const QByteArray log = ReadFile(base + "log");
-    QCOMPARE(run.out, plot == u"-" ? CurveFor(fields, separator) : log);
+    QCOMPARE(run.out, plot == u"-" ? CurveFor(TextsFor(fields), separator) : log);
     if (!plot.isEmpty() && plot != u"-")
-        QCOMPARE(ReadFile(box.Path(plot)), CurveFor(fields, separator));
+        QCOMPARE(ReadFile(box.Path(plot)), CurveFor(TextsFor(fields), separator));
     QVERIFY2(log.contains("Assembly complete"), log.constData());
     QVERIFY2(log.endsWith(summary), log.constData());
 
@@ -246,13 +239,17 @@ void GenerationCommandTest::runsTheWholeGenerationWithAvra()
         const QByteArray head =
             templateBytes.left(templateBytes.indexOf(kLabelLine) + kLabelLine.size());
         QCOMPARE(ReadFile(base + "asm"),
-                 head + ListingFor(fields, separator).toUtf8() + "\r\n\r\n");
+                 head + ListingFor(TextsFor(fields), separator).toUtf8() + "\r\n\r\n");
     }
-    QVERIFY(QFileInfo(base + "hex").size() > 0);
+    // The table, then the PWM count and 0, end the firmware's image (a count
+    // written as an expression is the assembler's to work out).
+    const QByteArray memory = HexMemory(ReadFile(base + "hex"));
+    const QByteArray table = TableBytesFor(TextsFor(fields));
+    QVERIFY(table.size() == 258 ? memory.endsWith(table) : memory.chopped(2).endsWith(table));
     QVERIFY(!QFileInfo::exists(base + "obj"));
     QVERIFY(!QFileInfo::exists(base + "bat"));
 
-    QVERIFY2(run.err.contains(base + "hex: Es wurde eine Hex-Datei assembliert..."),
+    QVERIFY2(run.err.contains(base + "hex: " + HexAssembledMessage()),
              qPrintable(run.err));
     QVERIFY2(run.err.contains(hexCheck), qPrintable(run.err));
     QCOMPARE(ReadFile(box.Path(QStringLiteral("in/servo00.asm"))), templateBytes);
@@ -280,11 +277,11 @@ void GenerationCommandTest::exitsWithItsCodeOnFailure_data()
 
     QTest::newRow("assembler exits with 1")
         << servo00 << FakeAssembler(leavesObj + "echo 'fake: error in line 3'\nexit 1\n") << toOut
-        << false << 3 << "HEX-Datei wurde nicht erstellt...: Der Assembler hat keine HEX-Datei"
+        << false << 3 << HexNotMadeTitle() + ": " + HexNotMadeMessage()
         << asmAndLog << QByteArray("fake: error in line 3\n");
     QTest::newRow("assembler exits with 0 but makes no HEX")
         << servo00 << FakeAssembler(leavesObj + "echo 'fake: done'\n") << toOut << false << 3
-        << "Der Assembler hat keine HEX-Datei erzeugt" << asmAndLog << QByteArray("fake: done\n");
+        << HexNotMadeMessage() << asmAndLog << QByteArray("fake: done\n");
     const QByteArray otherHex = "printf ':0400000001020304F2\\r\\n:00000001FF\\r\\n' >\"$hex\"\n";
     QTest::newRow("HEX without the table")
         << servo00 << FakeAssembler(otherHex) << toOut << false << 3
@@ -295,14 +292,14 @@ void GenerationCommandTest::exitsWithItsCodeOnFailure_data()
         << "keine gültige Intel-HEX-Datei (Zeile 1:" << asmHexLog << QByteArray("\r\n=====");
     QTest::newRow("assembler missing: the source stays, no log")
         << servo00 << QByteArray() << toOut << false << 3
-        << "HEX-Datei wurde nicht erstellt...: Die Programmdatei 'avrasm32.exe' wurde nicht gefunden..."
+        << HexNotMadeTitle() + ": " + AssemblerMissingMessage()
         << QStringList{"servo000.asm"} << QByteArray();
 
     const QByteArray good = FakeAssembler("echo 'fake: done'\n");
     QTest::newRow("output folder missing")
         << servo00 << good
         << QStringList{"--template", "in/servo00.asm", "--out", "out/new/servo000.asm"} << false
-        << 4 << "Fataler Fehler...: Die Datei kann nicht geschrieben werden" << QStringList()
+        << 4 << FatalTitle() + ": Die Datei kann nicht geschrieben werden" << QStringList()
         << QByteArray();
     QTest::newRow("output folder read-only")
         << servo00 << good << toOut << true << 4 << "Die Datei kann nicht geschrieben werden"
@@ -338,12 +335,12 @@ void GenerationCommandTest::exitsWithItsCodeOnFailure_data()
     QTest::newRow("curve drawn though the assembler failed")
         << servo00 << FakeAssembler("echo 'fake: error'\nexit 1\n")
         << toOut + QStringList{"--plot", "out/curve.svg"} << false << 3
-        << "Der Assembler hat keine HEX-Datei" << QStringList{"curve.svg"} + asmAndLog
+        << HexNotMadeMessage() << QStringList{"curve.svg"} + asmAndLog
         << QByteArray("fake: error\n");
     QTest::newRow("template name not servo??.asm")
         << QStringLiteral("firmware.asm") << good
         << QStringList{"--template", "in/firmware.asm", "--out", "out/servo000.asm"} << false << 1
-        << "Fataler Fehler...: " << QStringList() << QByteArray();
+        << FatalTitle() + ": " << QStringList() << QByteArray();
     QTest::newRow("table entry above 255, no curve")
         << servo00 << good
         << QStringList{"--pulse1", "3000"} + toOut + QStringList{"--plot", "out/curve.svg"}
@@ -363,8 +360,10 @@ void GenerationCommandTest::exitsWithItsCodeOnFailure()
 
     Sandbox box;
     QVERIFY(box.IsValid());
-    const QByteArray templateBytes = ReadFile(kExample);
-    QVERIFY(WriteFile(box.Path(QStringLiteral("in/") + templateName), templateBytes));
+    const QByteArray templateBytes = box.TemplateBytes();
+    if (templateName != u"servo00.asm")
+        QVERIFY(QFile::rename(box.Path(QStringLiteral("in/servo00.asm")),
+                              box.Path(QStringLiteral("in/") + templateName)));
     const QString assemblerPath = QStringLiteral("tools/fake-assembler");
     if (!assembler.isEmpty()) {
         QVERIFY(WriteFile(box.Path(assemblerPath), assembler));
@@ -414,7 +413,6 @@ void GenerationCommandTest::neverPrintsAnOlderLog()
     // does not remove it.
     Sandbox box;
     QVERIFY(box.IsValid());
-    QVERIFY(WriteFile(box.Path(QStringLiteral("in/servo00.asm")), ReadFile(kExample)));
     QVERIFY(WriteFile(box.Path(QStringLiteral("out/servo000.log")), "older run\r\n"));
 
     const Run run = box.RunCli({"--template", "in/servo00.asm", "--out", "out/servo000.asm",
@@ -432,10 +430,8 @@ void GenerationCommandTest::neverTakesAnOlderHexForThisRunsOwn()
     // its table may count.
     Sandbox box;
     QVERIFY(box.IsValid());
-    QVERIFY(WriteFile(box.Path(QStringLiteral("in/servo00.asm")), ReadFile(kExample)));
     const QString good = box.Path(QStringLiteral("tools/good"));
-    QVERIFY(WriteFile(good, FakeAssembler("\"" PULSAKOR_TEST_DATA "/fake-assemblers/table-hex.sh\" "
-                                          "\"$src\" \"$hex\"\n")));
+    QVERIFY(WriteFile(good, FakeAssembler(kTableHexLine)));
     const QString silent = box.Path(QStringLiteral("tools/silent"));
     QVERIFY(WriteFile(silent, FakeAssembler("exit 0\n")));
     for (const QString &path : {good, silent})
@@ -453,9 +449,9 @@ void GenerationCommandTest::neverTakesAnOlderHexForThisRunsOwn()
 
     const Run run = box.RunCli(toOut + QStringList{silent});
     QVERIFY2(run.exitCode == 3, qPrintable(QString::number(run.exitCode) + u' ' + run.err));
-    QVERIFY2(run.err.contains(QStringLiteral("Der Assembler hat keine HEX-Datei erzeugt")),
+    QVERIFY2(run.err.contains(HexNotMadeMessage()),
              qPrintable(run.err));
-    QVERIFY(!run.err.contains(QStringLiteral("Es wurde eine Hex-Datei assembliert")));
+    QVERIFY(!run.err.contains(HexAssembledMessage()));
     QVERIFY(!QFileInfo::exists(hex));
 }
 
@@ -474,7 +470,6 @@ void GenerationCommandTest::endsBeforeTheAssemblerWhenAnOldFileCannotGo()
     QFETCH(QString, name);
     Sandbox box;
     QVERIFY(box.IsValid());
-    QVERIFY(WriteFile(box.Path(QStringLiteral("in/servo00.asm")), ReadFile(kExample)));
     QVERIFY(QDir(box.Path(QStringLiteral("out"))).mkpath(name + QStringLiteral("/fremd")));
     const QString started = box.Path(QStringLiteral("tools/started"));
     const QString assembler = box.Path(QStringLiteral("tools/fake-assembler"));
@@ -486,7 +481,7 @@ void GenerationCommandTest::endsBeforeTheAssemblerWhenAnOldFileCannotGo()
     QVERIFY2(run.exitCode == 4, qPrintable(QString::number(run.exitCode) + u' ' + run.err));
     // The removal ends the run, not the start of the assembler that would
     // write into the old file.
-    const QString removal = QStringLiteral("Fataler Fehler...: Die Datei kann nicht gelöscht werden: \"%1\"")
+    const QString removal = (FatalTitle() + ": Die Datei kann nicht gelöscht werden: \"%1\"")
                                 .arg(box.Path(QStringLiteral("out/")) + name);
     QVERIFY2(run.err.startsWith(removal), qPrintable(run.err));
     QCOMPARE(run.out, QByteArray());
@@ -497,18 +492,15 @@ void GenerationCommandTest::leavesATargetAloneWhileAnotherRunWritesIt()
 {
     Sandbox box;
     QVERIFY(box.IsValid());
-    QVERIFY(WriteFile(box.Path(QStringLiteral("in/servo00.asm")), ReadFile(kExample)));
-    const QByteArray tableHex = "\"" PULSAKOR_TEST_DATA "/fake-assemblers/table-hex.sh\" "
-                                "\"$src\" \"$hex\"\n";
     const QString good = box.Path(QStringLiteral("tools/good"));
-    QVERIFY(WriteFile(good, FakeAssembler(tableHex)));
+    QVERIFY(WriteFile(good, FakeAssembler(kTableHexLine)));
     // Says that it has started, then waits until the test lets it go on.
     const QByteArray started = box.Path(QStringLiteral("tools/started")).toUtf8();
     const QByteArray go = box.Path(QStringLiteral("tools/go")).toUtf8();
     const QString waiting = box.Path(QStringLiteral("tools/waiting"));
     QVERIFY(WriteFile(waiting, FakeAssembler(": > \"" + started + "\"\n"
                                              "while [ ! -e \"" + go + "\" ]; do sleep 0.05; done\n"
-                                             + tableHex)));
+                                             + kTableHexLine)));
     for (const QString &path : {good, waiting})
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner));
     const QStringList toOut = {"--template", "in/servo00.asm", "--out", "out/servo000.asm"};
@@ -523,7 +515,7 @@ void GenerationCommandTest::leavesATargetAloneWhileAnotherRunWritesIt()
     const Run second = box.RunCli({"--pulse1", "1100", "--template", "in/servo00.asm", "--out",
                                    "out/../out/servo000.asm", "--assembler", good});
     QVERIFY2(second.exitCode == 4, qPrintable(QString::number(second.exitCode) + u' ' + second.err));
-    QVERIFY2(second.err.startsWith(QStringLiteral("Fataler Fehler...: ")), qPrintable(second.err));
+    QVERIFY2(second.err.startsWith(FatalTitle() + ": "), qPrintable(second.err));
     QVERIFY2(second.err.contains(QStringLiteral("anderer Lauf")), qPrintable(second.err));
     QCOMPARE(second.out, QByteArray());
     QCOMPARE(FilesIn(box.Path(QStringLiteral("out"))), filesDuring);
@@ -550,11 +542,10 @@ void GenerationCommandTest::keepsNonAsciiNamesInTheCLocale()
     Sandbox box;
     QVERIFY(box.IsValid());
     QVERIFY(QDir(box.Path("in")).mkdir(QStringLiteral("Vorlagenä")));
-    QVERIFY(WriteFile(box.Path(QStringLiteral("in/Vorlagenä/servo00.asm")), ReadFile(kExample)));
+    QVERIFY(QFile::rename(box.Path(QStringLiteral("in/servo00.asm")),
+                          box.Path(QStringLiteral("in/Vorlagenä/servo00.asm"))));
     const QString assembler = box.Path(QStringLiteral("tools/fake-assembler"));
-    QVERIFY(WriteFile(assembler,
-                      FakeAssembler("\"" PULSAKOR_TEST_DATA "/fake-assemblers/table-hex.sh\" "
-                                    "\"$src\" \"$hex\"\n")));
+    QVERIFY(WriteFile(assembler, FakeAssembler(kTableHexLine)));
     QVERIFY(QFile::setPermissions(assembler, QFile::ReadOwner | QFile::ExeOwner));
 
     const Run run = box.RunCli({"--template", QStringLiteral("in/Vorlagenä/servo00.asm"), "--out",
@@ -571,7 +562,6 @@ void GenerationCommandTest::neverDrawsOverTheLogThroughALink()
     // The link points nowhere until the run has written its log.
     Sandbox box;
     QVERIFY(box.IsValid());
-    QVERIFY(WriteFile(box.Path(QStringLiteral("in/servo00.asm")), ReadFile(kExample)));
     const QString assembler = box.Path(QStringLiteral("tools/fake-assembler"));
     QVERIFY(WriteFile(assembler, FakeAssembler("echo 'fake: error'\nexit 1\n")));
     QVERIFY(QFile::setPermissions(assembler, QFile::ReadOwner | QFile::ExeOwner));

@@ -1,13 +1,13 @@
-#include "generator/correction_table.h"
 #include "generator/parameter_text.h"
-#include "generator/table_curve.h"
-#include "generator/table_listing.h"
 
 #include "platform/files.h"
+#include "tests/support/expected_output.h"
+#include "tests/support/test_data.h"
 
 #include <QtTest>
 
 using namespace generator;
+using testsupport::GoldenListing;
 
 namespace {
 
@@ -41,14 +41,6 @@ Run RunCli(const QStringList &arguments, const QStringList &locale = {"LC_ALL=C.
     return run;
 }
 
-QString GoldenListing()
-{
-    QFile golden(QStringLiteral(PULSAKOR_TEST_DATA "/default_listing.txt"));
-    if (!golden.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(golden.readAll());
-}
-
 // The golden listing with another separator in the three comment lines.
 QString GoldenWith(QChar separator)
 {
@@ -65,16 +57,12 @@ QString GoldenWithComma()
 
 QString ListingFor(const ParameterTexts &texts)
 {
-    ServoParameters p = std::get<ServoParameters>(ReadServoParameters(texts));
-    OrderEndStops(p);
-    return BuildTableListing(p, std::get<CorrectionTable>(BuildCorrectionTable(p)), u'.');
+    return testsupport::ListingFor(texts, u'.');
 }
 
 QByteArray DefaultCurve(QChar separator)
 {
-    ServoParameters p = std::get<ServoParameters>(ReadServoParameters(DefaultParameterTexts()));
-    OrderEndStops(p);
-    return BuildTableCurve(p, std::get<CorrectionTable>(BuildCorrectionTable(p)), separator);
+    return testsupport::CurveFor(DefaultParameterTexts(), separator);
 }
 
 QStringList FilesIn(const QString &folder)

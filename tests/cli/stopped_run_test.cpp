@@ -4,9 +4,9 @@
 
 #include "platform/files.h"
 #include "tests/support/process_state.h"
+#include "tests/support/test_data.h"
 
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
@@ -30,36 +30,32 @@ void StoppedRunTest::signalEndsTheAssemblersGroup()
 {
     QFETCH(int, signal);
 
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    QVERIFY(platform::WriteFileAtomically(
-        dir.filePath("servo00.asm"),
-        platform::ReadWholeFile(QStringLiteral(PULSAKOR_SOURCE_DIR "/examples/servo00.asm"))
-            .value_or("")));
+    const testsupport::TemplateFolder dir;
+    QVERIFY(dir.IsValid());
     // A wrapper that starts a writer and waits for it.
     QVERIFY(platform::WriteFileAtomically(
-        dir.filePath("fake"), "#!/bin/sh\n"
+        dir.Path("fake"), "#!/bin/sh\n"
                               "(while :; do echo x >> written; sleep 0.02; done) &\n"
                               "echo $! > pid.tmp && mv pid.tmp pid\n"
                               "wait\n"));
-    QVERIFY(QFile::setPermissions(dir.filePath("fake"), QFile::ReadOwner | QFile::ExeOwner));
+    QVERIFY(QFile::setPermissions(dir.Path("fake"), QFile::ReadOwner | QFile::ExeOwner));
 
     QProcess cli;
-    cli.setWorkingDirectory(dir.path());
+    cli.setWorkingDirectory(dir.Root());
     cli.start(QStringLiteral(PULSAKOR_CLI),
               {"--template", "servo00.asm", "--out", "servo000.asm", "--assembler", "fake"});
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(dir.filePath("pid")), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(dir.Path("pid")), 20000);
     ::kill(pid_t(cli.processId()), signal);
     QVERIFY(cli.waitForFinished(20000));
 
     QCOMPARE(cli.exitStatus(), QProcess::CrashExit);
     QCOMPARE(cli.exitCode(), signal);
-    const qint64 writer = platform::ReadWholeFile(dir.filePath("pid")).value_or("").trimmed().toLongLong();
+    const qint64 writer = platform::ReadWholeFile(dir.Path("pid")).value_or("").trimmed().toLongLong();
     QVERIFY(writer > 0);
     QVERIFY(testsupport::IsDead(writer));
-    const qint64 size = QFileInfo(dir.filePath("written")).size();
+    const qint64 size = QFileInfo(dir.Path("written")).size();
     QTest::qWait(200);
-    QCOMPARE(QFileInfo(dir.filePath("written")).size(), size);
+    QCOMPARE(QFileInfo(dir.Path("written")).size(), size);
 }
 
 QTEST_GUILESS_MAIN(StoppedRunTest)

@@ -5,10 +5,13 @@
 
 #include "generator/assembler_source.h"
 #include "generator/correction_table.h"
+#include "generator/table_from_fields.h"
 #include "generator/hex_check.h"
 #include "generator/parameter_text.h"
 #include "generator/table_listing.h"
 #include "platform/text_encoding.h"
+#include "tests/support/expected_output.h"
+#include "tests/support/test_data.h"
 
 #include <QtTest>
 
@@ -25,14 +28,6 @@ namespace {
 
 const QByteArray kLabelLine = TableLabelLine();
 constexpr int kFlashBytes = 1024; // ATtiny15: 512 words
-
-QByteArray ReadTemplate()
-{
-    QFile file(QStringLiteral(PULSAKOR_SOURCE_DIR "/examples/servo00.asm"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
 
 // Intel HEX through the generator's own reader, as a byte map by address;
 // nullopt on any malformed record or wrong checksum.
@@ -140,7 +135,7 @@ private:
 
 void ExampleTemplateTest::initTestCase()
 {
-    m_template = ReadTemplate();
+    m_template = testsupport::ExampleTemplate();
     QVERIFY2(!m_template.isEmpty(), "examples/servo00.asm is missing or empty");
     QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("avra")).isEmpty(),
              "avra is not installed (scripts/install-deps installs it)");
@@ -202,13 +197,9 @@ void ExampleTemplateTest::generatedSourceAssembles()
 {
     QFETCH(ParameterTexts, texts);
 
-    auto read = ReadServoParameters(texts);
-    QVERIFY(std::holds_alternative<ServoParameters>(read));
-    ServoParameters parameters = std::get<ServoParameters>(read);
-    OrderEndStops(parameters);
-    const auto built = BuildCorrectionTable(parameters);
-    QVERIFY(std::holds_alternative<CorrectionTable>(built));
-    const CorrectionTable table = std::get<CorrectionTable>(built);
+    const FieldTable made = TableFromFields(texts);
+    QVERIFY2(made.table, qPrintable(made.rejection));
+    const auto &[parameters, table] = *made.table;
     const QString listing = BuildTableListing(parameters, table, u'.');
 
     QTemporaryDir dir;
@@ -236,9 +227,7 @@ void ExampleTemplateTest::generatedSourceAssembles()
 void ExampleTemplateTest::templateAsItIsHoldsTheDefaultTable()
 {
     // Assembled on its own, the template is the firmware for the default values.
-    ServoParameters parameters = std::get<ServoParameters>(ReadServoParameters(DefaultParameterTexts()));
-    OrderEndStops(parameters);
-    const CorrectionTable table = std::get<CorrectionTable>(BuildCorrectionTable(parameters));
+    const CorrectionTable table = testsupport::OrderedTableFor(DefaultParameterTexts()).table;
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());

@@ -5,9 +5,10 @@
 
 #include "platform/files.h"
 #include "platform/text_encoding.h"
+#include "generator/assembler_source.h"
 #include "tests/support/process_state.h"
+#include "tests/support/test_data.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace std::chrono_literals;
@@ -70,7 +71,12 @@ private:
 class GenerationRunHostTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
+    void init()
+    {
+        m_dir = std::make_unique<testsupport::TemplateFolder>("servo00.asm",
+                                                              TableLabelLine() + "\r\n");
+    }
+    void messageTextsAreTheWindowsOwn();
     void successfulRunAsksInOrder();
     void runawayOutputFailsTheRun();
     void childOfTheAssemblerEndsWithTheRun();
@@ -80,21 +86,32 @@ private:
     // A host with the template in the test's own folder and the target
     // servo000.asm there.
     void Prepare(RecordingHost &host, const char *fakeAssembler);
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<testsupport::TemplateFolder> m_dir;
 };
 
 void GenerationRunHostTest::Prepare(RecordingHost &host, const char *fakeAssembler)
 {
     RunInputs &inputs = host.inputs;
     inputs.fieldTexts = DefaultParameterTexts();
-    inputs.templatePath = m_dir->filePath("servo00.asm");
-    QVERIFY(platform::WriteFileAtomically(inputs.templatePath,
-                                          "cortab:   ;Tabelle mit Poti-Korrekturwerten\r\n"));
-    inputs.assemblerPath = QStringLiteral(PULSAKOR_TEST_DATA "/fake-assemblers/") + fakeAssembler;
-    inputs.workFolder = m_dir->path() + "/";
+    QVERIFY(m_dir->IsValid());
+    inputs.templatePath = m_dir->TemplatePath();
+    inputs.assemblerPath = testsupport::FakeAssemblerPath(fakeAssembler);
+    inputs.workFolder = m_dir->Root() + "/";
     inputs.decimalSeparator = u',';
     inputs.assemblerWait = {0ms, 10s};
     host.answer = inputs.workFolder + "servo000.asm";
+}
+
+void GenerationRunHostTest::messageTextsAreTheWindowsOwn()
+{
+    // The other suites take these texts from the functions.
+    QCOMPARE(FatalTitle(), QStringLiteral("Fataler Fehler..."));
+    QCOMPARE(HexNotMadeTitle(), QStringLiteral("HEX-Datei wurde nicht erstellt..."));
+    QCOMPARE(HexNotMadeMessage(), QStringLiteral("Der Assembler hat keine HEX-Datei erzeugt. "
+                                                 "Seine Meldungen stehen in der Log-Datei."));
+    QCOMPARE(HexAssembledMessage(), QStringLiteral("Es wurde eine Hex-Datei assembliert..."));
+    QCOMPARE(AssemblerMissingMessage(),
+             QStringLiteral("Die Programmdatei 'avrasm32.exe' wurde nicht gefunden..."));
 }
 
 void GenerationRunHostTest::successfulRunAsksInOrder()

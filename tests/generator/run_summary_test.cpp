@@ -6,6 +6,7 @@
 #include "platform/assembler_process.h"
 #include "platform/files.h"
 #include "platform/text_encoding.h"
+#include "tests/support/expected_output.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -16,9 +17,7 @@ namespace {
 
 ServoParameters Ordered(const ParameterTexts &texts)
 {
-    ServoParameters p = std::get<ServoParameters>(ReadServoParameters(texts));
-    OrderEndStops(p);
-    return p;
+    return testsupport::OrderedTableFor(texts).ordered;
 }
 
 QString Block(const QString &supply, const QString &minV, const QString &maxV,

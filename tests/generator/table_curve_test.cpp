@@ -5,6 +5,7 @@
 #include "generator/correction_table.h"
 #include "generator/parameter_text.h"
 #include "generator/table_curve.h"
+#include "tests/support/expected_output.h"
 
 #include <QtTest>
 
@@ -208,9 +209,7 @@ void TableCurveTest::saysWhatTheTableSays()
     QFETCH(QPoint, below);
     QFETCH(QPoint, above);
 
-    ServoParameters p = std::get<ServoParameters>(ReadServoParameters(texts));
-    OrderEndStops(p);
-    const CorrectionTable table = std::get<CorrectionTable>(BuildCorrectionTable(p));
+    const auto [p, table] = testsupport::OrderedTableFor(texts);
     const QByteArray svg = BuildTableCurve(p, table, separator);
     const Picture picture = ReadPicture(svg);
 

@@ -2,6 +2,8 @@
 #include "generator/number_format.h"
 #include "generator/parameter_text.h"
 #include "generator/table_listing.h"
+#include "tests/support/expected_output.h"
+#include "tests/support/test_data.h"
 
 #include <QtTest>
 
@@ -11,10 +13,7 @@ namespace {
 
 QString ListingFor(const ParameterTexts &texts, QChar decimalSeparator = u'.')
 {
-    ServoParameters p = std::get<ServoParameters>(ReadServoParameters(texts));
-    OrderEndStops(p);
-    return BuildTableListing(p, std::get<CorrectionTable>(BuildCorrectionTable(p)),
-                             decimalSeparator);
+    return testsupport::ListingFor(texts, decimalSeparator);
 }
 
 ParameterTexts WithField(int index, const QString &text)
@@ -51,9 +50,7 @@ private slots:
 
 void TableListingTest::matchesTheGoldenListingForDefaults()
 {
-    QFile golden(QStringLiteral(PULSAKOR_TEST_DATA "/default_listing.txt"));
-    QVERIFY2(golden.open(QIODevice::ReadOnly), qPrintable(golden.errorString()));
-    const QString expected = QString::fromUtf8(golden.readAll());
+    const QString expected = testsupport::GoldenListing();
     QCOMPARE(expected.size(), 1713);
 
     const QString listing = ListingFor(DefaultParameterTexts());

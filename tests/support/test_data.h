@@ -1,0 +1,69 @@
+#pragma once
+// The checked-in files the suites run against (the fake assemblers, the
+// example firmware, the golden listing) and a temporary folder with a
+// template written into it.
+
+#include "platform/files.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFileInfo>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace testsupport {
+
+/// The fake assembler `name`, a script in tests/data/fake-assemblers.
+inline QString FakeAssemblerPath(const char *name)
+{
+    return QStringLiteral(PULSAKOR_TEST_DATA "/fake-assemblers/") + QLatin1String(name);
+}
+
+inline QString ExampleTemplatePath()
+{
+    return QStringLiteral(PULSAKOR_SOURCE_DIR "/examples/servo00.asm");
+}
+
+/// The example firmware's bytes; empty when it cannot be read.
+inline QByteArray ExampleTemplate()
+{
+    return platform::ReadWholeFile(ExampleTemplatePath()).value_or(QByteArray());
+}
+
+/// The listing of the default field texts, checked in as
+/// tests/data/default_listing.txt; empty when it cannot be read.
+inline QString GoldenListing()
+{
+    return QString::fromUtf8(
+        platform::ReadWholeFile(QStringLiteral(PULSAKOR_TEST_DATA "/default_listing.txt"))
+            .value_or(QByteArray()));
+}
+
+/// A temporary folder with a template at `name` inside it (the folders on
+/// the way are made); the folder goes with the object.
+class TemplateFolder {
+public:
+    explicit TemplateFolder(const QString &name = QStringLiteral("servo00.asm"),
+                            const QByteArray &bytes = ExampleTemplate())
+        : m_templatePath(m_root.filePath(name)), m_templateBytes(bytes)
+    {
+        m_valid = m_root.isValid() && !bytes.isEmpty()
+            && QDir(m_root.path()).mkpath(QFileInfo(m_templatePath).path())
+            && platform::WriteFileAtomically(m_templatePath, bytes);
+    }
+
+    /// The folder exists and holds the template.
+    bool IsValid() const { return m_valid; }
+    QString Root() const { return m_root.path(); }
+    QString Path(const QString &relative) const { return m_root.filePath(relative); }
+    const QString &TemplatePath() const { return m_templatePath; }
+    const QByteArray &TemplateBytes() const { return m_templateBytes; }
+
+private:
+    QTemporaryDir m_root;
+    QString m_templatePath;
+    QByteArray m_templateBytes;
+    bool m_valid = false;
+};
+
+} // namespace testsupport
