@@ -79,8 +79,8 @@ private slots:
     void init();
     void cleanup();
 
-    void initialParameterTexts_data();
-    void initialParameterTexts();
+    void fieldsStartWithTheDesignTexts_data();
+    void fieldsStartWithTheDesignTexts();
     void loadSelectsTemplatePageAndShowsInfoText();
     void controlsStartAtTheirDesignPlaces_data();
     void controlsStartAtTheirDesignPlaces();
@@ -174,7 +174,7 @@ void Form1Test::MoveOver(const QString &target)
     QCoreApplication::processEvents();
 }
 
-void Form1Test::initialParameterTexts_data()
+void Form1Test::fieldsStartWithTheDesignTexts_data()
 {
     QTest::addColumn<int>("index");
     QTest::addColumn<QString>("text");
@@ -186,7 +186,7 @@ void Form1Test::initialParameterTexts_data()
     QTest::newRow("PWM") << 5 << "10";
 }
 
-void Form1Test::initialParameterTexts()
+void Form1Test::fieldsStartWithTheDesignTexts()
 {
     QFETCH(int, index);
     QFETCH(QString, text);

@@ -117,9 +117,9 @@ class GenerationRunTest : public QObject {
 private slots:
     void goodRunLeavesTheTableInTheHexFile_data();
     void goodRunLeavesTheTableInTheHexFile();
-    void fakeAssemblers_data();
-    void fakeAssemblers();
-    void assemblerThatCannotStart();
+    void runFollowsWhatTheAssemblerDid_data();
+    void runFollowsWhatTheAssemblerDid();
+    void assemblerThatCannotStartFailsTheRun();
     void cancelWritesNothing();
     void missingAssemblerKeepsSourceAndCfg();
     void templateCheckFailsFirst();
@@ -209,7 +209,7 @@ void GenerationRunTest::goodRunLeavesTheTableInTheHexFile()
              generator::RunLogView(log, testsupport::ListingFor(texts, platform::DecimalSeparator())));
 }
 
-void GenerationRunTest::fakeAssemblers_data()
+void GenerationRunTest::runFollowsWhatTheAssemblerDid_data()
 {
     QTest::addColumn<QString>("assembler");
     QTest::addColumn<int>("minimumMs");
@@ -246,7 +246,7 @@ void GenerationRunTest::fakeAssemblers_data()
                                << "Fake assembler: empty HEX";
 }
 
-void GenerationRunTest::fakeAssemblers()
+void GenerationRunTest::runFollowsWhatTheAssemblerDid()
 {
     QFETCH(QString, assembler);
     QFETCH(int, minimumMs);
@@ -308,7 +308,7 @@ void GenerationRunTest::fakeAssemblers()
     QCOMPARE(bench.window.generateStates, (std::vector<bool>{false, true}));
 }
 
-void GenerationRunTest::assemblerThatCannotStart()
+void GenerationRunTest::assemblerThatCannotStartFailsTheRun()
 {
     Bench bench;
     // An ordinary file that is no program: it exists, so the run starts it.

@@ -39,8 +39,8 @@ private slots:
     void parametersFileHasOneLinePerFieldEndingInCrLf();
     void parametersComeBackUnchanged_data();
     void parametersComeBackUnchanged();
-    void parametersFileLines_data();
-    void parametersFileLines();
+    void parametersFileFillsTheFieldsLineByLine_data();
+    void parametersFileFillsTheFieldsLineByLine();
     void missingParametersFileChangesNothing();
 
     void settingsFileHasFiveLinesEndingInCrLf();
@@ -51,12 +51,12 @@ private slots:
     void unwritableFolderIsSkippedSilently();
     void failedSaveKeepsTheOldFile_data();
     void failedSaveKeepsTheOldFile();
-    void settingsFileLines_data();
-    void settingsFileLines();
+    void settingsFileFillsTheWindowLineByLine_data();
+    void settingsFileFillsTheWindowLineByLine();
     void missingSettingsFileChangesNothing();
 
-    void checkValueFromLine_data();
-    void checkValueFromLine();
+    void checkValueIsReadFromItsLine_data();
+    void checkValueIsReadFromItsLine();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -106,7 +106,7 @@ void SettingsFilesTest::parametersComeBackUnchanged()
         QCOMPARE(loaded.parameterTexts[i], texts[i]);
 }
 
-void SettingsFilesTest::parametersFileLines_data()
+void SettingsFilesTest::parametersFileFillsTheFieldsLineByLine_data()
 {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QStringList>("expected");
@@ -126,7 +126,7 @@ void SettingsFilesTest::parametersFileLines_data()
         << QByteArray("1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n") << QStringList{"1", "2", "3", "4", "5", "6"};
 }
 
-void SettingsFilesTest::parametersFileLines()
+void SettingsFilesTest::parametersFileFillsTheFieldsLineByLine()
 {
     QFETCH(QByteArray, file);
     QFETCH(QStringList, expected);
@@ -279,7 +279,7 @@ void SettingsFilesTest::failedSaveKeepsTheOldFile()
     QCOMPARE(QDir(m_folder).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
-void SettingsFilesTest::settingsFileLines_data()
+void SettingsFilesTest::settingsFileFillsTheWindowLineByLine_data()
 {
     // "%T" stands for the temporary folder, which holds servo01.asm and avra.
     QTest::addColumn<QByteArray>("file");
@@ -317,7 +317,7 @@ void SettingsFilesTest::settingsFileLines_data()
         << QByteArray(" %Tservo01.asm\r\n\r\n /v/ \r\n") << design::kLabel3Caption << design::kLabel5Caption << " /v/ " << "/start/" << 2;
 }
 
-void SettingsFilesTest::settingsFileLines()
+void SettingsFilesTest::settingsFileFillsTheWindowLineByLine()
 {
     QFETCH(QByteArray, file);
     QFETCH(QString, templatePath);
@@ -354,7 +354,7 @@ void SettingsFilesTest::missingSettingsFileChangesNothing()
     QCOMPARE(window.deleteAsmValue, 1);
 }
 
-void SettingsFilesTest::checkValueFromLine_data()
+void SettingsFilesTest::checkValueIsReadFromItsLine_data()
 {
     QTest::addColumn<QString>("line");
     QTest::addColumn<int>("value");
@@ -369,7 +369,7 @@ void SettingsFilesTest::checkValueFromLine_data()
     QTest::newRow("word") << "ja" << -1;
 }
 
-void SettingsFilesTest::checkValueFromLine()
+void SettingsFilesTest::checkValueIsReadFromItsLine()
 {
     QFETCH(QString, line);
     QFETCH(int, value);

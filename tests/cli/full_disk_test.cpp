@@ -4,6 +4,7 @@
 
 #include "generator/generation_run.h"
 #include "platform/files.h"
+#include "tests/support/cli_process.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/test_data.h"
 
@@ -12,11 +13,6 @@
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QString err;
-};
-
 QByteArray ReadFile(const QString &path)
 {
     return platform::ReadWholeFile(path).value_or("<missing>");
@@ -24,23 +20,16 @@ QByteArray ReadFile(const QString &path)
 
 // Runs pulsakor-cli in `folder` with files limited to `limit` bytes and its
 // standard output appended to `outputFile`.
-Run RunLimited(const QString &folder, const QStringList &arguments, rlim_t limit,
-               const QString &outputFile)
+testsupport::CliRun RunLimited(const QString &folder, const QStringList &arguments, rlim_t limit,
+                               const QString &outputFile)
 {
     QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    process.setProcessEnvironment(env);
+    process.setProcessEnvironment(testsupport::LocaleEnvironment({"LC_ALL=C.UTF-8"}));
     process.setWorkingDirectory(folder);
     process.setStandardOutputFile(outputFile, QIODevice::Append);
     process.setChildProcessModifier([limit] { testsupport::LimitFileSize(limit); });
     process.start(QStringLiteral(PULSAKOR_CLI), arguments);
-    Run run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return testsupport::FinishCli(process);
 }
 
 } // namespace
@@ -95,7 +84,7 @@ void FullDiskTest::shortWriteEndsTheRun()
     if (fullFile != "out/servo000.log")
         QVERIFY(platform::WriteFileAtomically(dir.Path(fullFile), fullFileBefore));
 
-    const Run run = RunLimited(dir.Root(), arguments, rlim_t(limit), dir.Path("stdout"));
+    const testsupport::CliRun run = RunLimited(dir.Root(), arguments, rlim_t(limit), dir.Path("stdout"));
 
     QVERIFY2(run.exitCode == 4, qPrintable(QString::number(run.exitCode) + u' ' + run.err));
     // Standard output is a stream: what went out stays, after the old bytes.

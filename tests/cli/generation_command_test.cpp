@@ -10,6 +10,7 @@
 #include "generator/parameter_text.h"
 
 #include "platform/files.h"
+#include "tests/support/cli_process.h"
 #include "tests/support/expected_output.h"
 #include "tests/support/test_data.h"
 
@@ -24,11 +25,7 @@ namespace {
 
 const QByteArray kLabelLine = "cortab:   ;Tabelle mit Poti-Korrekturwerten\r\n";
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
+using Run = CliRun;
 
 QByteArray ReadFile(const QString &path)
 {
@@ -80,10 +77,7 @@ public:
     void StartCli(QProcess &process, const QStringList &arguments,
                   const QString &locale = QStringLiteral("C.UTF-8")) const
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char *name : {"LC_ALL", "LC_NUMERIC", "LC_CTYPE", "LANG", "LANGUAGE"})
-            env.remove(QString::fromLatin1(name));
-        env.insert(QStringLiteral("LC_ALL"), locale);
+        QProcessEnvironment env = LocaleEnvironment({QStringLiteral("LC_ALL=") + locale});
         env.insert(QStringLiteral("HOME"), Path(QStringLiteral("home")));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), Path(QStringLiteral("home/.config")));
 
@@ -97,18 +91,7 @@ public:
     {
         QProcess process;
         StartCli(process, arguments, locale);
-        return Finish(process);
-    }
-
-    static Run Finish(QProcess &process)
-    {
-        Run run;
-        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-            return run;
-        run.exitCode = process.exitCode();
-        run.out = process.readAllStandardOutput();
-        run.err = QString::fromUtf8(process.readAllStandardError());
-        return run;
+        return FinishCli(process);
     }
 
     /// No settings file anywhere under home/, none beside the targets.
@@ -527,7 +510,7 @@ void GenerationCommandTest::leavesATargetAloneWhileAnotherRunWritesIt()
     QVERIFY2(other.exitCode == 0, qPrintable(QString::number(other.exitCode) + u' ' + other.err));
 
     QVERIFY(WriteFile(QString::fromUtf8(go), QByteArray()));
-    const Run firstRun = Sandbox::Finish(first);
+    const Run firstRun = FinishCli(first);
     QVERIFY2(firstRun.exitCode == 0, qPrintable(QString::number(firstRun.exitCode) + u' ' + firstRun.err));
     // The lock went with the run.
     QCOMPARE(FilesIn(box.Path(QStringLiteral("out"))),

@@ -1,6 +1,7 @@
 #include "generator/parameter_text.h"
 
 #include "platform/files.h"
+#include "tests/support/cli_process.h"
 #include "tests/support/expected_output.h"
 #include "tests/support/test_data.h"
 
@@ -11,34 +12,18 @@ using testsupport::GoldenListing;
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using Run = testsupport::CliRun;
 
 // Runs the built program with only the given locale variables set.
 Run RunCli(const QStringList &arguments, const QStringList &locale = {"LC_ALL=C.UTF-8"},
            const QString &outputFile = {})
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"LC_ALL", "LC_NUMERIC", "LC_CTYPE", "LANG", "LANGUAGE"})
-        env.remove(QString::fromLatin1(name));
-    for (const QString &assignment : locale)
-        env.insert(assignment.section(u'=', 0, 0), assignment.section(u'=', 1));
-
     QProcess process;
-    process.setProcessEnvironment(env);
+    process.setProcessEnvironment(testsupport::LocaleEnvironment(locale));
     if (!outputFile.isEmpty())
         process.setStandardOutputFile(outputFile);
     process.start(QStringLiteral(PULSAKOR_CLI), arguments);
-    Run run;
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+    return testsupport::FinishCli(process, 30000);
 }
 
 // The golden listing with another separator in the three comment lines.
@@ -165,7 +150,7 @@ void PulsakorCliTest::printsTheListing()
     QFETCH(QByteArray, expected);
 
     const Run run = RunCli(arguments, locale);
-    QCOMPARE(run.err, QByteArray());
+    QCOMPARE(run.err, QString());
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out, expected);
 }
@@ -197,7 +182,7 @@ void PulsakorCliTest::exitsWith1WhenRejected()
     const Run run = RunCli(arguments, {"LC_ALL=C.UTF-8"}, outputFile);
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.out, QByteArray());
-    const QString err = QString::fromUtf8(run.err);
+    const QString &err = run.err;
     QVERIFY2(err.contains(message), qPrintable(err));
     QVERIFY2(!err.contains(u'\r'), qPrintable(err));
 }
@@ -269,7 +254,7 @@ void PulsakorCliTest::exitsWith2OnBadUsage()
     const Run run = RunCli(arguments);
     QCOMPARE(run.exitCode, 2);
     QCOMPARE(run.out, QByteArray());
-    const QString err = QString::fromUtf8(run.err);
+    const QString &err = run.err;
     QVERIFY2(err.contains(message), qPrintable(err));
     QVERIFY2(err.contains(QStringLiteral("Usage: pulsakor-cli")), qPrintable(err));
 }
@@ -278,7 +263,7 @@ void PulsakorCliTest::printsUsageForHelp()
 {
     const Run run = RunCli({"--pwm", "10", "--help"});
     QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.err, QByteArray());
+    QCOMPARE(run.err, QString());
     QVERIFY(run.out.startsWith("Usage: pulsakor-cli [--supply T]"));
     for (const char *option : {"--supply", "--end1", "--end2", "--pulse1", "--pulse2", "--pwm",
                                "--decimal-separator", "--template", "--out", "--assembler",
@@ -312,7 +297,7 @@ void PulsakorCliTest::drawsTheCurveBesideTheListing()
     QVERIFY(folder.isValid());
     const QString path = folder.filePath(QStringLiteral("curve.svg"));
     const Run run = RunCli(arguments.replaceInStrings(QStringLiteral("%1"), path));
-    QCOMPARE(run.err, QByteArray());
+    QCOMPARE(run.err, QString());
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out, printed);
     if (picture.isEmpty())
@@ -382,7 +367,7 @@ void PulsakorCliTest::leavesNoPictureWhenItFails()
     const Run run = RunCli(arguments + QStringList{"--plot", folder.filePath(plotPath)});
     QCOMPARE(run.exitCode, exitCode);
     QCOMPARE(run.out, QByteArray());
-    const QString err = QString::fromUtf8(run.err);
+    const QString &err = run.err;
     QVERIFY2(err.contains(message), qPrintable(err));
     QCOMPARE(FilesIn(folder.path()), before);
     QCOMPARE(FilesIn(folder.filePath(QStringLiteral("folder"))), QStringList());

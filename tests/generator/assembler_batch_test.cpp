@@ -7,12 +7,12 @@ using namespace generator;
 class AssemblerBatchTest : public QObject {
     Q_OBJECT
 private slots:
-    void batchText_data();
-    void batchText();
+    void batchTextCallsTheAssemblerInTheWorkFolder_data();
+    void batchTextCallsTheAssemblerInTheWorkFolder();
     void directCallTakesLineFiveArguments();
 };
 
-void AssemblerBatchTest::batchText_data()
+void AssemblerBatchTest::batchTextCallsTheAssemblerInTheWorkFolder_data()
 {
     QTest::addColumn<QString>("workFolder");
     QTest::addColumn<QString>("targetBase");
@@ -42,7 +42,7 @@ void AssemblerBatchTest::batchText_data()
                       "-w >\"E:\\Meine Servos\\servo000.log\"\r\n");
 }
 
-void AssemblerBatchTest::batchText()
+void AssemblerBatchTest::batchTextCallsTheAssemblerInTheWorkFolder()
 {
     QFETCH(QString, workFolder);
     QFETCH(QString, targetBase);

@@ -37,19 +37,19 @@ QString Block(const QString &supply, const QString &minV, const QString &maxV,
 class RunSummaryTest : public QObject {
     Q_OBJECT
 private slots:
-    void summaryBlock_data();
-    void summaryBlock();
+    void summaryNamesTheOrderedValues_data();
+    void summaryNamesTheOrderedValues();
     void summaryIsAppendedAfterAssemblerOutput();
     void summaryCreatesMissingLog();
-    void logView_data();
-    void logView();
-    void logViewOfSummaryOnly();
+    void logViewPutsTheListingAfterTheLog_data();
+    void logViewPutsTheListingAfterTheLog();
+    void logViewOfASummaryAloneStartsWithAnEmptyLine();
     void logViewStopsAfterTheOutputLimit();
-    void sideFiles_data();
-    void sideFiles();
+    void sideFilesGoAsTheFlagSays_data();
+    void sideFilesGoAsTheFlagSays();
 };
 
-void RunSummaryTest::summaryBlock_data()
+void RunSummaryTest::summaryNamesTheOrderedValues_data()
 {
     QTest::addColumn<QStringList>("texts");
     QTest::addColumn<QChar>("separator");
@@ -70,7 +70,7 @@ void RunSummaryTest::summaryBlock_data()
                                        << Block("5.00", "-0.50", "4.50", "1.00", "2.00");
 }
 
-void RunSummaryTest::summaryBlock()
+void RunSummaryTest::summaryNamesTheOrderedValues()
 {
     QFETCH(QStringList, texts);
     QFETCH(QChar, separator);
@@ -104,7 +104,7 @@ void RunSummaryTest::summaryCreatesMissingLog()
     QVERIFY2(error.contains("servo000.log"), qPrintable(error));
 }
 
-void RunSummaryTest::logView_data()
+void RunSummaryTest::logViewPutsTheListingAfterTheLog_data()
 {
     QTest::addColumn<QString>("log");
     QTest::addColumn<QString>("view");
@@ -117,14 +117,14 @@ void RunSummaryTest::logView_data()
     QTest::newRow("LF stays in its line") << "a\nb\n\r\nc\r\n" << "a\nb\n\r\nc\r\n\r\n" + listing;
 }
 
-void RunSummaryTest::logView()
+void RunSummaryTest::logViewPutsTheListingAfterTheLog()
 {
     QFETCH(QString, log);
     QFETCH(QString, view);
     QCOMPARE(RunLogView(log, QStringLiteral(";Potispannung: 5.00 Volt\r\n")), view);
 }
 
-void RunSummaryTest::logViewOfSummaryOnly()
+void RunSummaryTest::logViewOfASummaryAloneStartsWithAnEmptyLine()
 {
     // A log without assembler output: an empty line first, the block, an
     // empty line, the listing.
@@ -156,7 +156,7 @@ void RunSummaryTest::logViewStopsAfterTheOutputLimit()
     QVERIFY(view->size() < platform::DefaultOutputLimit + 8192);
 }
 
-void RunSummaryTest::sideFiles_data()
+void RunSummaryTest::sideFilesGoAsTheFlagSays_data()
 {
     QTest::addColumn<bool>("deleteAsm");
     QTest::addColumn<QStringList>("present");
@@ -169,7 +169,7 @@ void RunSummaryTest::sideFiles_data()
                                        << QStringList{"hex", "log"};
 }
 
-void RunSummaryTest::sideFiles()
+void RunSummaryTest::sideFilesGoAsTheFlagSays()
 {
     QFETCH(bool, deleteAsm);
     QFETCH(QStringList, present);

@@ -12,8 +12,8 @@ private slots:
     void proposesFirstFreeName();
     void deleteAsmFlagIsValueOneOnly_data();
     void deleteAsmFlagIsValueOneOnly();
-    void targetBase_data();
-    void targetBase();
+    void targetBaseEndsBeforeTheExtension_data();
+    void targetBaseEndsBeforeTheExtension();
 };
 
 void TargetNameTest::proposesFirstFreeName_data()
@@ -79,7 +79,7 @@ void TargetNameTest::deleteAsmFlagIsValueOneOnly()
     QCOMPARE(IsDeleteAsmFlag(value), flag);
 }
 
-void TargetNameTest::targetBase_data()
+void TargetNameTest::targetBaseEndsBeforeTheExtension_data()
 {
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("base");
@@ -95,7 +95,7 @@ void TargetNameTest::targetBase_data()
     QTest::newRow("trailing dot") << "/daten/probe." << "/daten/probe.";
 }
 
-void TargetNameTest::targetBase()
+void TargetNameTest::targetBaseEndsBeforeTheExtension()
 {
     QFETCH(QString, chosen);
     QFETCH(QString, base);

@@ -14,16 +14,16 @@ private slots:
     void initTestCase();
     void cleanup();
 
-    void settingsFolderFromTemp_data();
-    void settingsFolderFromTemp();
+    void settingsFolderComesFromTemp_data();
+    void settingsFolderComesFromTemp();
 #ifndef Q_OS_WIN
     void settingsFolderIsTheUsersOwn_data();
     void settingsFolderIsTheUsersOwn();
     void defaultAssemblerIsFoundOnPath();
 #endif
     void currentFolderHasNoTrailingSeparator();
-    void findFirstFile_data();
-    void findFirstFile();
+    void findFirstFileTakesTheFirstMatchingName_data();
+    void findFirstFileTakesTheFirstMatchingName();
 
 private:
     QByteArray m_path;
@@ -49,7 +49,7 @@ void EnvironmentTest::cleanup()
     QDir::setCurrent(m_currentFolder);
 }
 
-void EnvironmentTest::settingsFolderFromTemp_data()
+void EnvironmentTest::settingsFolderComesFromTemp_data()
 {
     QTest::addColumn<QString>("temp");
     QTest::addColumn<QString>("folder");
@@ -59,7 +59,7 @@ void EnvironmentTest::settingsFolderFromTemp_data()
     QTest::newRow("just a backslash") << "\\" << "c:\\";
 }
 
-void EnvironmentTest::settingsFolderFromTemp()
+void EnvironmentTest::settingsFolderComesFromTemp()
 {
     QFETCH(QString, temp);
     QFETCH(QString, folder);
@@ -119,7 +119,7 @@ void EnvironmentTest::currentFolderHasNoTrailingSeparator()
     QVERIFY(!CurrentFolder().endsWith(FolderSeparator()));
 }
 
-void EnvironmentTest::findFirstFile_data()
+void EnvironmentTest::findFirstFileTakesTheFirstMatchingName_data()
 {
     QTest::addColumn<QStringList>("files");   // made in the folder; "name/" makes a folder
     QTest::addColumn<QString>("pattern");     // searched in the folder
@@ -134,7 +134,7 @@ void EnvironmentTest::findFirstFile_data()
     QTest::newRow("empty name") << QStringList{"x"} << QString() << QString();
 }
 
-void EnvironmentTest::findFirstFile()
+void EnvironmentTest::findFirstFileTakesTheFirstMatchingName()
 {
     QFETCH(QStringList, files);
     QFETCH(QString, pattern);

@@ -15,19 +15,19 @@ const bool kOnWindows = QOperatingSystemVersion::currentType() == QOperatingSyst
 class PathsTest : public QObject {
     Q_OBJECT
 private slots:
-    void isFolderSeparator_data();
-    void isFolderSeparator();
-    void endsWithFolderSeparator_data();
-    void endsWithFolderSeparator();
-    void folderOfPath_data();
-    void folderOfPath();
-    void fileNameOfPath_data();
-    void fileNameOfPath();
-    void nativeSeparators_data();
-    void nativeSeparators();
+    void separatorsAreThePlatformsOwn_data();
+    void separatorsAreThePlatformsOwn();
+    void folderPathsEndWithASeparator_data();
+    void folderPathsEndWithASeparator();
+    void folderOfAPathKeepsItsSeparator_data();
+    void folderOfAPathKeepsItsSeparator();
+    void fileNameFollowsTheLastSeparator_data();
+    void fileNameFollowsTheLastSeparator();
+    void nativeSeparatorsFollowThePlatform_data();
+    void nativeSeparatorsFollowThePlatform();
 };
 
-void PathsTest::isFolderSeparator_data()
+void PathsTest::separatorsAreThePlatformsOwn_data()
 {
     QTest::addColumn<QChar>("c");
     QTest::addColumn<bool>("separates");
@@ -37,14 +37,14 @@ void PathsTest::isFolderSeparator_data()
     QTest::newRow("the native one") << FolderSeparator() << true;
 }
 
-void PathsTest::isFolderSeparator()
+void PathsTest::separatorsAreThePlatformsOwn()
 {
     QFETCH(QChar, c);
     QFETCH(bool, separates);
     QCOMPARE(IsFolderSeparator(c), separates);
 }
 
-void PathsTest::endsWithFolderSeparator_data()
+void PathsTest::folderPathsEndWithASeparator_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("ends");
@@ -55,17 +55,17 @@ void PathsTest::endsWithFolderSeparator_data()
     QTest::newRow("drive alone") << "C:" << false;
 }
 
-void PathsTest::endsWithFolderSeparator()
+void PathsTest::folderPathsEndWithASeparator()
 {
     QFETCH(QString, path);
     QFETCH(bool, ends);
     QCOMPARE(EndsWithFolderSeparator(path), ends);
 }
 
-void PathsTest::folderOfPath_data()
+void PathsTest::folderOfAPathKeepsItsSeparator_data()
 {
     // The folder and the file name split the path; the name column serves
-    // fileNameOfPath.
+    // fileNameFollowsTheLastSeparator.
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("name");
@@ -85,26 +85,26 @@ void PathsTest::folderOfPath_data()
     QTest::newRow("colon after a digit is no drive") << "1:servo01.asm" << QString() << "1:servo01.asm";
 }
 
-void PathsTest::folderOfPath()
+void PathsTest::folderOfAPathKeepsItsSeparator()
 {
     QFETCH(QString, path);
     QFETCH(QString, folder);
     QCOMPARE(FolderOfPath(path), folder);
 }
 
-void PathsTest::fileNameOfPath_data()
+void PathsTest::fileNameFollowsTheLastSeparator_data()
 {
-    folderOfPath_data();
+    folderOfAPathKeepsItsSeparator_data();
 }
 
-void PathsTest::fileNameOfPath()
+void PathsTest::fileNameFollowsTheLastSeparator()
 {
     QFETCH(QString, path);
     QFETCH(QString, name);
     QCOMPARE(FileNameOfPath(path), name);
 }
 
-void PathsTest::nativeSeparators_data()
+void PathsTest::nativeSeparatorsFollowThePlatform_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("shown");
@@ -113,7 +113,7 @@ void PathsTest::nativeSeparators_data()
     QTest::newRow("backslash kept") << "D:\\Projekt" << "D:\\Projekt";
 }
 
-void PathsTest::nativeSeparators()
+void PathsTest::nativeSeparatorsFollowThePlatform()
 {
     QFETCH(QString, path);
     QFETCH(QString, shown);
