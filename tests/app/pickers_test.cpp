@@ -4,18 +4,15 @@
 #include "platform/files.h"
 #include "tests/support/fake_user_interaction.h"
 #include "tests/support/memory_window_model.h"
+#include "tests/support/test_data.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace app;
+using testsupport::WriteBytes;
 
 namespace {
-
-void WriteBytes(const QString &path, const QByteArray &bytes)
-{
-    QVERIFY2(platform::WriteFileAtomically(path, bytes), qPrintable(path));
-}
 
 const QString kTitle = QStringLiteral("Auswahl der Assembler-Quelldatei...");
 

@@ -12,14 +12,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+using testsupport::ReadBytes;
+
 namespace {
 
 const QString kScript = QStringLiteral(PULSAKOR_SOURCE_DIR "/scripts/run-window");
-
-QByteArray ReadFile(const QString &path)
-{
-    return platform::ReadWholeFile(path).value_or(QByteArray());
-}
 
 bool WriteFile(const QString &path, const QByteArray &bytes)
 {
@@ -89,12 +86,12 @@ void RunWindowTest::preparesTheWorkFolder()
 
     QCOMPARE(QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed(),
              QDir(work).canonicalPath());
-    QCOMPARE(ReadFile(copy), expand(copyAfter));
+    QCOMPARE(ReadBytes(copy), expand(copyAfter));
     QCOMPARE(process.readAllStandardError().contains("was kept"), warns);
     if (expand(copyAfter) == example)
-        QCOMPARE(ReadFile(installed), example);
+        QCOMPARE(ReadBytes(installed), example);
     else
-        QCOMPARE(ReadFile(installed), expand(installedBefore));
+        QCOMPARE(ReadBytes(installed), expand(installedBefore));
 }
 
 QTEST_GUILESS_MAIN(RunWindowTest)

@@ -5,6 +5,7 @@
 #include "platform/files.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/memory_window_model.h"
+#include "tests/support/test_data.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,23 +14,8 @@
 #include <QtTest>
 
 using namespace app;
-
-namespace {
-
-void WriteBytes(const QString &path, const QByteArray &bytes)
-{
-    QVERIFY2(platform::WriteFileAtomically(path, bytes), qPrintable(path));
-}
-
-QByteArray ReadBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-} // namespace
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
 
 class SettingsFilesTest : public QObject {
     Q_OBJECT

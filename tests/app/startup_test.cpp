@@ -3,20 +3,13 @@
 
 #include "platform/files.h"
 #include "tests/support/memory_window_model.h"
+#include "tests/support/test_data.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace app;
-
-namespace {
-
-void WriteBytes(const QString &path, const QByteArray &bytes)
-{
-    QVERIFY2(platform::WriteFileAtomically(path, bytes), qPrintable(path));
-}
-
-} // namespace
+using testsupport::WriteBytes;
 
 // Folders inside one temporary folder: "settings/" for pulsakor.ini, "start"
 // as the current folder (reported without separator, as the platform does),

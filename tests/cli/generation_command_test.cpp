@@ -27,11 +27,6 @@ const QByteArray kLabelLine = "cortab:   ;Tabelle mit Poti-Korrekturwerten\r\n";
 
 using Run = CliRun;
 
-QByteArray ReadFile(const QString &path)
-{
-    return platform::ReadWholeFile(path).value_or(QByteArray());
-}
-
 bool WriteFile(const QString &path, const QByteArray &bytes)
 {
     return platform::WriteFileAtomically(path, bytes);
@@ -208,10 +203,10 @@ void GenerationCommandTest::runsTheWholeGenerationWithAvra()
 
     // The curve goes beside the run's files, or to stdout in place of the log.
     const QString base = box.Path(QStringLiteral("out/servo000."));
-    const QByteArray log = ReadFile(base + "log");
+    const QByteArray log = ReadBytes(base + "log");
     QCOMPARE(run.out, plot == u"-" ? CurveFor(TextsFor(fields), separator) : log);
     if (!plot.isEmpty() && plot != u"-")
-        QCOMPARE(ReadFile(box.Path(plot)), CurveFor(TextsFor(fields), separator));
+        QCOMPARE(ReadBytes(box.Path(plot)), CurveFor(TextsFor(fields), separator));
     QVERIFY2(log.contains("Assembly complete"), log.constData());
     QVERIFY2(log.endsWith(summary), log.constData());
 
@@ -221,12 +216,12 @@ void GenerationCommandTest::runsTheWholeGenerationWithAvra()
     } else {
         const QByteArray head =
             templateBytes.left(templateBytes.indexOf(kLabelLine) + kLabelLine.size());
-        QCOMPARE(ReadFile(base + "asm"),
+        QCOMPARE(ReadBytes(base + "asm"),
                  head + ListingFor(TextsFor(fields), separator).toUtf8() + "\r\n\r\n");
     }
     // The table, then the PWM count and 0, end the firmware's image (a count
     // written as an expression is the assembler's to work out).
-    const QByteArray memory = HexMemory(ReadFile(base + "hex"));
+    const QByteArray memory = HexMemory(ReadBytes(base + "hex"));
     const QByteArray table = TableBytesFor(TextsFor(fields));
     QVERIFY(table.size() == 258 ? memory.endsWith(table) : memory.chopped(2).endsWith(table));
     QVERIFY(!QFileInfo::exists(base + "obj"));
@@ -235,7 +230,7 @@ void GenerationCommandTest::runsTheWholeGenerationWithAvra()
     QVERIFY2(run.err.contains(base + "hex: " + HexAssembledMessage()),
              qPrintable(run.err));
     QVERIFY2(run.err.contains(hexCheck), qPrintable(run.err));
-    QCOMPARE(ReadFile(box.Path(QStringLiteral("in/servo00.asm"))), templateBytes);
+    QCOMPARE(ReadBytes(box.Path(QStringLiteral("in/servo00.asm"))), templateBytes);
     QVERIFY(box.NoSettingsWritten());
 }
 
@@ -372,7 +367,7 @@ void GenerationCommandTest::exitsWithItsCodeOnFailure()
     QVERIFY2(!run.err.contains(u'\r'), qPrintable(run.err));
     QCOMPARE(FilesIn(box.Path(QStringLiteral("out"))), outFiles);
     QCOMPARE(FilesIn(box.Path(QStringLiteral("in"))), QStringList{templateName});
-    QCOMPARE(ReadFile(box.Path(QStringLiteral("in/") + templateName)), templateBytes);
+    QCOMPARE(ReadBytes(box.Path(QStringLiteral("in/") + templateName)), templateBytes);
     QVERIFY(box.NoSettingsWritten());
 
     // The log is printed whenever the run got as far as writing it.
@@ -380,7 +375,7 @@ void GenerationCommandTest::exitsWithItsCodeOnFailure()
         QCOMPARE(run.out, QByteArray());
     } else {
         QVERIFY2(run.out.contains(printed), run.out.constData());
-        QCOMPARE(run.out, ReadFile(box.Path(QStringLiteral("out/servo000.log"))));
+        QCOMPARE(run.out, ReadBytes(box.Path(QStringLiteral("out/servo000.log"))));
     }
 }
 
@@ -402,7 +397,7 @@ void GenerationCommandTest::neverPrintsAnOlderLog()
                                 "--assembler", "tools/none"});
     QCOMPARE(run.exitCode, 3);
     QCOMPARE(run.out, QByteArray());
-    QCOMPARE(ReadFile(box.Path(QStringLiteral("out/servo000.log"))), QByteArray("older run\r\n"));
+    QCOMPARE(ReadBytes(box.Path(QStringLiteral("out/servo000.log"))), QByteArray("older run\r\n"));
 }
 
 void GenerationCommandTest::neverTakesAnOlderHexForThisRunsOwn()
@@ -492,7 +487,7 @@ void GenerationCommandTest::leavesATargetAloneWhileAnotherRunWritesIt()
     box.StartCli(first, toOut + QStringList{"--assembler", waiting});
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(QString::fromUtf8(started)), 20000);
     const QStringList filesDuring = FilesIn(box.Path(QStringLiteral("out")));
-    const QByteArray sourceDuring = ReadFile(box.Path(QStringLiteral("out/servo000.asm")));
+    const QByteArray sourceDuring = ReadBytes(box.Path(QStringLiteral("out/servo000.asm")));
 
     // The same target, other values, spelled another way.
     const Run second = box.RunCli({"--pulse1", "1100", "--template", "in/servo00.asm", "--out",
@@ -502,7 +497,7 @@ void GenerationCommandTest::leavesATargetAloneWhileAnotherRunWritesIt()
     QVERIFY2(second.err.contains(QStringLiteral("anderer Lauf")), qPrintable(second.err));
     QCOMPARE(second.out, QByteArray());
     QCOMPARE(FilesIn(box.Path(QStringLiteral("out"))), filesDuring);
-    QCOMPARE(ReadFile(box.Path(QStringLiteral("out/servo000.asm"))), sourceDuring);
+    QCOMPARE(ReadBytes(box.Path(QStringLiteral("out/servo000.asm"))), sourceDuring);
 
     // Another target is not held up.
     const Run other = box.RunCli({"--template", "in/servo00.asm", "--out", "out/servo001.asm",
@@ -554,7 +549,7 @@ void GenerationCommandTest::neverDrawsOverTheLogThroughALink()
                                 "--assembler", assembler, "--plot", "out/curve.svg"});
     QCOMPARE(run.exitCode, 3);
     QVERIFY2(run.err.contains(QStringLiteral("wäre die Ausgabedatei")), qPrintable(run.err));
-    const QByteArray log = ReadFile(box.Path(QStringLiteral("out/servo000.log")));
+    const QByteArray log = ReadBytes(box.Path(QStringLiteral("out/servo000.log")));
     QVERIFY2(log.startsWith("fake: error"), log.constData());
     QCOMPARE(run.out, log);
 }

@@ -10,8 +10,21 @@
 #include <QFileInfo>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTest>
 
 namespace testsupport {
+
+/// The bytes of the file at `path`; empty when it cannot be read.
+inline QByteArray ReadBytes(const QString &path)
+{
+    return platform::ReadWholeFile(path).value_or(QByteArray());
+}
+
+/// Writes `bytes` to `path`; a failure fails the test.
+inline void WriteBytes(const QString &path, const QByteArray &bytes)
+{
+    QVERIFY2(platform::WriteFileAtomically(path, bytes), qPrintable(path));
+}
 
 /// The fake assembler `name`, a script in tests/data/fake-assemblers.
 inline QString FakeAssemblerPath(const char *name)
