@@ -205,8 +205,9 @@ void GenerationRunTest::goodRunLeavesTheTableInTheHexFile()
     QVERIFY(log.contains("Assembly complete"));
     QVERIFY(log.endsWith("Impulsbreite für Maximal-Endlage: 2.00 ms\r\n")
             || log.endsWith("Impulsbreite für Maximal-Endlage: 1.00 ms\r\n"));
-    QCOMPARE(bench.window.listingText,
-             generator::RunLogView(log, testsupport::ListingFor(texts, platform::DecimalSeparator())));
+    QCOMPARE(
+        bench.window.listingText,
+        generator::RunLogView(log, testsupport::ListingFor(texts, platform::DecimalSeparator())));
 }
 
 void GenerationRunTest::runFollowsWhatTheAssemblerDid_data()
@@ -221,27 +222,28 @@ void GenerationRunTest::runFollowsWhatTheAssemblerDid_data()
 
     QTest::newRow("good") << FakeAssemblerPath("writes-hex.sh") << 0 << 10000 << 0 << true
                           << "Fake assembler: ";
-    QTest::newRow("good, older HEX replaced") << FakeAssemblerPath("writes-hex.sh") << 0 << 10000 << -3600 << true
-                                              << "Fake assembler: ";
+    QTest::newRow("good, older HEX replaced")
+        << FakeAssemblerPath("writes-hex.sh") << 0 << 10000 << -3600 << true << "Fake assembler: ";
     QTest::newRow("error exit") << FakeAssemblerPath("error-exit.sh") << 0 << 10000 << 0 << false
                                 << "servo000.asm(12) : Error";
-    QTest::newRow("exit 0 without HEX") << FakeAssemblerPath("no-hex.sh") << 0 << 10000 << 0 << false
-                                        << "Error: Unknown option";
-    QTest::newRow("older HEX is no new one") << FakeAssemblerPath("no-hex.sh") << 0 << 10000 << -3600 << false
-                                             << "Error: Unknown option";
-    QTest::newRow("output on stderr") << FakeAssemblerPath("stderr-output.sh") << 0 << 10000 << 0 << true
-                                      << "Warning: on standard error";
-    QTest::newRow("slower than the minimum wait") << FakeAssemblerPath("slow.sh") << 200 << 10000 << 0
-                                                  << true << "Slow but complete.";
+    QTest::newRow("exit 0 without HEX")
+        << FakeAssemblerPath("no-hex.sh") << 0 << 10000 << 0 << false << "Error: Unknown option";
+    QTest::newRow("older HEX is no new one") << FakeAssemblerPath("no-hex.sh") << 0 << 10000
+                                             << -3600 << false << "Error: Unknown option";
+    QTest::newRow("output on stderr") << FakeAssemblerPath("stderr-output.sh") << 0 << 10000 << 0
+                                      << true << "Warning: on standard error";
+    QTest::newRow("slower than the minimum wait")
+        << FakeAssemblerPath("slow.sh") << 200 << 10000 << 0 << true << "Slow but complete.";
     QTest::newRow("minimum wait longer than the assembler")
         << FakeAssemblerPath("writes-hex.sh") << 600 << 10000 << 0 << true << "Fake assembler: ";
-    QTest::newRow("overruns the maximum") << FakeAssemblerPath("hangs.sh") << 0 << 400 << 0 << false
-                                          << "Started.\nDer Assembler wurde nach 0.4 Sekunden abgebrochen.";
+    QTest::newRow("overruns the maximum")
+        << FakeAssemblerPath("hangs.sh") << 0 << 400 << 0 << false
+        << "Started.\nDer Assembler wurde nach 0.4 Sekunden abgebrochen.";
     // Only what the assembler did counts, never a file's time.
     QTest::newRow("older HEX dated in the future is no new one")
         << FakeAssemblerPath("no-hex.sh") << 0 << 10000 << 3600 << false << "Error: Unknown option";
-    QTest::newRow("HEX without the table") << FakeAssemblerPath("hex-without-table.sh") << 0 << 10000 << 0
-                                           << false << "Fake assembler: no table";
+    QTest::newRow("HEX without the table") << FakeAssemblerPath("hex-without-table.sh") << 0
+                                           << 10000 << 0 << false << "Fake assembler: no table";
     QTest::newRow("empty HEX") << FakeAssemblerPath("empty-hex.sh") << 0 << 10000 << 0 << false
                                << "Fake assembler: empty HEX";
 }
@@ -257,7 +259,8 @@ void GenerationRunTest::runFollowsWhatTheAssemblerDid()
 
     Bench bench;
     bench.window.assemblerPath = assembler;
-    bench.options.wait = {std::chrono::milliseconds(minimumMs), std::chrono::milliseconds(maximumMs)};
+    bench.options.wait = {std::chrono::milliseconds(minimumMs),
+                          std::chrono::milliseconds(maximumMs)};
     const QString base = bench.work + "servo000.";
     if (oldHexAge != 0) {
         QVERIFY(platform::WriteFileAtomically(base + "hex", "old"));

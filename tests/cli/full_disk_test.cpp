@@ -63,7 +63,8 @@ void FullDiskTest::shortWriteEndsTheRun_data()
         << QByteArray("y\n").repeated(32763) << 65536;
     // Standard output is a file that is almost full already.
     QTest::newRow("standard output does not fit")
-        << "#!/bin/sh\nexec \"" + testsupport::FakeAssemblerPath("writes-hex.sh").toUtf8() + "\" \"$@\"\n"
+        << "#!/bin/sh\nexec \"" + testsupport::FakeAssemblerPath("writes-hex.sh").toUtf8()
+            + "\" \"$@\"\n"
         << "stdout" << QByteArray(65536 - 100, 'o') << 65536;
 }
 
@@ -84,7 +85,8 @@ void FullDiskTest::shortWriteEndsTheRun()
     if (fullFile != "out/servo000.log")
         QVERIFY(platform::WriteFileAtomically(dir.Path(fullFile), fullFileBefore));
 
-    const testsupport::CliRun run = RunLimited(dir.Root(), arguments, rlim_t(limit), dir.Path("stdout"));
+    const testsupport::CliRun run =
+        RunLimited(dir.Root(), arguments, rlim_t(limit), dir.Path("stdout"));
 
     QVERIFY2(run.exitCode == 4, qPrintable(QString::number(run.exitCode) + u' ' + run.err));
     // Standard output is a stream: what went out stays, after the old bytes.
@@ -95,10 +97,10 @@ void FullDiskTest::shortWriteEndsTheRun()
         QCOMPARE(after, fullFileBefore);
     QCOMPARE(ReadFile(dir.Path("servo00.asm")), templateBytes);
     // One fault, reported once, and never as a made or a missing HEX file.
-    const QString named = fullFile == "stdout" ? QStringLiteral("Das Log konnte nicht ausgegeben werden.")
-                                               : (generator::FatalTitle()
-                                                  + ": Die Datei kann nicht geschrieben werden: \"%1\": ")
-                                                     .arg(dir.Path(fullFile));
+    const QString named = fullFile == "stdout"
+        ? QStringLiteral("Das Log konnte nicht ausgegeben werden.")
+        : (generator::FatalTitle() + ": Die Datei kann nicht geschrieben werden: \"%1\": ")
+              .arg(dir.Path(fullFile));
     QVERIFY2(run.err.contains(named), qPrintable(run.err));
     QCOMPARE(run.err.count(generator::FatalTitle()), fullFile == "stdout" ? 0 : 1);
     QVERIFY2(!run.err.contains(generator::HexNotMadeTitle()), qPrintable(run.err));

@@ -50,7 +50,8 @@ void StoppedRunTest::signalEndsTheAssemblersGroup()
 
     QCOMPARE(cli.exitStatus(), QProcess::CrashExit);
     QCOMPARE(cli.exitCode(), signal);
-    const qint64 writer = platform::ReadWholeFile(dir.Path("pid")).value_or("").trimmed().toLongLong();
+    const qint64 writer =
+        platform::ReadWholeFile(dir.Path("pid")).value_or("").trimmed().toLongLong();
     QVERIFY(writer > 0);
     QVERIFY(testsupport::IsDead(writer));
     const qint64 size = QFileInfo(dir.Path("written")).size();

@@ -43,7 +43,8 @@ void AssemblerSourceTest::copiesHeadThenListing_data()
         << QByteArray("cortab:  ;Tabelle mit Poti-Korrekturwerten\r\ny\r\n");
     QTest::newRow("leading tab is no label") << "\t" + kLabel + "\r\ny\r\n"
                                              << "\t" + kLabel + "\r\ny\r\n";
-    QTest::newRow("label last, with line end") << "a\r\n" + kLabel + "\r\n" << "a\r\n" + kLabel + "\r\n";
+    QTest::newRow("label last, with line end") << "a\r\n" + kLabel + "\r\n"
+                                               << "a\r\n" + kLabel + "\r\n";
     QTest::newRow("label last, without line end") << "a\r\n" + kLabel << "a\r\n" + kLabel + "\r\n";
     QTest::newRow("empty template") << QByteArray() << QByteArray();
     QTest::newRow("LF only is one line")
@@ -52,7 +53,8 @@ void AssemblerSourceTest::copiesHeadThenListing_data()
     QTest::newRow("bytes copied unchanged")
         << QByteArray(";\xe4\xf6\xfc \xc3\xa4\x01\r\n") + kLabel + "\r\n"
         << QByteArray(";\xe4\xf6\xfc \xc3\xa4\x01\r\n") + kLabel + "\r\n";
-    QTest::newRow("empty lines kept") << "\r\n\r\n" + kLabel + "\r\n" << "\r\n\r\n" + kLabel + "\r\n";
+    QTest::newRow("empty lines kept") << "\r\n\r\n" + kLabel + "\r\n"
+                                      << "\r\n\r\n" + kLabel + "\r\n";
 }
 
 void AssemblerSourceTest::copiesHeadThenListing()
@@ -75,8 +77,8 @@ void AssemblerSourceTest::fileReplacesOlderTargetCompletely()
 
     QString error;
     QVERIFY(WriteAssemblerSource(templatePath, targetPath, kListing, &error));
-    const QByteArray expected =
-        "head\r\n" + kLabel + "\r\n" + platform::TextEncoding::System().Encode(kListing) + "\r\n\r\n";
+    const QByteArray expected = "head\r\n" + kLabel + "\r\n"
+        + platform::TextEncoding::System().Encode(kListing) + "\r\n\r\n";
     QCOMPARE(*platform::ReadWholeFile(targetPath), expected);
     QVERIFY(error.isEmpty());
 }

@@ -66,7 +66,8 @@ void ParameterTextTest::readsFieldText_data()
     QTest::newRow("largest field value") << "2147483647" << 214748364;
     QTest::newRow("smallest field value") << "-2147483648" << -214748364;
     QTest::newRow("just below the top rounds into range") << "2147483647.4" << 214748364;
-    QTest::newRow("half below the bottom rounds to even, into range") << "-2147483648.5" << -214748364;
+    QTest::newRow("half below the bottom rounds to even, into range")
+        << "-2147483648.5" << -214748364;
 }
 
 void ParameterTextTest::readsFieldText()

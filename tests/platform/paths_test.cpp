@@ -80,9 +80,10 @@ void PathsTest::folderOfAPathKeepsItsSeparator_data()
     QTest::newRow("mixed separators") << "D:\\Projekt/alt\\servo123.hex"
                                       << (kOnWindows ? "D:\\Projekt/alt\\" : "D:\\Projekt/")
                                       << (kOnWindows ? "servo123.hex" : "alt\\servo123.hex");
-    QTest::newRow("drive without separator")
-        << "C:servo01.asm" << (kOnWindows ? "C:" : "") << (kOnWindows ? "servo01.asm" : "C:servo01.asm");
-    QTest::newRow("colon after a digit is no drive") << "1:servo01.asm" << QString() << "1:servo01.asm";
+    QTest::newRow("drive without separator") << "C:servo01.asm" << (kOnWindows ? "C:" : "")
+                                             << (kOnWindows ? "servo01.asm" : "C:servo01.asm");
+    QTest::newRow("colon after a digit is no drive")
+        << "1:servo01.asm" << QString() << "1:servo01.asm";
 }
 
 void PathsTest::folderOfAPathKeepsItsSeparator()
