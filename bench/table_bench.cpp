@@ -1,18 +1,16 @@
 #include "generator/correction_table.h"
 #include "generator/parameter_text.h"
 #include "generator/table_curve.h"
+#include "generator/table_from_fields.h"
 #include "generator/table_listing.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
-generator::ServoParameters OrderedDefaults()
+generator::OrderedTable DefaultTable()
 {
-    auto p = std::get<generator::ServoParameters>(
-        generator::ReadServoParameters(generator::DefaultParameterTexts()));
-    generator::OrderEndStops(p);
-    return p;
+    return generator::TableFromFields(generator::DefaultParameterTexts()).table.value();
 }
 
 } // namespace
@@ -23,10 +21,9 @@ static void TableAndListingForDefaults(benchmark::State &state)
 {
     const generator::ParameterTexts texts = generator::DefaultParameterTexts();
     for (auto _ : state) {
-        auto p = std::get<generator::ServoParameters>(generator::ReadServoParameters(texts));
-        generator::OrderEndStops(p);
-        const auto table = std::get<generator::CorrectionTable>(generator::BuildCorrectionTable(p));
-        QString listing = generator::BuildTableListing(p, table, u'.');
+        const auto computed = generator::TableFromFields(texts);
+        QString listing =
+            generator::BuildTableListing(computed.table->ordered, computed.table->table, u'.');
         benchmark::DoNotOptimize(listing);
     }
 }
@@ -44,7 +41,7 @@ BENCHMARK(ReadParameters);
 
 static void TableOnly(benchmark::State &state)
 {
-    const generator::ServoParameters p = OrderedDefaults();
+    const generator::ServoParameters p = DefaultTable().ordered;
     for (auto _ : state) {
         auto table = generator::BuildCorrectionTable(p);
         benchmark::DoNotOptimize(table);
@@ -54,8 +51,7 @@ BENCHMARK(TableOnly);
 
 static void ListingOnly(benchmark::State &state)
 {
-    const generator::ServoParameters p = OrderedDefaults();
-    const auto table = std::get<generator::CorrectionTable>(generator::BuildCorrectionTable(p));
+    const auto [p, table] = DefaultTable();
     for (auto _ : state) {
         QString listing = generator::BuildTableListing(p, table, u'.');
         benchmark::DoNotOptimize(listing);
@@ -66,8 +62,7 @@ BENCHMARK(ListingOnly);
 // The SVG curve of --plot: 256 steps, axes and end-stop marks.
 static void CurveOnly(benchmark::State &state)
 {
-    const generator::ServoParameters p = OrderedDefaults();
-    const auto table = std::get<generator::CorrectionTable>(generator::BuildCorrectionTable(p));
+    const auto [p, table] = DefaultTable();
     for (auto _ : state) {
         QByteArray svg = generator::BuildTableCurve(p, table, u'.');
         benchmark::DoNotOptimize(svg);

@@ -29,7 +29,7 @@ QString AbsoluteProgramPath(const QString &path)
     const QFileInfo info(path);
     if (!info.isRelative())
         return path;
-    if (!info.exists() && !path.contains(platform::FolderSeparator()) && !path.contains(u'/')) {
+    if (!info.exists() && platform::FolderOfPath(path).isEmpty()) {
         const QString found = QStandardPaths::findExecutable(path);
         if (!found.isEmpty())
             return QDir::toNativeSeparators(found);
