@@ -37,14 +37,15 @@ QString AssemblerBatchText(const QString &workFolder, const QString &targetBase,
     text += Quoted(assemblerPath) + QStringLiteral(" -fI ") + Quoted(targetBase + QStringLiteral("asm"))
         + QStringLiteral(" -o ") + Quoted(targetBase + QStringLiteral("hex")) + QStringLiteral(" -I ")
         + Quoted(BatchAssemblerFolder(assemblerPath) + QStringLiteral("\\AppNotes"))
-        + QStringLiteral(" -w >") + Quoted(targetBase + QStringLiteral("log")) + crlf;
+        + QStringLiteral(" -w >") + Quoted(targetBase + QStringLiteral("log"))
+        + QStringLiteral(" 2>&1") + crlf;
     return text;
 }
 
 bool WriteAssemblerBatch(const QString &batchPath, const QString &workFolder,
                          const QString &targetBase, const QString &assemblerPath, QString *error)
 {
-    const QByteArray bytes = platform::TextEncoding::System().Encode(
+    const QByteArray bytes = platform::TextEncoding::CommandProcessor().Encode(
         AssemblerBatchText(workFolder, targetBase, assemblerPath));
     return platform::WriteFileAtomically(batchPath, bytes, error);
 }

@@ -14,15 +14,19 @@ namespace generator {
 ///   <first two characters of workFolder>
 ///   del "<targetBase>map"
 ///   del "<targetBase>lst"
-///   "<assembler>" -fI "<base>asm" -o "<base>hex" -I "<assembler folder>\AppNotes" -w >"<base>log"
+///   "<assembler>" -fI "<base>asm" -o "<base>hex" -I "<assembler folder>\AppNotes" -w >"<base>log" 2>&1
 /// The assembler folder is the assembler path up to and including its last
 /// "\" (or "/"), so two separators stand before AppNotes. The log path is
-/// quoted as well, so a blank in it does not cut the redirection short.
+/// quoted as well, so a blank in it does not cut the redirection short. The
+/// assembler's error messages go into the log too: avra writes them to
+/// standard error.
 QString AssemblerBatchText(const QString &workFolder, const QString &targetBase,
                            const QString &assemblerPath);
 
-/// Replaces `batchPath` atomically by AssemblerBatchText() in the system
-/// encoding. False with a German `error` naming the file.
+/// Replaces `batchPath` atomically by AssemblerBatchText() in the encoding
+/// the command processor reads it in (on Windows the console's code page,
+/// not the system's 8-bit one, so folder names with umlauts work). False
+/// with a German `error` naming the file.
 bool WriteAssemblerBatch(const QString &batchPath, const QString &workFolder,
                          const QString &targetBase, const QString &assemblerPath,
                          QString *error = nullptr);

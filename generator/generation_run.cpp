@@ -152,7 +152,7 @@ RunOutcome RunAssembler(const RunInputs &inputs, RunHost &host, const TargetChoi
             host.ShowMessage(error, FatalTitle());
             return RunOutcome::FileFailed;
         }
-        start = platform::BatchFileStart(batchPath, workFolder);
+        start = platform::BatchFileStart(batchPath, workFolder, logPath);
     } else {
         // The batch file's steps, carried out without a command processor.
         const AssemblerCall call = DirectAssemblerCall(workFolder, target.base, assemblerPath);

@@ -6,11 +6,13 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTimer>
 
 #include <algorithm>
+#include <optional>
 
 namespace platform {
 
@@ -23,7 +25,8 @@ bool UsesBatchFile()
 #endif
 }
 
-ProgramStart BatchFileStart(const QString &batchPath, const QString &workingFolder)
+ProgramStart BatchFileStart(const QString &batchPath, const QString &workingFolder,
+                            const QString &outputFile)
 {
     ProgramStart start;
     QString processor = QProcessEnvironment::systemEnvironment().value(QStringLiteral("ComSpec"));
@@ -35,142 +38,259 @@ ProgramStart BatchFileStart(const QString &batchPath, const QString &workingFold
     start.nativeArguments =
         QStringLiteral("/d /s /c \"\"%1\"\"").arg(QDir::toNativeSeparators(batchPath));
     start.workingFolder = workingFolder;
+    start.redirectedOutputFile = outputFile;
     return start;
 }
 
-ProgramEnd RunProgram(const ProgramStart &start, const WaitTimes &times)
-{
-    ProgramEnd end;
-    QProcess process;
-    process.setProgram(start.program);
-    process.setArguments(start.arguments);
-#ifdef Q_OS_WIN
-    if (!start.nativeArguments.isEmpty())
-        process.setNativeArguments(start.nativeArguments);
-#endif
-    if (!start.workingFolder.isEmpty())
-        process.setWorkingDirectory(start.workingFolder);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    StartInOwnGroup(process);
+namespace {
 
-    // The output comes through a pipe and is written here, so it is counted
-    // and every write is checked.
-    QFile output;
-    if (start.outputFile.isEmpty()) {
-        process.setStandardOutputFile(QProcess::nullDevice());
-    } else if (!OpenForWriting(output, start.outputFile, QIODevice::Truncate, &end.error)) {
-        end.state = ProgramEnd::State::OutputFailed;
-        return end;
+// The wait's states. The wait ends in every state but the first three.
+enum class WaitState {
+    Running,         // the program runs, the minimum wait is not over
+    PastMinimum,     // the program runs, the minimum is over
+    EndedEarly,      // the program ended (or never started) within the minimum
+    Ended,           // the program ended and the minimum is over
+    TimedOut,        // the maximum passed while it ran
+    OutputTooLong,   // its output passed the limit
+    OutputFailed,    // its output could not be written
+    Interrupted,     // the application quits, or a termination signal came
+};
+
+enum class WaitEvent { MinimumOver, ProgramEnded, MaximumOver, OutputTooLong, OutputFailed, Interrupt };
+
+bool WaitIsOver(WaitState state)
+{
+    return state != WaitState::Running && state != WaitState::PastMinimum
+        && state != WaitState::EndedEarly;
+}
+
+// Every transition of the wait: what ended it first stays.
+WaitState Next(WaitState state, WaitEvent event)
+{
+    if (WaitIsOver(state))
+        return state;
+    switch (event) {
+    case WaitEvent::MinimumOver:
+        return state == WaitState::Running ? WaitState::PastMinimum : WaitState::Ended;
+    case WaitEvent::ProgramEnded:
+        return state == WaitState::Running ? WaitState::EndedEarly : WaitState::Ended;
+    case WaitEvent::MaximumOver:
+        // The maximum is never below the minimum.
+        return state == WaitState::EndedEarly ? WaitState::Ended : WaitState::TimedOut;
+    case WaitEvent::OutputTooLong:
+        return WaitState::OutputTooLong;
+    case WaitEvent::OutputFailed:
+        return WaitState::OutputFailed;
+    case WaitEvent::Interrupt:
+        return WaitState::Interrupted;
+    }
+    return state;
+}
+
+// How often a file that the program writes itself is measured.
+constexpr std::chrono::milliseconds kRedirectedOutputCheck{100};
+
+// One program start and the wait for it, in a local event loop.
+class ProgramWait {
+public:
+    ProgramWait(const ProgramStart &start, const WaitTimes &times)
+        : m_start(start), m_times(times), m_group(m_process)
+    {
     }
 
-    QEventLoop loop;
-    QTimer minimumTimer;
-    QTimer maximumTimer;
-    minimumTimer.setSingleShot(true);
-    // A coarse timer may fire a little early; the minimum is a promise.
-    minimumTimer.setTimerType(Qt::PreciseTimer);
-    maximumTimer.setSingleShot(true);
+    ProgramEnd Run();
 
-    bool minimumOver = times.minimum.count() <= 0;
-    bool ended = false;
-    bool timedOut = false;
-    bool quitByUs = false;
-    bool failedToStart = false;
-    bool outputTooLong = false;
-    bool outputFailed = false;
-    bool signalled = false;
-    qint64 outputSize = 0;
-    QString startError;
+private:
+    bool OpenOutput();
+    void Connect();
+    void Enter(WaitEvent event);
+    void TakeOutput();
+    void MeasureRedirectedOutput();
+    void CutRedirectedOutput();
+    ProgramEnd Result() const;
 
-    const auto quitWhenDone = [&] {
-        if (minimumOver && ended && !quitByUs) {
-            quitByUs = true;
-            loop.quit();
-        }
-    };
-    QObject::connect(&process, &QProcess::readyReadStandardOutput, &loop, [&] {
-        const QByteArray chunk = process.readAllStandardOutput();
-        if (outputTooLong || outputFailed || !output.isOpen())
-            return;
-        const QByteArray kept = chunk.left(qsizetype(start.outputLimit - outputSize));
-        outputFailed = !WriteAll(output, start.outputFile, kept, &end.error);
-        outputSize += kept.size();
-        outputTooLong = !outputFailed && kept.size() < chunk.size();
-        if ((outputFailed || outputTooLong) && !quitByUs) {
-            quitByUs = true;
-            loop.quit();
-        }
-    });
-    QObject::connect(&process, &QProcess::finished, &loop, [&] {
-        ended = true;
-        quitWhenDone();
-    });
-    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError error) {
-        if (error != QProcess::FailedToStart)
-            return;
-        failedToStart = true;
-        startError = process.errorString();
-        ended = true;
-        quitWhenDone();
-    });
-    QObject::connect(&minimumTimer, &QTimer::timeout, &loop, [&] {
-        minimumOver = true;
-        quitWhenDone();
-    });
-    QObject::connect(&maximumTimer, &QTimer::timeout, &loop, [&] {
-        if (quitByUs)
-            return;
-        timedOut = true;
-        quitByUs = true;
-        loop.quit();
-    });
+    const ProgramStart &m_start;
+    const WaitTimes &m_times;
+    QProcess m_process;
+    ProcessGroup m_group;
+    QEventLoop m_loop;
+    QTimer m_minimumTimer;
+    QTimer m_maximumTimer;
+    QTimer m_outputTimer;
+    QFile m_output;
+    qint64 m_outputSize = 0;
+    WaitState m_state = WaitState::Running;
+    std::optional<QString> m_startError;
+    QString m_outputError;
+};
 
-    TerminationWatch termination([&] {
-        signalled = true;
-        if (!quitByUs) {
-            quitByUs = true;
-            loop.quit();
-        }
-    });
-    process.start();
-    const qint64 group = process.processId();
-    ConfirmOwnGroup(group);
-    if (!minimumOver)
-        minimumTimer.start(times.minimum);
-    maximumTimer.start(std::max(times.maximum, times.minimum));
+ProgramEnd ProgramWait::Run()
+{
+    m_process.setProgram(m_start.program);
+    m_process.setArguments(m_start.arguments);
+#ifdef Q_OS_WIN
+    if (!m_start.nativeArguments.isEmpty())
+        m_process.setNativeArguments(m_start.nativeArguments);
+#endif
+    if (!m_start.workingFolder.isEmpty())
+        m_process.setWorkingDirectory(m_start.workingFolder);
+    m_process.setStandardInputFile(QProcess::nullDevice());
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    if (!OpenOutput()) {
+        ProgramEnd end;
+        end.state = ProgramEnd::State::OutputFailed;
+        end.error = m_outputError;
+        return end;
+    }
+    Connect();
+
+    TerminationWatch termination([this] { Enter(WaitEvent::Interrupt); });
+    m_process.start();
+    m_group.Started();
+    if (m_times.minimum.count() <= 0)
+        Enter(WaitEvent::MinimumOver);
+    else
+        m_minimumTimer.start(m_times.minimum);
+    m_maximumTimer.start(std::max(m_times.maximum, m_times.minimum));
+    if (!m_start.redirectedOutputFile.isEmpty())
+        m_outputTimer.start(kRedirectedOutputCheck);
     // The start may have failed at once; then only the minimum wait remains.
-    if (!quitByUs)
-        loop.exec();
+    if (!WaitIsOver(m_state))
+        m_loop.exec();
+    // The loop also ends when the application quits.
+    if (!WaitIsOver(m_state))
+        m_state = WaitState::Interrupted;
 
     // Whatever ended the wait, nothing of the program may go on writing
     // into the run's files once this returns: also the children that a
     // program which ended by itself has left behind are ended here.
-    const bool interrupted = !quitByUs || signalled;
-    if (!failedToStart)
-        EndGroup(process, group);
+    if (!m_startError)
+        m_group.End();
+    CutRedirectedOutput();
     termination.PassOn();
-    if (outputFailed) {
-        end.state = ProgramEnd::State::OutputFailed;
-        return end;
+    return Result();
+}
+
+// The output comes through a pipe and is written here, so it is counted
+// and every write is checked.
+bool ProgramWait::OpenOutput()
+{
+    if (m_start.outputFile.isEmpty()) {
+        m_process.setStandardOutputFile(QProcess::nullDevice());
+        return true;
     }
-    if (outputTooLong) {
+    return OpenForWriting(m_output, m_start.outputFile, QIODevice::Truncate, &m_outputError);
+}
+
+void ProgramWait::Connect()
+{
+    m_minimumTimer.setSingleShot(true);
+    // A coarse timer may fire a little early; the minimum is a promise.
+    m_minimumTimer.setTimerType(Qt::PreciseTimer);
+    m_maximumTimer.setSingleShot(true);
+    QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &m_loop,
+                     [this] { TakeOutput(); });
+    QObject::connect(&m_process, &QProcess::finished, &m_loop,
+                     [this] { Enter(WaitEvent::ProgramEnded); });
+    QObject::connect(&m_process, &QProcess::errorOccurred, &m_loop,
+                     [this](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart)
+                             return;
+                         m_startError = m_process.errorString();
+                         Enter(WaitEvent::ProgramEnded);
+                     });
+    QObject::connect(&m_minimumTimer, &QTimer::timeout, &m_loop,
+                     [this] { Enter(WaitEvent::MinimumOver); });
+    QObject::connect(&m_maximumTimer, &QTimer::timeout, &m_loop,
+                     [this] { Enter(WaitEvent::MaximumOver); });
+    QObject::connect(&m_outputTimer, &QTimer::timeout, &m_loop,
+                     [this] { MeasureRedirectedOutput(); });
+}
+
+void ProgramWait::Enter(WaitEvent event)
+{
+    const bool wasOver = WaitIsOver(m_state);
+    m_state = Next(m_state, event);
+    if (!wasOver && WaitIsOver(m_state))
+        m_loop.quit();
+}
+
+void ProgramWait::TakeOutput()
+{
+    const QByteArray chunk = m_process.readAllStandardOutput();
+    if (WaitIsOver(m_state) || !m_output.isOpen())
+        return;
+    const QByteArray kept = chunk.left(qsizetype(m_start.outputLimit - m_outputSize));
+    if (!WriteAll(m_output, m_start.outputFile, kept, &m_outputError)) {
+        Enter(WaitEvent::OutputFailed);
+        return;
+    }
+    m_outputSize += kept.size();
+    if (kept.size() < chunk.size())
+        Enter(WaitEvent::OutputTooLong);
+}
+
+// A file the program writes itself cannot be cut short while it is being
+// written: it is measured as it grows, and cut back to the limit once the
+// program has been ended.
+void ProgramWait::MeasureRedirectedOutput()
+{
+    if (QFileInfo(m_start.redirectedOutputFile).size() > m_start.outputLimit)
+        Enter(WaitEvent::OutputTooLong);
+}
+
+void ProgramWait::CutRedirectedOutput()
+{
+    const QString &path = m_start.redirectedOutputFile;
+    if (path.isEmpty() || m_state == WaitState::OutputFailed || m_state == WaitState::Interrupted
+        || QFileInfo(path).size() <= m_start.outputLimit)
+        return;
+    // Also what grew past the limit between two measurements counts.
+    m_state = WaitState::OutputTooLong;
+    if (!QFile::resize(path, m_start.outputLimit)) {
+        m_outputError = QStringLiteral("Die Datei %1 konnte nicht gekürzt werden.")
+                            .arg(QDir::toNativeSeparators(path));
+        m_state = WaitState::OutputFailed;
+    }
+}
+
+ProgramEnd ProgramWait::Result() const
+{
+    ProgramEnd end;
+    switch (m_state) {
+    case WaitState::OutputFailed:
+        end.state = ProgramEnd::State::OutputFailed;
+        end.error = m_outputError;
+        return end;
+    case WaitState::OutputTooLong:
         end.state = ProgramEnd::State::OutputTooLong;
         return end;
-    }
-    if (interrupted || timedOut) {
-        end.state = timedOut ? ProgramEnd::State::TimedOut : ProgramEnd::State::Interrupted;
+    case WaitState::TimedOut:
+        end.state = ProgramEnd::State::TimedOut;
         return end;
+    case WaitState::Interrupted:
+        end.state = ProgramEnd::State::Interrupted;
+        return end;
+    default:
+        break;
     }
-    if (failedToStart) {
+    if (m_startError) {
         end.state = ProgramEnd::State::FailedToStart;
-        end.error = startError;
+        end.error = *m_startError;
         return end;
     }
-    end.state = process.exitStatus() == QProcess::NormalExit ? ProgramEnd::State::Finished
-                                                             : ProgramEnd::State::Crashed;
-    end.exitCode = process.exitCode();
+    end.state = m_process.exitStatus() == QProcess::NormalExit ? ProgramEnd::State::Finished
+                                                               : ProgramEnd::State::Crashed;
+    end.exitCode = m_process.exitCode();
     return end;
+}
+
+} // namespace
+
+ProgramEnd RunProgram(const ProgramStart &start, const WaitTimes &times)
+{
+    ProgramWait wait(start, times);
+    return wait.Run();
 }
 
 } // namespace platform

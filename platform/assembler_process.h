@@ -28,12 +28,18 @@ struct ProgramStart {
     /// anew (a link at the name is replaced, never written through); empty:
     /// both are discarded.
     QString outputFile;
+    /// A file that the program fills with its output itself (the batch
+    /// file's redirection); it is watched like `outputFile`: past
+    /// `outputLimit` the program is ended and the file cut to the limit.
+    QString redirectedOutputFile;
     /// The most bytes `outputFile` takes; past it the program is ended.
     qint64 outputLimit = DefaultOutputLimit;
 };
 
-/// The command processor carrying out `batchPath`, without a window.
-ProgramStart BatchFileStart(const QString &batchPath, const QString &workingFolder);
+/// The command processor carrying out `batchPath`, without a window; the
+/// batch file redirects its output into `outputFile`.
+ProgramStart BatchFileStart(const QString &batchPath, const QString &workingFolder,
+                            const QString &outputFile = {});
 
 /// How long to wait for the started program: at least `minimum` (the window
 /// stays usable meanwhile), then until it ends, but never beyond `maximum`.
@@ -64,9 +70,10 @@ struct ProgramEnd {
 /// WaitTimes says. When the application quits during the wait (the window
 /// is being closed), the program is killed and Interrupted comes back.
 ///
-/// The program starts in a process group of its own (Linux). Whenever this
-/// returns, every process of that group has been ended, also the children of
-/// a program that ended by itself: nothing the program started writes on.
+/// The program starts in a group of its own (a process group on Linux, a
+/// job object on Windows). Whenever this returns, every process of that
+/// group has been ended, also the children of a program that ended by
+/// itself: nothing the program started writes on.
 ProgramEnd RunProgram(const ProgramStart &start, const WaitTimes &times);
 
 } // namespace platform

@@ -1,15 +1,19 @@
 #include "platform/environment.h"
 
+#include "platform/files.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QLocale>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
 
-#ifdef Q_OS_WIN
 #include <cstdio>
 
+#ifdef Q_OS_WIN
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 #endif
 
 namespace platform {
@@ -54,6 +58,13 @@ QString CurrentFolder()
 QString DefaultAssemblerPath()
 {
 #ifdef Q_OS_WIN
+    // The assembler that comes with pulsakor, beside the program.
+    if (QCoreApplication::instance()) {
+        const QString shipped = QDir::toNativeSeparators(QCoreApplication::applicationDirPath())
+            + QStringLiteral("\\avra.exe");
+        if (FileExists(shipped))
+            return shipped;
+    }
     return QStringLiteral("C:\\Programme\\Atmel\\AVR Tools\\AvrAssembler\\avrasm32.exe");
 #else
     const QString found = QStandardPaths::findExecutable(QStringLiteral("avra"));
@@ -64,7 +75,7 @@ QString DefaultAssemblerPath()
 QString AssemblerProgramName()
 {
 #ifdef Q_OS_WIN
-    return QStringLiteral("avrasm32.exe");
+    return QStringLiteral("avra.exe");
 #else
     return QStringLiteral("avra");
 #endif
@@ -81,6 +92,34 @@ void UseBinaryStandardOutput()
 #ifdef Q_OS_WIN
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
+}
+
+TextEncoding StandardErrorEncoding()
+{
+#ifdef Q_OS_WIN
+    // Read by a console or by what reads like one (cmd's "type", PowerShell).
+    return TextEncoding::CommandProcessor();
+#else
+    return TextEncoding::System();
+#endif
+}
+
+bool WriteToStandardError(const QString &text)
+{
+#ifdef Q_OS_WIN
+    // A console takes the text as it is, whatever its code page.
+    HANDLE console = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (console != INVALID_HANDLE_VALUE && GetConsoleMode(console, &mode)) {
+        std::fflush(stderr);
+        DWORD written = 0;
+        return WriteConsoleW(console, text.utf16(), DWORD(text.size()), &written, nullptr)
+            && written == DWORD(text.size());
+    }
+#endif
+    const QByteArray bytes = StandardErrorEncoding().Encode(text);
+    const size_t written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    return std::fflush(stderr) == 0 && written == size_t(bytes.size());
 }
 
 } // namespace platform

@@ -3,6 +3,8 @@
 // assembler and the user's number settings; and how the process's standard
 // output carries bytes.
 
+#include "platform/text_encoding.h"
+
 #include <QChar>
 #include <QString>
 
@@ -22,11 +24,13 @@ QString SettingsFolderFromTemp(const QString &tempValue);
 /// trailing separator unless it is a root.
 QString CurrentFolder();
 
-/// Windows: the assembler's usual place. Linux: "avra" found on PATH
+/// Windows: avra.exe beside the program where it is there, otherwise the
+/// vendor assembler's usual place. Linux: "avra" found on PATH
 /// (normally /usr/bin/avra), or /usr/bin/avra when PATH does not have it.
 QString DefaultAssemblerPath();
 
-/// The name the assembler has on this platform ("avrasm32.exe" / "avra").
+/// The name of the assembler that comes with this platform ("avra.exe" /
+/// "avra").
 QString AssemblerProgramName();
 
 /// The decimal separator of the user's number settings (LC_ALL, LC_NUMERIC,
@@ -37,5 +41,14 @@ QChar DecimalSeparator();
 /// otherwise turn every LF into CR LF, so a CR LF line ended in CR CR LF.
 /// Nothing to do on Linux.
 void UseBinaryStandardOutput();
+
+/// The encoding of messages on standard error when it is not a console:
+/// on Windows the console's code page, elsewhere the locale's encoding.
+TextEncoding StandardErrorEncoding();
+
+/// Writes a message for the user to standard error. A Windows console gets
+/// it as text, so umlauts show whatever the console's code page. False
+/// when not all of it arrived.
+bool WriteToStandardError(const QString &text);
 
 } // namespace platform

@@ -8,7 +8,9 @@
 
 #include <array>
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
 #include <csignal>
 #include <fcntl.h>
 #include <sys/types.h>
@@ -16,15 +18,6 @@
 #endif
 
 namespace platform {
-
-void StartInOwnGroup(QProcess &process)
-{
-#ifdef Q_OS_WIN
-    Q_UNUSED(process)
-#else
-    process.setChildProcessModifier([] { ::setpgid(0, 0); });
-#endif
-}
 
 #ifndef Q_OS_WIN
 namespace {
@@ -57,17 +50,6 @@ bool GroupHasLiveMembers(pid_t group)
 
 } // namespace
 #endif
-
-void ConfirmOwnGroup(qint64 pid)
-{
-#ifdef Q_OS_WIN
-    Q_UNUSED(pid)
-#else
-    // Set from both sides, so the group exists before either goes on.
-    if (pid > 0)
-        ::setpgid(pid_t(pid), pid_t(pid));
-#endif
-}
 
 #ifdef Q_OS_WIN
 // Ctrl-C reaches the command processor's console group anyway.
@@ -140,24 +122,96 @@ void TerminationWatch::Restore()
 }
 #endif
 
-void EndGroup(QProcess &process, qint64 group)
+#ifdef Q_OS_WIN
+namespace {
+
+// True while a process of the job has not ended.
+bool JobHasLiveMembers(HANDLE job)
 {
-#ifndef Q_OS_WIN
-    if (group > 0)
-        ::kill(pid_t(-group), SIGKILL);
-#endif
-    if (process.state() != QProcess::NotRunning) {
-        process.kill();
-        process.waitForFinished(5000);
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
+    if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
+                                   sizeof accounting, nullptr))
+        return false;
+    return accounting.ActiveProcesses > 0;
+}
+
+} // namespace
+
+ProcessGroup::ProcessGroup(QProcess &process) : m_process(process)
+{
+    m_job = CreateJobObjectW(nullptr, nullptr);
+    if (m_job) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        SetInformationJobObject(m_job, JobObjectExtendedLimitInformation, &limits,
+                                sizeof limits);
     }
-#ifndef Q_OS_WIN
+    // Suspended until it is in the job: the command processor must not
+    // start the assembler outside of it.
+    process.setCreateProcessArgumentsModifier([this](QProcess::CreateProcessArguments *arguments) {
+        if (m_job)
+            arguments->flags |= CREATE_SUSPENDED;
+        m_startedProcess = arguments->processInformation;
+    });
+}
+
+ProcessGroup::~ProcessGroup()
+{
+    if (m_job)
+        CloseHandle(m_job);
+}
+
+void ProcessGroup::Started()
+{
+    auto *started = static_cast<PROCESS_INFORMATION *>(m_startedProcess);
+    if (!m_job || !started || !started->hProcess || m_process.state() == QProcess::NotRunning)
+        return;
+    m_group = m_process.processId();
+    AssignProcessToJobObject(m_job, started->hProcess);
+    ResumeThread(started->hThread);
+}
+
+void ProcessGroup::End()
+{
+    if (m_job && m_group > 0)
+        TerminateJobObject(m_job, 1);
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    // Killed processes end within moments; the wait is bounded all the same.
+    for (int round = 0; m_job && m_group > 0 && round < 500 && JobHasLiveMembers(m_job); ++round)
+        QThread::msleep(10);
+}
+#else
+ProcessGroup::ProcessGroup(QProcess &process) : m_process(process)
+{
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+}
+
+ProcessGroup::~ProcessGroup() = default;
+
+void ProcessGroup::Started()
+{
+    // Set from both sides, so the group exists before either goes on.
+    m_group = m_process.processId();
+    if (m_group > 0)
+        ::setpgid(pid_t(m_group), pid_t(m_group));
+}
+
+void ProcessGroup::End()
+{
+    if (m_group > 0)
+        ::kill(pid_t(-m_group), SIGKILL);
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
     // Killed processes die within moments; only one stuck in the kernel
     // (a hung network drive) could hold the wait, so it is bounded.
-    for (int round = 0; group > 0 && round < 500 && GroupHasLiveMembers(pid_t(group)); ++round)
+    for (int round = 0; m_group > 0 && round < 500 && GroupHasLiveMembers(pid_t(m_group)); ++round)
         QThread::msleep(10);
-#else
-    Q_UNUSED(group)
-#endif
 }
+#endif
 
 } // namespace platform

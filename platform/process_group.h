@@ -1,8 +1,10 @@
 #pragma once
-// The started assembler and everything it starts as one process group that
-// ends together: an assembler wrapper's children must not write on after
-// the run. Linux only; on Windows the command processor is ended alone (a
-// job object would take the programs it started along).
+// The started assembler and everything it starts as one group that ends
+// together: an assembler wrapper's children must not write on after the
+// run. On Linux a process group; on Windows a job object that kills every
+// process in it when it is closed, so the command processor, the assembler
+// it starts and whatever that starts end with the run, and also when this
+// program ends without cleaning up.
 
 #include <QSocketNotifier>
 #include <QtGlobal>
@@ -19,16 +21,33 @@ class QProcess;
 
 namespace platform {
 
-/// Makes `process` start in a process group of its own.
-void StartInOwnGroup(QProcess &process);
+/// The group of one started program.
+class ProcessGroup {
+public:
+    /// Makes `process` start in a group of its own (on Windows suspended,
+    /// until Started() has put it into the job).
+    explicit ProcessGroup(QProcess &process);
+    ProcessGroup(const ProcessGroup &) = delete;
+    ProcessGroup &operator=(const ProcessGroup &) = delete;
+    /// Windows: closing the job kills what is left in it.
+    ~ProcessGroup();
 
-/// Called with the program's id right after the start, so the group exists
-/// before either side goes on.
-void ConfirmOwnGroup(qint64 pid);
+    /// Called right after the start, so the group holds the program before
+    /// it goes on (on Windows: before it can start anything).
+    void Started();
 
-/// Kills the program and every process of its group `group` (the program's
-/// id), and returns once they have died.
-void EndGroup(QProcess &process, qint64 group);
+    /// Kills the program and every process of its group, and returns once
+    /// they have died.
+    void End();
+
+private:
+    QProcess &m_process;
+    qint64 m_group = 0;
+#ifdef Q_OS_WIN
+    void *m_job = nullptr;
+    void *m_startedProcess = nullptr; ///< Qt's PROCESS_INFORMATION
+#endif
+};
 
 /// A termination signal (Ctrl-C, a closed terminal, kill) during the wait
 /// would end this process and leave the program's group running on its own.

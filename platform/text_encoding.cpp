@@ -3,13 +3,16 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
 #include <langinfo.h>
 #include <locale.h>
 #endif
 
 namespace platform {
 
+#ifndef Q_OS_WIN
 namespace {
 
 TextEncoding::Kind KindOfLocaleCodeset(const QByteArray &codeset)
@@ -24,6 +27,7 @@ TextEncoding::Kind KindOfLocaleCodeset(const QByteArray &codeset)
 }
 
 } // namespace
+#endif
 
 TextEncoding TextEncoding::System()
 {
@@ -44,6 +48,43 @@ TextEncoding TextEncoding::System()
 #endif
 }
 
+TextEncoding TextEncoding::CommandProcessor()
+{
+#ifdef Q_OS_WIN
+    return TextEncoding(Kind::Console);
+#else
+    return System();
+#endif
+}
+
+#ifdef Q_OS_WIN
+namespace {
+
+// A hidden command processor gets a console of its own, which starts in
+// the OEM code page. Characters it lacks become "?".
+QByteArray EncodeOem(const QString &text)
+{
+    const auto *wide = reinterpret_cast<const wchar_t *>(text.utf16());
+    const int size = WideCharToMultiByte(CP_OEMCP, 0, wide, int(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    QByteArray bytes(size, '\0');
+    WideCharToMultiByte(CP_OEMCP, 0, wide, int(text.size()), bytes.data(), size, nullptr, nullptr);
+    return bytes;
+}
+
+QString DecodeOem(const QByteArray &bytes)
+{
+    const int size = MultiByteToWideChar(CP_OEMCP, 0, bytes.constData(), int(bytes.size()),
+                                         nullptr, 0);
+    QString text(size, QChar());
+    MultiByteToWideChar(CP_OEMCP, 0, bytes.constData(), int(bytes.size()),
+                        reinterpret_cast<wchar_t *>(text.data()), size);
+    return text;
+}
+
+} // namespace
+#endif
+
 TextEncoding TextEncoding::Named(const QByteArray &name)
 {
     QStringEncoder probe(name.constData());
@@ -61,6 +102,12 @@ QByteArray TextEncoding::Encode(const QString &text) const
         return text.toUtf8();
     case Kind::System:
         return text.toLocal8Bit();
+    case Kind::Console:
+#ifdef Q_OS_WIN
+        return EncodeOem(text);
+#else
+        return text.toLocal8Bit();
+#endif
     case Kind::Named: {
         QStringEncoder encoder(m_name.constData());
         return encoder.encode(text);
@@ -78,6 +125,12 @@ QString TextEncoding::Decode(const QByteArray &bytes) const
         return QString::fromUtf8(bytes);
     case Kind::System:
         return QString::fromLocal8Bit(bytes);
+    case Kind::Console:
+#ifdef Q_OS_WIN
+        return DecodeOem(bytes);
+#else
+        return QString::fromLocal8Bit(bytes);
+#endif
     case Kind::Named: {
         QStringDecoder decoder(m_name.constData());
         return decoder.decode(bytes);

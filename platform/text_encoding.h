@@ -13,9 +13,13 @@ namespace platform {
 /// UTF-8 locale UTF-8.
 class TextEncoding {
 public:
-    enum class Kind { Latin1, Utf8, System, Named };
+    enum class Kind { Latin1, Utf8, System, Named, Console };
 
     static TextEncoding System();
+    /// What the command processor reads a batch file in: on Windows the
+    /// code page of the console it runs in (the OEM code page, 850 on a
+    /// German system, where the system's is 1252); elsewhere System().
+    static TextEncoding CommandProcessor();
     static TextEncoding Latin1() { return TextEncoding(Kind::Latin1); }
     static TextEncoding Utf8() { return TextEncoding(Kind::Utf8); }
     /// An encoding by its name ("ISO-8859-15"); Latin-1 when Qt does not know it.

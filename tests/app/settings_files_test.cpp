@@ -246,6 +246,7 @@ void SettingsFilesTest::failedSaveKeepsTheOldFile_data()
 // A full disk: the new file does not fit, the old one must survive whole.
 void SettingsFilesTest::failedSaveKeepsTheOldFile()
 {
+    FULL_DISK_TEST_ONLY_ON_LINUX();
     QFETCH(bool, settings);
     const QString path = m_folder + (settings ? "pulsakor.ini" : "pulsakor.cfg");
     const QByteArray old("old settings\r\n");

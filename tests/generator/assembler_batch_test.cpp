@@ -29,7 +29,7 @@ void AssemblerBatchTest::batchTextCallsTheAssemblerInTheWorkFolder_data()
                       "\"C:\\Programme\\Atmel\\AVR Tools\\AvrAssembler\\avrasm32.exe\" -fI "
                       "\"D:\\Projekt\\servo123.asm\" -o \"D:\\Projekt\\servo123.hex\" -I "
                       "\"C:\\Programme\\Atmel\\AVR Tools\\AvrAssembler\\\\AppNotes\" -w "
-                      ">\"D:\\Projekt\\servo123.log\"\r\n");
+                      ">\"D:\\Projekt\\servo123.log\" 2>&1\r\n");
     QTest::newRow("blanks in every path")
         << "E:\\Meine Servos\\" << "E:\\Meine Servos\\servo000."
         << "E:\\AVR Werkzeug\\avrasm32.exe"
@@ -39,7 +39,7 @@ void AssemblerBatchTest::batchTextCallsTheAssemblerInTheWorkFolder_data()
                       "del \"E:\\Meine Servos\\servo000.lst\"\r\n"
                       "\"E:\\AVR Werkzeug\\avrasm32.exe\" -fI \"E:\\Meine Servos\\servo000.asm\" "
                       "-o \"E:\\Meine Servos\\servo000.hex\" -I \"E:\\AVR Werkzeug\\\\AppNotes\" "
-                      "-w >\"E:\\Meine Servos\\servo000.log\"\r\n");
+                      "-w >\"E:\\Meine Servos\\servo000.log\" 2>&1\r\n");
 }
 
 void AssemblerBatchTest::batchTextCallsTheAssemblerInTheWorkFolder()

@@ -69,6 +69,7 @@ void FilesTest::failedWriteKeepsTheOldFile_data()
 
 void FilesTest::failedWriteKeepsTheOldFile()
 {
+    FULL_DISK_TEST_ONLY_ON_LINUX();
     QFETCH(QByteArray, old);
     QFETCH(QByteArray, bytes);
     QFETCH(int, limit);
@@ -102,6 +103,7 @@ void FilesTest::failedAppendKeepsTheOldFile_data()
 
 void FilesTest::failedAppendKeepsTheOldFile()
 {
+    FULL_DISK_TEST_ONLY_ON_LINUX();
     QFETCH(QByteArray, old);
     QFETCH(int, limit);
 

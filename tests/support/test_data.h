@@ -26,10 +26,16 @@ inline void WriteBytes(const QString &path, const QByteArray &bytes)
     QVERIFY2(platform::WriteFileAtomically(path, bytes), qPrintable(path));
 }
 
-/// The fake assembler `name`, a script in tests/data/fake-assemblers.
+/// The fake assembler `name`, a script in tests/data/fake-assemblers; on
+/// Windows the program of the same name ("writes-hex.sh": "writes-hex.exe").
 inline QString FakeAssemblerPath(const char *name)
 {
+#ifdef PULSAKOR_FAKE_ASSEMBLERS
+    return QStringLiteral(PULSAKOR_FAKE_ASSEMBLERS "/")
+        + QString::fromLatin1(name).replace(QLatin1String(".sh"), QLatin1String(".exe"));
+#else
     return QStringLiteral(PULSAKOR_TEST_DATA "/fake-assemblers/") + QLatin1String(name);
+#endif
 }
 
 inline QString ExampleTemplatePath()
