@@ -477,7 +477,7 @@ void Form1::Form_Resize()
     const QSizeF outer = OuterSize();
     m_laidOutFor = outer;
     const ResizeGeometry next =
-        app::Form_Resize(float(outer.width()), float(outer.height()), TabRowHeight(), current);
+        ResizedGeometry(float(outer.width()), float(outer.height()), TabRowHeight(), current);
 
     const auto apply = [this](QWidget *control, const TwipRect &was, const TwipRect &now) {
         if (!(now == was))
