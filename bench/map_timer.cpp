@@ -4,6 +4,10 @@
 // the root window, so the root's MapNotify events tell the moment exactly;
 // polling for the window would add its own interval to every measurement.
 //
+// It prints two numbers: the wall-clock time, and the processor time the
+// program's threads had used by then (from /proc). The second hardly depends
+// on what else the machine is doing.
+//
 // Usage: pulsakor-map-timer PROGRAM [ARGUMENTS...]
 // Exits 1 when the display cannot be opened, the program cannot be started,
 // or no window appears within 30 seconds.
@@ -18,13 +22,38 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
+#include <dirent.h>
+#include <string>
 
 namespace {
 
 constexpr std::chrono::seconds kTimeout{30};
 
 using Clock = std::chrono::steady_clock;
+
+// The processor time in milliseconds that all threads of `process` have run,
+// from each thread's schedstat (nanoseconds on the processor first).
+double ProcessorMilliseconds(pid_t process)
+{
+    const std::string folder = "/proc/" + std::to_string(process) + "/task";
+    DIR *tasks = opendir(folder.c_str());
+    if (!tasks)
+        return 0;
+    double nanoseconds = 0;
+    while (const dirent *task = readdir(tasks)) {
+        if (task->d_name[0] == '.')
+            continue;
+        const std::string path = folder + '/' + task->d_name + "/schedstat";
+        if (FILE *file = std::fopen(path.c_str(), "r")) {
+            unsigned long long running = 0;
+            if (std::fscanf(file, "%llu", &running) == 1)
+                nanoseconds += double(running);
+            std::fclose(file);
+        }
+    }
+    closedir(tasks);
+    return nanoseconds / 1e6;
+}
 
 void EndChild(pid_t child)
 {
@@ -92,12 +121,14 @@ int main(int argc, char *argv[])
     }
     const bool mapped = WaitForMap(connection, root, start + kTimeout);
     const Clock::time_point end = Clock::now();
+    const double processor = ProcessorMilliseconds(child);
     EndChild(child);
     xcb_disconnect(connection);
     if (!mapped) {
         std::fprintf(stderr, "map-timer: %s mapped no window\n", argv[1]);
         return 1;
     }
-    std::printf("%.3f\n", std::chrono::duration<double, std::milli>(end - start).count());
+    std::printf("%.3f %.3f\n", std::chrono::duration<double, std::milli>(end - start).count(),
+                processor);
     return 0;
 }
