@@ -15,9 +15,11 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -77,6 +79,25 @@ QFont HintFont()
     return MakeFont(kSansFamilies, QFont::SansSerif, 9.75, true);
 }
 
+// A compiled-in PNG, read by the PNG handler by name: a reader left to find
+// the format itself first asks every image plugin (GIF, ICO, JPEG) whether it
+// knows the file, and so loads them all and libjpeg at start.
+QPixmap ReadPng(const QString &path)
+{
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
+// The window's icon in 16 x 16 and 32 x 32 pixels.
+QIcon WindowIcon()
+{
+    QIcon icon;
+    icon.addPixmap(ReadPng(QStringLiteral(":/pulsakor/icon16.png")));
+    icon.addPixmap(ReadPng(QStringLiteral(":/pulsakor/icon32.png")));
+    return icon;
+}
+
 QLabel *MakeLabel(QWidget *parent, const QString &name, const QString &text, bool border,
                   Qt::Alignment alignment)
 {
@@ -113,10 +134,7 @@ Form1::Form1(platform::UserInteraction *user, QWidget *parent) : QWidget(parent)
 
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(design::kCaption);
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/pulsakor/icon16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/pulsakor/icon32.png"), QSize(32, 32));
-    setWindowIcon(icon);
+    setWindowIcon(WindowIcon());
     setFont(DialogFont());
 
     const QScreen *screen = QGuiApplication::primaryScreen();
