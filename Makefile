@@ -29,9 +29,12 @@ test: build
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 	@bash scripts/windows/test --if-cached $(WINDOWS_DIR)
 
+# The table benchmark, then the window's start-up against a bare Qt window
+# (bench/startup-ratio).
 bench: build
 	@cmake --build $(BUILD_DIR) --target pulsakor-bench -j $(JOBS)
 	@$(BUILD_DIR)/pulsakor-bench
+	@cmake --build $(BUILD_DIR) --target pulsakor-startup-bench -j $(JOBS)
 
 # build/pulsakor_<version>_amd64.deb
 package: build

@@ -3,6 +3,11 @@
 #include "app/design.h"
 #include "app/info_page_wait.h"
 #include "app/info_text.h"
+#include "app/widgets/delete_asm_box.h"
+#include "app/widgets/shape_widget.h"
+#include "app/widgets/tab_control.h"
+#include "app/widgets/text_wrapping.h"
+#include "app/widgets/wrapping_button.h"
 #include "platform/widgets/desktop_interaction.h"
 
 #include <QCheckBox>
@@ -10,17 +15,16 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QPainter>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegion>
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
-#include <QStyleOptionTabWidgetFrame>
 #include <QTabBar>
 #include <QTimer>
 #include <QWindow>
@@ -75,6 +79,25 @@ QFont HintFont()
     return MakeFont(kSansFamilies, QFont::SansSerif, 9.75, true);
 }
 
+// A compiled-in PNG, read by the PNG handler by name: a reader left to find
+// the format itself first asks every image plugin (GIF, ICO, JPEG) whether it
+// knows the file, and so loads them all and libjpeg at start.
+QPixmap ReadPng(const QString &path)
+{
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
+// The window's icon in 16 x 16 and 32 x 32 pixels.
+QIcon WindowIcon()
+{
+    QIcon icon;
+    icon.addPixmap(ReadPng(QStringLiteral(":/pulsakor/icon16.png")));
+    icon.addPixmap(ReadPng(QStringLiteral(":/pulsakor/icon32.png")));
+    return icon;
+}
+
 QLabel *MakeLabel(QWidget *parent, const QString &name, const QString &text, bool border,
                   Qt::Alignment alignment)
 {
@@ -86,115 +109,6 @@ QLabel *MakeLabel(QWidget *parent, const QString &name, const QString &text, boo
     if (border)
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     return label;
-}
-
-// The design's rectangle shape: an outline only. Its mask is the outline
-// itself, so the controls inside it stay reachable by the mouse.
-class ShapeWidget : public QWidget {
-public:
-    ShapeWidget(QWidget *parent, const QString &name) : QWidget(parent) { setObjectName(name); }
-
-    // Called after every placement: a hidden page gets its resize events
-    // only when shown, but the mouse test needs the mask at once.
-    void UpdateMask()
-    {
-        const QRect r = rect();
-        setMask(QRegion(r).subtracted(QRegion(r.adjusted(1, 1, -1, -1))));
-    }
-
-protected:
-    void resizeEvent(QResizeEvent *) override { UpdateMask(); }
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        painter.setPen(palette().color(QPalette::WindowText));
-        painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
-};
-
-// Check1: a click ticks a cleared box and clears a ticked one; the greyed
-// value comes only from the settings, and a click on it ticks the box like
-// on a cleared one.
-class DeleteAsmBox : public QCheckBox {
-public:
-    using QCheckBox::QCheckBox;
-
-protected:
-    void nextCheckState() override
-    {
-        setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
-    }
-};
-
-// Breaks `caption` into lines at its blanks only, each line as long as fits
-// into `width`; a word wider than that stands on a line of its own.
-QString WrapAtBlanks(const QString &caption, const QFontMetrics &metrics, int width)
-{
-    QStringList lines;
-    for (const QString &word : caption.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        const QString longer =
-            lines.isEmpty() ? word : lines.last() + QLatin1Char(' ') + word;
-        if (!lines.isEmpty() && metrics.horizontalAdvance(longer) <= width)
-            lines.last() = longer;
-        else
-            lines.append(word);
-    }
-    return lines.join(QLatin1Char('\n'));
-}
-
-// A push button whose caption wraps inside the button's width, between words
-// only: the label's own word wrap would also break after the hyphen of
-// "HEX-Datei", so the button breaks the lines itself.
-class WrappingButton : public QPushButton {
-public:
-    WrappingButton(const QString &caption, QWidget *parent)
-        : QPushButton(parent), m_captionText(caption)
-    {
-        setAccessibleName(caption);
-        m_caption = new QLabel(caption, this);
-        m_caption->setObjectName(QStringLiteral("caption"));
-        m_caption->setAlignment(Qt::AlignCenter);
-        m_caption->setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
-
-protected:
-    void resizeEvent(QResizeEvent *event) override
-    {
-        QPushButton::resizeEvent(event);
-        m_caption->setGeometry(rect().adjusted(4, 2, -4, -2));
-        Rewrap();
-    }
-    void changeEvent(QEvent *event) override
-    {
-        QPushButton::changeEvent(event);
-        if (event->type() == QEvent::FontChange)
-            Rewrap();
-    }
-
-private:
-    void Rewrap()
-    {
-        m_caption->setText(WrapAtBlanks(m_captionText, m_caption->fontMetrics(),
-                                        m_caption->contentsRect().width()));
-    }
-
-    QString m_captionText;
-    QLabel *m_caption;
-};
-
-// A path has no blanks to wrap at; a zero-width space after each folder
-// separator lets a long one wrap there instead of being cut off at both
-// ends. Only the label's display gets them.
-QString WrappablePath(const QString &path)
-{
-    QString shown;
-    shown.reserve(path.size() + 16);
-    for (const QChar c : path) {
-        shown += c;
-        if (c == QLatin1Char('\\') || c == QLatin1Char('/'))
-            shown += QChar(0x200B);
-    }
-    return shown;
 }
 
 QString ToQtLineEnds(QString text)
@@ -209,78 +123,6 @@ QString ToCrLf(QString text)
 
 } // namespace
 
-// The tab row of SSTab1. Where the row is too short for the whole captions,
-// every tab may shrink to its share of the row, its caption shortened, so
-// that each one keeps a spot the mouse can reach; scroll buttons are the
-// last resort.
-class TabRow : public QTabBar {
-public:
-    using QTabBar::QTabBar;
-    void SetShareWidth(int pixels) { m_shareWidth = std::max(1, pixels); }
-
-protected:
-    QSize minimumTabSizeHint(int index) const override
-    {
-        QSize size = QTabBar::minimumTabSizeHint(index);
-        size.setWidth(std::min(size.width(), m_shareWidth));
-        return size;
-    }
-
-private:
-    int m_shareWidth = 1;
-};
-
-// SSTab1: a row of tabs over a panel. Unlike QTabWidget it has no page area
-// of its own; the page frames are its direct children, placed relative to
-// the whole control including the tab row.
-class TabControl : public QWidget {
-public:
-    explicit TabControl(QWidget *parent) : QWidget(parent), m_tabBar(new TabRow(this))
-    {
-        m_tabBar->setObjectName(QStringLiteral("SSTab1_tabs"));
-        m_tabBar->setDrawBase(false);
-        m_tabBar->setExpanding(false);
-        m_tabBar->setUsesScrollButtons(true);
-        m_tabBar->setElideMode(Qt::ElideRight);
-    }
-    QTabBar *tabBar() const { return m_tabBar; }
-    int RowHeight() const { return m_tabBar->sizeHint().height(); }
-    /// The tabs end `pixels` before the control's right edge: another
-    /// control ("Ende") lies in front of that part of the row.
-    void SetCoveredRight(int pixels)
-    {
-        m_coveredRight = std::max(0, pixels);
-        PlaceTabBar();
-    }
-
-protected:
-    void resizeEvent(QResizeEvent *) override { PlaceTabBar(); }
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        QStyleOptionTabWidgetFrame option;
-        option.initFrom(this);
-        const int overlap = style()->pixelMetric(QStyle::PM_TabBarBaseOverlap, nullptr, this);
-        option.rect = QRect(0, RowHeight() - overlap, width(), height() - RowHeight() + overlap);
-        option.shape = QTabBar::RoundedNorth;
-        option.tabBarSize = m_tabBar->sizeHint();
-        option.tabBarRect = QRect(QPoint(0, 0), m_tabBar->sizeHint());
-        option.selectedTabRect = m_tabBar->tabRect(m_tabBar->currentIndex());
-        style()->drawPrimitive(QStyle::PE_FrameTabWidget, &option, &painter, this);
-    }
-
-private:
-    void PlaceTabBar()
-    {
-        const int rowWidth = std::max(0, width() - m_coveredRight);
-        m_tabBar->SetShareWidth(rowWidth / std::max(1, m_tabBar->count()));
-        m_tabBar->setGeometry(0, 0, rowWidth, RowHeight());
-    }
-
-    TabRow *m_tabBar;
-    int m_coveredRight = 0;
-};
-
 Form1::Form1(platform::UserInteraction *user, QWidget *parent) : QWidget(parent)
 {
     if (user) {
@@ -292,10 +134,7 @@ Form1::Form1(platform::UserInteraction *user, QWidget *parent) : QWidget(parent)
 
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(design::kCaption);
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/pulsakor/icon16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/pulsakor/icon32.png"), QSize(32, 32));
-    setWindowIcon(icon);
+    setWindowIcon(WindowIcon());
     setFont(DialogFont());
 
     const QScreen *screen = QGuiApplication::primaryScreen();
@@ -656,7 +495,7 @@ void Form1::Form_Resize()
     const QSizeF outer = OuterSize();
     m_laidOutFor = outer;
     const ResizeGeometry next =
-        app::Form_Resize(float(outer.width()), float(outer.height()), TabRowHeight(), current);
+        ResizedGeometry(float(outer.width()), float(outer.height()), TabRowHeight(), current);
 
     const auto apply = [this](QWidget *control, const TwipRect &was, const TwipRect &now) {
         if (!(now == was))

@@ -69,7 +69,8 @@ public:
     /// unless turned off here (tests that do not want to wait).
     void Form_Activate();
     void SetActivateOnShow(bool activate);
-    /// Form_Resize: places the large controls for the current window size.
+    /// Form_Resize: places the large controls for the current window size
+    /// as ResizedGeometry (layout.h) computes them.
     void Form_Resize();
     /// "Ende": ends the program at once, nothing is saved.
     void Command1_Click();

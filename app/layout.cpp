@@ -19,8 +19,8 @@ void Place(TwipRect &control, float left, float top, float width, float height)
 
 } // namespace
 
-ResizeGeometry Form_Resize(float outerWidth, float outerHeight, float tabRowHeight,
-                           const ResizeGeometry &current)
+ResizeGeometry ResizedGeometry(float outerWidth, float outerHeight, float tabRowHeight,
+                               const ResizeGeometry &current)
 {
     ResizeGeometry g = current;
     const float W = outerWidth;

@@ -9,7 +9,7 @@ namespace app {
 
 namespace {
 
-const QString PickerTitle = QStringLiteral("Auswahl der Assembler-Quelldatei...");
+const QString kPickerTitle = QStringLiteral("Auswahl der Assembler-Quelldatei...");
 
 /// Shows the open dialog and returns the chosen name when it names an
 /// existing file, otherwise an empty text. A cancelled dialog or a typed
@@ -38,7 +38,7 @@ void PickTemplate(WindowModel &window, platform::UserInteraction &user)
 {
     const QString chosen = ChooseExistingFile(
         user, {QStringLiteral("Servo-Vorlagen|servo??.asm"),
-               window.folders().templateFolder + QStringLiteral("servo00.asm"), PickerTitle});
+               window.folders().templateFolder + QStringLiteral("servo00.asm"), kPickerTitle});
     if (chosen.isEmpty())
         return;
     window.SetTemplatePath(chosen);
@@ -49,7 +49,7 @@ void PickAssembler(WindowModel &window, platform::UserInteraction &user,
                    const QString &defaultAssemblerPath)
 {
     const QString chosen =
-        ChooseExistingFile(user, {AssemblerFilter(), defaultAssemblerPath, PickerTitle});
+        ChooseExistingFile(user, {AssemblerFilter(), defaultAssemblerPath, kPickerTitle});
     if (chosen.isEmpty())
         return;
     window.SetAssemblerPath(chosen);

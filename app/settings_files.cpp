@@ -14,7 +14,7 @@ namespace app {
 
 namespace {
 
-constexpr int ParameterCount = 6;
+constexpr int kParameterCount = 6;
 
 QByteArray EncodeLines(const QStringList &lines)
 {
@@ -73,7 +73,7 @@ bool NamesExistingFile(const QString &path)
 QByteArray ParametersFileBytes(const WindowModel &window)
 {
     QStringList lines;
-    for (int index = 0; index < ParameterCount; ++index)
+    for (int index = 0; index < kParameterCount; ++index)
         lines << window.ParameterText(index);
     return EncodeLines(lines);
 }
@@ -92,7 +92,7 @@ void SaveParameters(const WindowModel &window)
 {
     // A folder that cannot take the file is skipped without a word, like every
     // settings-file failure: the run that calls this goes on regardless.
-    platform::WriteFileAtomically(window.folders().workFolder + ParametersFileName,
+    platform::WriteFileAtomically(window.folders().workFolder + kParametersFileName,
                                   ParametersFileBytes(window));
 }
 
@@ -102,7 +102,7 @@ void SaveSettings(const WindowModel &window)
     // The per-user configuration folder does not exist before the first save.
     if (!folder.isEmpty())
         QDir().mkpath(folder);
-    platform::WriteFileAtomically(folder + SettingsFileName,
+    platform::WriteFileAtomically(folder + kSettingsFileName,
                                   SettingsFileBytes(window));
 }
 
@@ -123,7 +123,7 @@ int CheckValueFromLine(const QString &line)
 void LoadSettings(WindowModel &window)
 {
     Folders &folders = window.folders();
-    const std::optional<QByteArray> bytes = ReadBytes(folders.settingsFolder + SettingsFileName);
+    const std::optional<QByteArray> bytes = ReadBytes(folders.settingsFolder + kSettingsFileName);
     if (!bytes)
         return;
     const QStringList texts =
@@ -159,10 +159,10 @@ void LoadSettings(WindowModel &window)
 void LoadParameters(WindowModel &window)
 {
     const std::optional<QStringList> lines =
-        ReadLines(window.folders().workFolder + ParametersFileName);
+        ReadLines(window.folders().workFolder + kParametersFileName);
     if (!lines)
         return;
-    const qsizetype count = qMin<qsizetype>(lines->size(), ParameterCount);
+    const qsizetype count = qMin<qsizetype>(lines->size(), kParameterCount);
     for (qsizetype index = 0; index < count; ++index)
         window.SetParameterText(int(index), lines->at(index));
 }

@@ -17,8 +17,8 @@
 namespace app {
 
 /// File names inside their folders.
-inline constexpr QLatin1String SettingsFileName{"pulsakor.ini"};
-inline constexpr QLatin1String ParametersFileName{"pulsakor.cfg"};
+inline constexpr QLatin1String kSettingsFileName{"pulsakor.ini"};
+inline constexpr QLatin1String kParametersFileName{"pulsakor.cfg"};
 
 /// Writes "pulsakor.cfg" into WorkFolder from Text1(0..5), replacing the
 /// whole file in one step.

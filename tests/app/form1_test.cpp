@@ -82,6 +82,8 @@ private slots:
     void fieldsStartWithTheDesignTexts_data();
     void fieldsStartWithTheDesignTexts();
     void loadSelectsTemplatePageAndShowsInfoText();
+    void windowIconHasBothSizesOfItsPictures_data();
+    void windowIconHasBothSizesOfItsPictures();
     void controlsStartAtTheirDesignPlaces_data();
     void controlsStartAtTheirDesignPlaces();
     void unitLabelsAndFieldsLieInFront_data();
@@ -239,6 +241,27 @@ void Form1Test::loadSelectsTemplatePageAndShowsInfoText()
     QCOMPARE(Hint()->text(), kTitleHint);
     QVERIFY(QFontInfo(Control(QStringLiteral("Text2"))->font()).fixedPitch());
     QVERIFY(QFontInfo(Control(QStringLiteral("Label3"))->font()).fixedPitch());
+}
+
+void Form1Test::windowIconHasBothSizesOfItsPictures_data()
+{
+    QTest::addColumn<int>("side");
+    QTest::newRow("16 x 16") << 16;
+    QTest::newRow("32 x 32") << 32;
+}
+
+// The icon is read with a named format, not left to detection: a wrong one
+// would leave the window without an icon and nothing else would tell.
+void Form1Test::windowIconHasBothSizesOfItsPictures()
+{
+    QFETCH(int, side);
+    const QSize size(side, side);
+    const QIcon icon = m_form->windowIcon();
+    QVERIFY(icon.availableSizes().contains(size));
+    const QImage picture(QStringLiteral(":/pulsakor/icon%1.png").arg(side));
+    QVERIFY(!picture.isNull());
+    QCOMPARE(icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32),
+             picture.convertToFormat(QImage::Format_ARGB32));
 }
 
 void Form1Test::unitLabelsAndFieldsLieInFront_data()

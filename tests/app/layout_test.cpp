@@ -40,7 +40,7 @@ void LayoutTest::startSizeGivesTheDesignedLayout_data()
 {
     QTest::addColumn<TwipRect>("actual");
     QTest::addColumn<TwipRect>("expected");
-    const ResizeGeometry g = app::Form_Resize(7245, 6900, 300, DesignGeometry());
+    const ResizeGeometry g = app::ResizedGeometry(7245, 6900, 300, DesignGeometry());
     QTest::newRow("SSTab1") << g.ssTab1 << TwipRect{30, 30, 7095, 5385};
     QTest::newRow("hlpt") << g.hlpt << TwipRect{120, 5445, 7005, 975};
     QTest::newRow("Command1") << g.command1 << TwipRect{5745, 30, 1380, 300};
@@ -61,17 +61,17 @@ void LayoutTest::startSizeGivesTheDesignedLayout()
 
 void LayoutTest::narrowWindowPushesEndButtonPastTheLeftEdge()
 {
-    const ResizeGeometry g = app::Form_Resize(1400, 6900, 300, DesignGeometry());
+    const ResizeGeometry g = app::ResizedGeometry(1400, 6900, 300, DesignGeometry());
     QCOMPARE(g.command1, (TwipRect{-100, 30, 1380, 300}));
     QCOMPARE(g.ssTab1.width, 1250.f);
 }
 
 void LayoutTest::tooLowWindowKeepsTabControlButRunsLaterSteps()
 {
-    const ResizeGeometry before = app::Form_Resize(7245, 6900, 300, DesignGeometry());
+    const ResizeGeometry before = app::ResizedGeometry(7245, 6900, 300, DesignGeometry());
     // 300 + 975 + 240 = 1515: one twip less makes the tab control's height
     // negative although its width alone would be fine.
-    const ResizeGeometry g = app::Form_Resize(9000, 1514, 300, before);
+    const ResizeGeometry g = app::ResizedGeometry(9000, 1514, 300, before);
     QCOMPARE(g.ssTab1, before.ssTab1);
     QCOMPARE(g.hlpt, (TwipRect{120, 5445, 8760, 975}));
     QCOMPARE(g.command1, (TwipRect{7500, 30, 1380, 300}));
@@ -81,9 +81,9 @@ void LayoutTest::tooLowWindowKeepsTabControlButRunsLaterSteps()
 
 void LayoutTest::tooNarrowForFramesKeepsFramesAndTheirContents()
 {
-    const ResizeGeometry before = app::Form_Resize(7245, 6900, 300, DesignGeometry());
+    const ResizeGeometry before = app::ResizedGeometry(7245, 6900, 300, DesignGeometry());
     // The tab control may be 100 twips wide, its frames would be -50.
-    const ResizeGeometry g = app::Form_Resize(250, 6900, 300, before);
+    const ResizeGeometry g = app::ResizedGeometry(250, 6900, 300, before);
     QCOMPARE(g.ssTab1.width, 100.f);
     for (int i = 0; i < 3; ++i)
         QCOMPARE(g.frame1[i], before.frame1[i]);
@@ -107,8 +107,8 @@ void LayoutTest::growingMovesOnlyWhatFollowsTheEdge()
 {
     QFETCH(float, extraWidth);
     QFETCH(float, extraHeight);
-    const ResizeGeometry a = app::Form_Resize(7245, 6900, 300, DesignGeometry());
-    const ResizeGeometry b = app::Form_Resize(7245 + extraWidth, 6900 + extraHeight, 300, a);
+    const ResizeGeometry a = app::ResizedGeometry(7245, 6900, 300, DesignGeometry());
+    const ResizeGeometry b = app::ResizedGeometry(7245 + extraWidth, 6900 + extraHeight, 300, a);
     const float dw = extraWidth;
     const float dh = extraHeight;
     QCOMPARE(b.ssTab1, (TwipRect{30, 30, a.ssTab1.width + dw, a.ssTab1.height + dh}));
@@ -127,11 +127,11 @@ void LayoutTest::hintBarKeepsItsHeightThroughResizes()
     ResizeGeometry g = DesignGeometry();
     const float sizes[][2] = {{7245, 6900}, {1000, 800}, {12000, 9000}, {300, 200}, {7245, 6900}};
     for (const auto &size : sizes) {
-        g = app::Form_Resize(size[0], size[1], 330, g);
+        g = app::ResizedGeometry(size[0], size[1], 330, g);
         QCOMPARE(g.hlpt.height, 975.f);
     }
     // Same size, same tab row: the same geometry again.
-    QCOMPARE(app::Form_Resize(7245, 6900, 330, g), g);
+    QCOMPARE(app::ResizedGeometry(7245, 6900, 330, g), g);
 }
 
 void LayoutTest::pageOneKeepsItsDesignTopsAndSizes_data()
@@ -150,7 +150,7 @@ void LayoutTest::pageOneKeepsItsDesignTopsAndSizes()
     QFETCH(float, width);
     QFETCH(float, height);
     namespace design = app::design;
-    const ResizeGeometry g = app::Form_Resize(width, height, 300, DesignGeometry());
+    const ResizeGeometry g = app::ResizedGeometry(width, height, 300, DesignGeometry());
     for (const auto &[laid, designed] : {std::pair{g.label3, design::kLabel3},
                                         std::pair{g.label5, design::kLabel5}}) {
         QCOMPARE(laid.left, designed.left);

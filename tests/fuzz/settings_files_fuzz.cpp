@@ -34,8 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     const QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));
     const qsizetype split = input.indexOf('\0');
-    Check(platform::WriteFileAtomically(first + app::SettingsFileName, input.left(split)));
-    Check(platform::WriteFileAtomically(first + app::ParametersFileName,
+    Check(platform::WriteFileAtomically(first + app::kSettingsFileName, input.left(split)));
+    Check(platform::WriteFileAtomically(first + app::kParametersFileName,
                                         split < 0 ? QByteArray() : input.mid(split + 1)));
 
     app::MemoryWindowModel loaded;
