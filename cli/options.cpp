@@ -18,7 +18,7 @@ struct OptionName {
 };
 
 // The six fields in the order of the window's Text1(0) .. Text1(5) first.
-constexpr std::array<OptionName, size_t(Slot::Count)> optionNames = {{
+constexpr std::array<OptionName, size_t(Slot::Count)> kOptionNames = {{
     {"--supply", Slot::Field0},
     {"--end1", Slot::Field1},
     {"--end2", Slot::Field2},
@@ -33,11 +33,11 @@ constexpr std::array<OptionName, size_t(Slot::Count)> optionNames = {{
     {"--plot", Slot::Plot},
 }};
 
-const QLatin1String helpOption("--help");
+const QLatin1String kHelpOption("--help");
 
 std::optional<Slot> SlotOf(const QString &name)
 {
-    for (const OptionName &option : optionNames) {
+    for (const OptionName &option : kOptionNames) {
         if (name == QLatin1String(option.name))
             return option.slot;
     }
@@ -86,7 +86,7 @@ std::variant<Options, UsageError> ParseOptions(const QStringList &arguments,
 {
     const bool haveFileNames = fileNameArguments.size() == arguments.size();
     Options options;
-    if (arguments.contains(helpOption)) {
+    if (arguments.contains(kHelpOption)) {
         options.help = true;
         return options;
     }
