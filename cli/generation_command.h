@@ -32,6 +32,11 @@ struct GenerationOutcome {
 /// The exit status for a run that ended with `outcome`.
 ExitCode ExitCodeFor(generator::RunOutcome outcome);
 
+/// The German refusal when a picture written to `plotPath` would replace the
+/// template or one of the files the run names after its target; nullopt when
+/// the path is free for it.
+std::optional<QString> PlotPathRefusal(const QString &plotPath, const RunRequest &request);
+
 /// Runs generator::RunGeneration with `texts`, the template, the target as
 /// the save dialog's answer (made absolute), the assembler (the platform's
 /// default unless given) and Check1 = 1 for --delete-asm. The assembler is
@@ -39,11 +44,6 @@ ExitCode ExitCodeFor(generator::RunOutcome outcome);
 /// settings files are neither read nor written. After an assembly, checks
 /// that the HEX data holds the 256 table bytes followed by the PWM count and
 /// 0 (the table alone when the PWM text is not a plain number from 0 to 255).
-/// The German refusal when a picture written to `plotPath` would replace the
-/// template or one of the files the run names after its target; nullopt when
-/// the path is free for it.
-std::optional<QString> PlotPathRefusal(const QString &plotPath, const RunRequest &request);
-
 GenerationOutcome RunWholeGeneration(const generator::ParameterTexts &texts,
                                      const RunRequest &request, QChar decimalSeparator,
                                      const MessageSink &message);

@@ -27,10 +27,6 @@ QString TargetDialogTitle();
 QString ProposeTargetName(const QString &workFolder, bool deleteAsm,
                           const std::function<bool(const QString &)> &exists);
 
-/// The folder part of `path` up to and including its last folder separator
-/// ("/"; on Windows also "\"); empty when it has none.
-QString FolderOfPath(const QString &path);
-
 /// The base to which "asm", "hex", "log", ... are appended: `path` up to and
 /// including the last dot of its file name, or `path` + "." when the file
 /// name has no dot. "D:\Projekt\servo123.hex" gives "D:\Projekt\servo123.",
