@@ -5,6 +5,7 @@
 #include "generator/run_summary.h"
 #include "generator/side_files.h"
 #include "generator/table_from_fields.h"
+#include "generator/target_files.h"
 #include "generator/table_listing.h"
 #include "generator/target_name.h"
 #include "generator/template_name.h"
@@ -94,14 +95,10 @@ std::optional<TargetChoice> ChooseTargetFile(const RunInputs &inputs, RunHost &h
 
     TargetChoice choice{chosen, TargetBase(chosen)};
     // Every file the run or the assembler writes or deletes is named after
-    // the base: the run's own, the lock, and what the assembler adds (avra's
-    // EEPROM image is base + "eep.hex"). None of them may be the template,
-    // neither by its name ("servo07.asm.bak" for the target "servo07.asm")
-    // nor through a link standing under such a name, which the assembler
-    // would write through.
-    QString clash = platform::FindEntryThatIs(choice.base, inputs.templatePath);
-    if (clash.isEmpty() && platform::PathBeginsWith(inputs.templatePath, choice.base))
-        clash = inputs.templatePath;
+    // the base. None of them may be the template, neither by its name nor
+    // through a link standing under such a name, which the assembler would
+    // write through.
+    const QString clash = TargetNameThatIs(choice.base, inputs.templatePath);
     if (!clash.isEmpty()) {
         host.ShowMessage(TargetIsTemplateMessage(clash), FatalTitle());
         *refusal = RunOutcome::TargetIsTemplate;
@@ -129,14 +126,14 @@ RunOutcome RunAssembler(const RunInputs &inputs, RunHost &host, const TargetChoi
     }
 
     const QString workFolder = platform::FolderOfPath(target.path);
-    const QString hexPath = target.base + QStringLiteral("hex");
-    const QString logPath = target.base + QStringLiteral("log");
+    const QString hexPath = TargetFilePath(target.base, TargetFileRole::Hex);
+    const QString logPath = TargetFilePath(target.base, TargetFileRole::Log);
 
     // The log holds one run only, also when the assembler never gets to
     // start it anew; a HEX file after the run is this run's. A log or HEX
     // file that cannot go ends the run here: an old log would be shown as
     // this run's messages, an old HEX file taken for this run's.
-    for (const QString &path : {logPath, hexPath}) {
+    for (const QString &path : TargetFilePaths(target.base, TargetFileRemoval::BeforeAssembler)) {
         QString error;
         if (!platform::RemoveFile(path, &error)) {
             host.ShowMessage(error, FatalTitle());
@@ -146,7 +143,7 @@ RunOutcome RunAssembler(const RunInputs &inputs, RunHost &host, const TargetChoi
 
     platform::ProgramStart start;
     if (platform::UsesBatchFile()) {
-        const QString batchPath = target.base + QStringLiteral("bat");
+        const QString batchPath = TargetFilePath(target.base, TargetFileRole::Batch);
         QString error;
         if (!WriteAssemblerBatch(batchPath, workFolder, target.base, assemblerPath, &error)) {
             host.ShowMessage(error, FatalTitle());
@@ -262,7 +259,7 @@ RunResult RunGeneration(const RunInputs &inputs, RunHost &host)
     // file and log with ours. The lock goes when the run returns; the lock of
     // a run that died is taken over (only its process is asked, not its age:
     // a run may wait long for a message box).
-    QLockFile lock(target->base + QStringLiteral("lock"));
+    QLockFile lock(TargetFilePath(target->base, TargetFileRole::Lock));
     lock.setStaleLockTime(0);
     // A folder that takes no lock file takes no source either; that failure
     // is the one to report, so only a lock held by another run stops here.
@@ -274,7 +271,7 @@ RunResult RunGeneration(const RunInputs &inputs, RunHost &host)
     host.SaveParameters(platform::FolderOfPath(target->path));
     result.targetBase = target->base;
 
-    const QString sourcePath = target->base + QStringLiteral("asm");
+    const QString sourcePath = TargetFilePath(target->base, TargetFileRole::Source);
     QString error;
     if (!WriteAssemblerSource(templatePath, sourcePath, result.listing, &error)) {
         host.ShowMessage(error, FatalTitle());
@@ -288,8 +285,8 @@ RunResult RunGeneration(const RunInputs &inputs, RunHost &host)
     if (result.outcome != RunOutcome::Assembled && result.outcome != RunOutcome::AssemblerFailed)
         return result;
     if (result.outcome == RunOutcome::Assembled)
-        result.files << target->base + QStringLiteral("hex");
-    const QString logPath = target->base + QStringLiteral("log");
+        result.files << TargetFilePath(target->base, TargetFileRole::Hex);
+    const QString logPath = TargetFilePath(target->base, TargetFileRole::Log);
     result.files << logPath;
 
     // Log and clean-up: each step is tried even when an earlier one failed,

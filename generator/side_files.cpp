@@ -1,5 +1,6 @@
 #include "generator/side_files.h"
 
+#include "generator/target_files.h"
 #include "platform/files.h"
 
 #include <QStringList>
@@ -8,12 +9,11 @@ namespace generator {
 
 bool RemoveSideFiles(const QString &targetBase, bool deleteAsm, QString *error)
 {
-    QStringList extensions{QStringLiteral("obj"), QStringLiteral("bat")};
+    QStringList paths = TargetFilePaths(targetBase, TargetFileRemoval::AfterRun);
     if (deleteAsm)
-        extensions << QStringLiteral("asm");
+        paths << TargetFilePaths(targetBase, TargetFileRemoval::AfterRunOnRequest);
     bool allGone = true;
-    for (const QString &extension : extensions) {
-        const QString path = targetBase + extension;
+    for (const QString &path : paths) {
         if (!platform::FileExists(path))
             continue;
         QString failure;

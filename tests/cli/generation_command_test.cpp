@@ -310,6 +310,9 @@ void GenerationCommandTest::exitsWithItsCodeOnFailure_data()
     QTest::newRow("curve would be the run's lock")
         << servo00 << good << toOut + QStringList{"--plot", "out/servo000.lock"} << false << 4
         << "wäre die Ausgabedatei" << QStringList() << QByteArray();
+    QTest::newRow("curve would be the assembler's EEPROM image")
+        << servo00 << good << toOut + QStringList{"--plot", "out/servo000.eep.hex"} << false << 4
+        << "wäre die Ausgabedatei" << QStringList() << QByteArray();
     QTest::newRow("curve drawn though the assembler failed")
         << servo00 << FakeAssembler("echo 'fake: error'\nexit 1\n")
         << toOut + QStringList{"--plot", "out/curve.svg"} << false << 3
