@@ -42,8 +42,8 @@ QString AbsoluteProgramPath(const QString &path)
 // writes the window's settings files.
 class CliRunHost : public generator::RunHost {
 public:
-    CliRunHost(const QString &targetPath, bool deleteAsm, const MessageSink &message)
-        : m_targetPath(targetPath), m_deleteAsm(deleteAsm), m_message(message)
+    CliRunHost(const QString &targetPath, bool deleteSource, const MessageSink &message)
+        : m_targetPath(targetPath), m_deleteSource(deleteSource), m_message(message)
     {
     }
 
@@ -55,12 +55,12 @@ public:
         m_message(title + QStringLiteral(": ") + text);
     }
     void SaveParameters(const QString &) override {}
-    int DeleteAsmValue() const override { return m_deleteAsm ? 1 : 0; }
+    bool DeletesSource() const override { return m_deleteSource; }
     void SaveSettings() override {}
 
 private:
     QString m_targetPath;
-    bool m_deleteAsm;
+    bool m_deleteSource;
     const MessageSink &m_message;
 };
 
@@ -133,13 +133,13 @@ GenerationOutcome RunWholeGeneration(const generator::ParameterTexts &texts,
     inputs.assemblerPath = request.assemblerPath ? AbsoluteProgramPath(*request.assemblerPath)
                                                  : platform::DefaultAssemblerPath();
     inputs.workFolder = platform::FolderOfPath(targetPath);
-    inputs.deleteAsmValue = request.deleteAsm ? 1 : 0;
+    inputs.deleteSource = request.deleteSource;
     inputs.decimalSeparator = decimalSeparator;
     // No fixed pause: nobody watches a window here. The longest wait stays
     // the window's, so a hung assembler still ends the run.
     inputs.assemblerWait.minimum = std::chrono::milliseconds(0);
 
-    CliRunHost host(targetPath, request.deleteAsm, message);
+    CliRunHost host(targetPath, request.deleteSource, message);
     const generator::RunResult result = generator::RunGeneration(inputs, host);
 
     GenerationOutcome outcome;

@@ -39,7 +39,7 @@ std::optional<QString> PlotPathRefusal(const QString &plotPath, const RunRequest
 
 /// Runs generator::RunGeneration with `texts`, the template, the target as
 /// the save dialog's answer (made absolute), the assembler (the platform's
-/// default unless given) and Check1 = 1 for --delete-asm. The assembler is
+/// default unless given) and the source deleted for --delete-asm. The assembler is
 /// waited for until it ends, at most as long as the window waits; the
 /// settings files are neither read nor written. After an assembly, checks
 /// that the HEX data holds the 256 table bytes followed by the PWM count and

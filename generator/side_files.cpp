@@ -7,10 +7,10 @@
 
 namespace generator {
 
-bool RemoveSideFiles(const QString &targetBase, bool deleteAsm, QString *error)
+bool RemoveSideFiles(const QString &targetBase, bool deleteSource, QString *error)
 {
     QStringList paths = TargetFilePaths(targetBase, TargetFileRemoval::AfterRun);
-    if (deleteAsm)
+    if (deleteSource)
         paths << TargetFilePaths(targetBase, TargetFileRemoval::AfterRunOnRequest);
     bool allGone = true;
     for (const QString &path : paths) {

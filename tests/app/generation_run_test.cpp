@@ -115,6 +115,8 @@ QString Bytes(const QString &path)
 class GenerationRunTest : public QObject {
     Q_OBJECT
 private slots:
+    void onlyATickedBoxDeletesTheSource_data();
+    void onlyATickedBoxDeletesTheSource();
     void goodRunLeavesTheTableInTheHexFile_data();
     void goodRunLeavesTheTableInTheHexFile();
     void runFollowsWhatTheAssemblerDid_data();
@@ -138,6 +140,23 @@ private slots:
     // Last: it quits the application's event loops for good.
     void applicationQuitDuringTheWaitEndsTheRun();
 };
+
+void GenerationRunTest::onlyATickedBoxDeletesTheSource_data()
+{
+    QTest::addColumn<int>("value");
+    QTest::addColumn<bool>("deletes");
+    QTest::newRow("cleared") << 0 << false;
+    QTest::newRow("ticked") << 1 << true;
+    QTest::newRow("greyed") << 2 << false;
+    QTest::newRow("negative") << -1 << false;
+}
+
+void GenerationRunTest::onlyATickedBoxDeletesTheSource()
+{
+    QFETCH(int, value);
+    QFETCH(bool, deletes);
+    QCOMPARE(app::DeletesSource(value), deletes);
+}
 
 void GenerationRunTest::goodRunLeavesTheTableInTheHexFile_data()
 {
