@@ -13,6 +13,7 @@
 #include "platform/text_encoding.h"
 #include "tests/support/expected_output.h"
 #include "tests/support/fake_user_interaction.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/memory_window_model.h"
 #include "tests/support/test_data.h"
 
@@ -133,6 +134,7 @@ private slots:
     void oldOutputThatCannotGoEndsTheRun_data();
     void oldOutputThatCannotGoEndsTheRun();
     void oneRunAtATimePerTarget();
+    void fullDiskAtTheSummaryFailsTheRun();
     void vanishedTemplateIsReported();
     void flagTickedDuringTheWaitCounts();
     void closingWithoutQuitLeavesWindowAlone();
@@ -539,6 +541,32 @@ void GenerationRunTest::oldOutputThatCannotGoEndsTheRun()
     QVERIFY(bench.window.generateStates.empty());
     QVERIFY(!QFileInfo::exists(base + "obj"));
     QVERIFY(bench.window.listingText.startsWith(";"));
+}
+
+void GenerationRunTest::fullDiskAtTheSummaryFailsTheRun()
+{
+    // The assembler made a good HEX file, but its output fills the log up to
+    // the disk's limit: the summary no longer fits, and the run must not
+    // count as a success. The run goes on in a child whose files may not
+    // grow beyond 64 KiB.
+    Bench bench;
+    const QString fake = bench.root.Path("fills-the-log.sh");
+    testsupport::WriteBytes(fake, "#!/bin/sh\nyes | head -c 65400\nexec \""
+                                      + FakeAssemblerPath("writes-hex.sh").toUtf8()
+                                      + "\" \"$@\" >/dev/null\n");
+    QVERIFY(QFile::setPermissions(fake, QFile::ReadOwner | QFile::ExeOwner));
+    bench.window.assemblerPath = fake;
+
+    const auto child = testsupport::RunWithFileSizeLimit(65536, [&](QString *titles) {
+        const generator::RunResult result = bench.Run(bench.work + "servo000.asm");
+        for (const auto &message : bench.user.messages)
+            *titles += message.title + u'|';
+        return result.outcome == RunOutcome::FileFailed;
+    });
+
+    QVERIFY(child.ranToEnd);
+    QVERIFY2(child.succeeded, qPrintable(child.message));
+    QCOMPARE(child.message, bench.work + "servo000.hex|" + FatalTitle() + u'|');
 }
 
 void GenerationRunTest::oneRunAtATimePerTarget()
