@@ -19,7 +19,8 @@ QString Quoted(const QString &text)
 // Batch files only exist on Windows, where both "\" and "/" separate folders.
 QString BatchAssemblerFolder(const QString &assemblerPath)
 {
-    const qsizetype last = std::max(assemblerPath.lastIndexOf(u'\\'), assemblerPath.lastIndexOf(u'/'));
+    const qsizetype last =
+        std::max(assemblerPath.lastIndexOf(u'\\'), assemblerPath.lastIndexOf(u'/'));
     return assemblerPath.left(last + 1);
 }
 
@@ -62,7 +63,8 @@ AssemblerCall DirectAssemblerCall(const QString &workFolder, const QString &targ
                       QStringLiteral("-o"),
                       TargetFilePath(targetBase, TargetFileRole::Hex),
                       QStringLiteral("-I"),
-                      platform::FolderOfPath(assemblerPath) + platform::FolderSeparator() + QStringLiteral("AppNotes"),
+                      platform::FolderOfPath(assemblerPath) + platform::FolderSeparator()
+                          + QStringLiteral("AppNotes"),
                       QStringLiteral("-w")};
     call.logPath = TargetFilePath(targetBase, TargetFileRole::Log);
     return call;

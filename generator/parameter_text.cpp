@@ -202,10 +202,11 @@ std::variant<ServoParameters, FieldRejection> ReadServoParameters(const Paramete
     for (size_t i = 0; i < values.size(); ++i) {
         const std::optional<qint32> value = ParseParameterText(texts[i]);
         if (!value) {
-            return FieldRejection{
-                int(i), QStringLiteral("Der Wert im Feld \"%1\" ist keine Zahl, die das Programm "
-                                       "verarbeiten kann (zu groß, zu klein oder unendlich):\r\n%2")
-                            .arg(fieldNames[i], texts[i])};
+            const QString message =
+                QStringLiteral("Der Wert im Feld \"%1\" ist keine Zahl, die das Programm "
+                               "verarbeiten kann (zu groß, zu klein oder unendlich):\r\n%2")
+                    .arg(fieldNames[i], texts[i]);
+            return FieldRejection{int(i), message};
         }
         values[i] = *value;
     }

@@ -30,8 +30,9 @@ QString RunSummaryText(const ServoParameters &p, QChar separator)
 bool AppendRunSummary(const QString &logPath, const ServoParameters &ordered, QChar separator,
                       QString *error)
 {
-    return platform::AppendToFile(
-        logPath, platform::TextEncoding::System().Encode(RunSummaryText(ordered, separator)), error);
+    const QByteArray bytes =
+        platform::TextEncoding::System().Encode(RunSummaryText(ordered, separator));
+    return platform::AppendToFile(logPath, bytes, error);
 }
 
 QString RunLogView(const QString &logText, const QString &previousText)

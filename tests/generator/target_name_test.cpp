@@ -25,9 +25,10 @@ void TargetNameTest::proposesFirstFreeName_data()
     QTest::newRow("two taken") << QStringList{"servo000.asm", "servo001.asm"} << false
                                << "servo002.asm";
     QTest::newRow("gap filled") << QStringList{"servo001.asm"} << false << "servo000.asm";
-    QTest::newRow("deleting the source ignores asm") << QStringList{"servo000.asm"} << true << "servo000.hex";
-    QTest::newRow("keeping the source ignores hex") << QStringList{"servo000.hex", "servo001.hex"} << false
-                                         << "servo000.asm";
+    QTest::newRow("deleting the source ignores asm")
+        << QStringList{"servo000.asm"} << true << "servo000.hex";
+    QTest::newRow("keeping the source ignores hex")
+        << QStringList{"servo000.hex", "servo001.hex"} << false << "servo000.asm";
 
     QStringList nearlyAll;
     for (int i = 0; i < 1000; ++i) {
