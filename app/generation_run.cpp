@@ -42,7 +42,7 @@ public:
     void SetWaiting(bool waiting) override { m_window.SetGenerateEnabled(!waiting); }
     bool IsClosing() const override { return m_window.IsClosing(); }
 
-    int DeleteAsmValue() const override { return m_window.DeleteAsmValue(); }
+    bool DeletesSource() const override { return app::DeletesSource(m_window.DeleteAsmValue()); }
     void ShowLogView(const QString &view) override { m_window.SetListingText(view); }
     void SaveSettings() override
     {
@@ -60,16 +60,21 @@ private:
 
 } // namespace
 
+bool DeletesSource(int check1Value)
+{
+    return check1Value == 1;
+}
+
 generator::RunResult RunGenerationInWindow(WindowModel &window, platform::UserInteraction &user,
                                            const WindowRunOptions &options)
 {
     generator::RunInputs inputs;
-    for (int i = 0; i < 6; ++i)
-        inputs.fieldTexts[i] = window.ParameterText(i);
+    for (size_t i = 0; i < inputs.fieldTexts.size(); ++i)
+        inputs.fieldTexts[i] = window.ParameterText(int(i));
     inputs.templatePath = window.TemplatePath();
     inputs.assemblerPath = window.AssemblerPath();
     inputs.workFolder = window.folders().workFolder;
-    inputs.deleteAsmValue = window.DeleteAsmValue();
+    inputs.deleteSource = DeletesSource(window.DeleteAsmValue());
     inputs.assemblerWait = options.wait;
     WindowRunHost host(window, user, options);
     return generator::RunGeneration(inputs, host);

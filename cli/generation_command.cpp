@@ -3,6 +3,7 @@
 #include "cli/listing_command.h"
 
 #include "generator/hex_check.h"
+#include "generator/target_files.h"
 #include "generator/target_name.h"
 #include "platform/environment.h"
 #include "platform/files.h"
@@ -41,8 +42,8 @@ QString AbsoluteProgramPath(const QString &path)
 // writes the window's settings files.
 class CliRunHost : public generator::RunHost {
 public:
-    CliRunHost(const QString &targetPath, bool deleteAsm, const MessageSink &message)
-        : m_targetPath(targetPath), m_deleteAsm(deleteAsm), m_message(message)
+    CliRunHost(const QString &targetPath, bool deleteSource, const MessageSink &message)
+        : m_targetPath(targetPath), m_deleteSource(deleteSource), m_message(message)
     {
     }
 
@@ -54,12 +55,12 @@ public:
         m_message(title + QStringLiteral(": ") + text);
     }
     void SaveParameters(const QString &) override {}
-    int DeleteAsmValue() const override { return m_deleteAsm ? 1 : 0; }
+    bool DeletesSource() const override { return m_deleteSource; }
     void SaveSettings() override {}
 
 private:
     QString m_targetPath;
-    bool m_deleteAsm;
+    bool m_deleteSource;
     const MessageSink &m_message;
 };
 
@@ -92,12 +93,14 @@ ExitCode ExitCodeFor(generator::RunOutcome outcome)
 std::optional<QString> PlotPathRefusal(const QString &plotPath, const RunRequest &request)
 {
     // The run's files need not exist yet, so paths are compared as written
-    // (made absolute) as well as through the file system.
+    // (made absolute, in the file system's case rule) as well as through the
+    // file system.
     const auto absolute = [](const QString &path) {
         return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     };
     const auto same = [&](const QString &path) {
-        return absolute(plotPath) == absolute(path) || platform::IsSameFile(plotPath, path);
+        return absolute(plotPath).compare(absolute(path), platform::FileNameCase()) == 0
+            || platform::IsSameFile(plotPath, path);
     };
     const QString shownPlot = QDir::toNativeSeparators(plotPath);
     if (same(request.templatePath))
@@ -106,10 +109,10 @@ std::optional<QString> PlotPathRefusal(const QString &plotPath, const RunRequest
             .arg(shownPlot);
     const QString base =
         generator::TargetBase(QDir::toNativeSeparators(absolute(request.targetPath)));
-    // A picture at the lock's name would outlive the run and hold every
-    // later run into this target off as if another run were writing it.
-    for (const char *extension : {"asm", "hex", "log", "bat", "obj", "map", "lst", "lock"}) {
-        const QString path = base + QLatin1String(extension);
+    // Every file of the run, whether the run or the assembler writes it: a
+    // picture at the lock's name would outlive the run and hold every later
+    // run into this target off as if another run were writing it.
+    for (const QString &path : generator::TargetFilePaths(base)) {
         if (same(path))
             return QStringLiteral("Das Bild \"%1\" wäre die Ausgabedatei \"%2\" des Laufs und "
                                   "wird nicht geschrieben.")
@@ -130,13 +133,13 @@ GenerationOutcome RunWholeGeneration(const generator::ParameterTexts &texts,
     inputs.assemblerPath = request.assemblerPath ? AbsoluteProgramPath(*request.assemblerPath)
                                                  : platform::DefaultAssemblerPath();
     inputs.workFolder = platform::FolderOfPath(targetPath);
-    inputs.deleteAsmValue = request.deleteAsm ? 1 : 0;
+    inputs.deleteSource = request.deleteSource;
     inputs.decimalSeparator = decimalSeparator;
     // No fixed pause: nobody watches a window here. The longest wait stays
     // the window's, so a hung assembler still ends the run.
     inputs.assemblerWait.minimum = std::chrono::milliseconds(0);
 
-    CliRunHost host(targetPath, request.deleteAsm, message);
+    CliRunHost host(targetPath, request.deleteSource, message);
     const generator::RunResult result = generator::RunGeneration(inputs, host);
 
     GenerationOutcome outcome;
@@ -148,7 +151,8 @@ GenerationOutcome RunWholeGeneration(const generator::ParameterTexts &texts,
         && result.outcome != RunOutcome::TargetBusy;
     // Only a log of this run: after a missing assembler an older log of the
     // same name may still lie there.
-    const QString logPath = result.targetBase + QStringLiteral("log");
+    const QString logPath =
+        generator::TargetFilePath(result.targetBase, generator::TargetFileRole::Log);
     if (result.files.contains(logPath)) {
         if (const auto log = platform::ReadWholeFile(logPath))
             outcome.log = *log;

@@ -32,18 +32,18 @@ struct GenerationOutcome {
 /// The exit status for a run that ended with `outcome`.
 ExitCode ExitCodeFor(generator::RunOutcome outcome);
 
-/// Runs generator::RunGeneration with `texts`, the template, the target as
-/// the save dialog's answer (made absolute), the assembler (the platform's
-/// default unless given) and Check1 = 1 for --delete-asm. The assembler is
-/// waited for until it ends, at most as long as the window waits; the
-/// settings files are neither read nor written. After an assembly, checks
-/// that the HEX data holds the 256 table bytes followed by the PWM count and
-/// 0 (the table alone when the PWM text is not a plain number from 0 to 255).
 /// The German refusal when a picture written to `plotPath` would replace the
 /// template or one of the files the run names after its target; nullopt when
 /// the path is free for it.
 std::optional<QString> PlotPathRefusal(const QString &plotPath, const RunRequest &request);
 
+/// Runs generator::RunGeneration with `texts`, the template, the target as
+/// the save dialog's answer (made absolute), the assembler (the platform's
+/// default unless given) and the source deleted for --delete-asm. The assembler is
+/// waited for until it ends, at most as long as the window waits; the
+/// settings files are neither read nor written. After an assembly, checks
+/// that the HEX data holds the 256 table bytes followed by the PWM count and
+/// 0 (the table alone when the PWM text is not a plain number from 0 to 255).
 GenerationOutcome RunWholeGeneration(const generator::ParameterTexts &texts,
                                      const RunRequest &request, QChar decimalSeparator,
                                      const MessageSink &message);

@@ -65,6 +65,68 @@ std::optional<QString> PlotBesideRun(const cli::Options &options, QChar separato
     return std::nullopt;
 }
 
+// The curve's path, checked before the run so that a refused one touches
+// nothing, then the run, the curve beside it and the log on stdout.
+int CarryOutRun(const cli::Options &options, QChar separator,
+                const platform::TextEncoding &encoding)
+{
+    // Messages as they come, so a slow assembler does not hide them.
+    const cli::MessageSink toStderr = [&encoding](const QString &message) {
+        Write(stderr, encoding.Encode(ForTerminal(message)));
+    };
+    if (options.plotPath && !IsStandardOutput(options.plotPath)) {
+        if (const auto refusal = cli::PlotPathRefusal(*options.plotPath, *options.run)) {
+            toStderr(*refusal);
+            return cli::ExitFileFailed;
+        }
+    }
+    const cli::GenerationOutcome outcome =
+        cli::RunWholeGeneration(options.texts, *options.run, separator, toStderr);
+    cli::ExitCode exitCode = outcome.exitCode;
+    if (options.plotPath && outcome.tableAccepted) {
+        if (const auto error = PlotBesideRun(options, separator)) {
+            toStderr(*error);
+            if (exitCode == cli::ExitSuccess)
+                exitCode = cli::ExitFileFailed;
+        }
+    }
+    // "--plot -" puts the picture where the log would go; the log stays in
+    // its file.
+    if (!IsStandardOutput(options.plotPath) && !outcome.log.isEmpty()
+        && !Write(stdout, outcome.log)) {
+        toStderr(QStringLiteral("Das Log konnte nicht ausgegeben werden."));
+        return exitCode == cli::ExitSuccess ? cli::ExitFileFailed : exitCode;
+    }
+    return exitCode;
+}
+
+// The listing on stdout, the curve first when asked for: when it cannot be
+// written, nothing is printed.
+int PrintListing(const cli::Options &options, QChar separator,
+                 const platform::TextEncoding &encoding)
+{
+    const cli::CommandOutcome outcome = cli::RunListing(options.texts, separator);
+    if (outcome.exitCode != cli::ExitSuccess) {
+        Write(stderr, encoding.Encode(ForTerminal(outcome.error)));
+        return outcome.exitCode;
+    }
+    if (options.plotPath) {
+        QString error;
+        if (!WritePicture(*options.plotPath, cli::CurveFor(options.texts, separator), &error)) {
+            Write(stderr, encoding.Encode(ForTerminal(error)));
+            return cli::ExitFileFailed;
+        }
+        if (IsStandardOutput(options.plotPath))
+            return cli::ExitSuccess;
+    }
+    if (!Write(stdout, encoding.Encode(outcome.output))) {
+        Write(stderr, encoding.Encode(
+                          QStringLiteral("Die Tabelle konnte nicht ausgegeben werden.\n")));
+        return cli::ExitRejected;
+    }
+    return cli::ExitSuccess;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -96,58 +158,8 @@ int main(int argc, char *argv[])
         Write(stdout, encoding.Encode(cli::UsageText()));
         return cli::ExitSuccess;
     }
-
     const QChar separator = options.decimalSeparator.value_or(platform::DecimalSeparator());
-    if (options.run) {
-        // Messages as they come, so a slow assembler does not hide them.
-        const cli::MessageSink toStderr = [&encoding](const QString &message) {
-            Write(stderr, encoding.Encode(ForTerminal(message)));
-        };
-        if (options.plotPath && !IsStandardOutput(options.plotPath)) {
-            if (const auto refusal = cli::PlotPathRefusal(*options.plotPath, *options.run)) {
-                toStderr(*refusal);
-                return cli::ExitFileFailed;
-            }
-        }
-        const cli::GenerationOutcome outcome =
-            cli::RunWholeGeneration(options.texts, *options.run, separator, toStderr);
-        cli::ExitCode exitCode = outcome.exitCode;
-        if (options.plotPath && outcome.tableAccepted) {
-            if (const auto error = PlotBesideRun(options, separator)) {
-                toStderr(*error);
-                if (exitCode == cli::ExitSuccess)
-                    exitCode = cli::ExitFileFailed;
-            }
-        }
-        // "--plot -" puts the picture where the log would go; the log stays
-        // in its file.
-        if (!IsStandardOutput(options.plotPath) && !outcome.log.isEmpty()
-            && !Write(stdout, outcome.log)) {
-            toStderr(QStringLiteral("Das Log konnte nicht ausgegeben werden."));
-            return exitCode == cli::ExitSuccess ? cli::ExitFileFailed : exitCode;
-        }
-        return exitCode;
-    }
-
-    const cli::CommandOutcome outcome = cli::RunListing(options.texts, separator);
-    if (outcome.exitCode != cli::ExitSuccess) {
-        Write(stderr, encoding.Encode(ForTerminal(outcome.error)));
-        return outcome.exitCode;
-    }
-    // The picture first: when it cannot be written, nothing is printed.
-    if (options.plotPath) {
-        QString error;
-        if (!WritePicture(*options.plotPath, cli::CurveFor(options.texts, separator), &error)) {
-            Write(stderr, encoding.Encode(ForTerminal(error)));
-            return cli::ExitFileFailed;
-        }
-        if (IsStandardOutput(options.plotPath))
-            return cli::ExitSuccess;
-    }
-    if (!Write(stdout, encoding.Encode(outcome.output))) {
-        Write(stderr, encoding.Encode(
-                          QStringLiteral("Die Tabelle konnte nicht ausgegeben werden.\n")));
-        return cli::ExitRejected;
-    }
-    return cli::ExitSuccess;
+    if (options.run)
+        return CarryOutRun(options, separator, encoding);
+    return PrintListing(options, separator, encoding);
 }

@@ -9,45 +9,45 @@ namespace cli {
 
 namespace {
 
-enum class Slot { Field0, Field1, Field2, Field3, Field4, Field5, Separator, Template, Out,
-                  Assembler, DeleteAsm, Plot, Count };
+// The six field options first, in ParameterField order.
+enum class Slot { Supply, End1, End2, Pulse1, Pulse2, Pwm, Separator, Template, Out, Assembler,
+                  DeleteSource, Plot, Count };
+static_assert(size_t(Slot::Pwm) == generator::PwmCountRangeField);
+
+// What follows an option's name: a text, a file name (taken as the file
+// system spells it, never empty) or nothing.
+enum class Takes { Text, Path, Nothing };
 
 struct OptionName {
     const char *name;
     Slot slot;
+    Takes takes;
 };
 
-// The six fields in the order of the window's Text1(0) .. Text1(5) first.
-constexpr std::array<OptionName, size_t(Slot::Count)> optionNames = {{
-    {"--supply", Slot::Field0},
-    {"--end1", Slot::Field1},
-    {"--end2", Slot::Field2},
-    {"--pulse1", Slot::Field3},
-    {"--pulse2", Slot::Field4},
-    {"--pwm", Slot::Field5},
-    {"--decimal-separator", Slot::Separator},
-    {"--template", Slot::Template},
-    {"--out", Slot::Out},
-    {"--assembler", Slot::Assembler},
-    {"--delete-asm", Slot::DeleteAsm},
-    {"--plot", Slot::Plot},
+constexpr std::array<OptionName, size_t(Slot::Count)> kOptionNames = {{
+    {"--supply", Slot::Supply, Takes::Text},
+    {"--end1", Slot::End1, Takes::Text},
+    {"--end2", Slot::End2, Takes::Text},
+    {"--pulse1", Slot::Pulse1, Takes::Text},
+    {"--pulse2", Slot::Pulse2, Takes::Text},
+    {"--pwm", Slot::Pwm, Takes::Text},
+    {"--decimal-separator", Slot::Separator, Takes::Text},
+    {"--template", Slot::Template, Takes::Path},
+    {"--out", Slot::Out, Takes::Path},
+    {"--assembler", Slot::Assembler, Takes::Path},
+    {"--delete-asm", Slot::DeleteSource, Takes::Nothing},
+    {"--plot", Slot::Plot, Takes::Path},
 }};
 
-const QLatin1String helpOption("--help");
+const QLatin1String kHelpOption("--help");
 
-std::optional<Slot> SlotOf(const QString &name)
+const OptionName *OptionNamed(const QString &name)
 {
-    for (const OptionName &option : optionNames) {
+    for (const OptionName &option : kOptionNames) {
         if (name == QLatin1String(option.name))
-            return option.slot;
+            return &option;
     }
-    return std::nullopt;
-}
-
-bool IsPathSlot(Slot slot)
-{
-    return slot == Slot::Template || slot == Slot::Out || slot == Slot::Assembler
-        || slot == Slot::Plot;
+    return nullptr;
 }
 
 bool IsUsableSeparator(QChar c)
@@ -79,104 +79,147 @@ QString SeparatorRefusal(const QString &value)
         .arg(Shown(value));
 }
 
+// One option as given on the command line.
+struct GivenOption {
+    QString name;
+    const OptionName *option = nullptr;
+    QString value;
+};
+
+using SeenOptions = std::array<bool, size_t(Slot::Count)>;
+
+// The value after `name` at arguments[*i]: after "=" in the same argument or
+// in the next one, which *i then moves to. A path is taken from
+// `fileNames`, as the file system spells it; the option's name and "=" are
+// ASCII in both spellings.
+std::variant<QString, UsageError> ReadValue(const QStringList &arguments,
+                                            const QStringList &fileNames, qsizetype *i,
+                                            const GivenOption &given)
+{
+    const QStringList &source = given.option->takes == Takes::Path ? fileNames : arguments;
+    const qsizetype equals = arguments.at(*i).indexOf(u'=');
+    if (equals >= 0)
+        return source.at(*i).mid(equals + 1);
+    // A following "-..." is taken for an option, never for a value: negative
+    // texts are written --end1=-500. "--plot -" names standard output.
+    const bool standardOutput = given.option->slot == Slot::Plot && *i + 1 < arguments.size()
+        && arguments.at(*i + 1) == u'-';
+    if (*i + 1 >= arguments.size() || (arguments.at(*i + 1).startsWith(u'-') && !standardOutput))
+        return UsageError{QStringLiteral("option '%1' needs a value (write %1=TEXT for a text "
+                                         "that begins with '-')")
+                              .arg(given.name)};
+    return source.at(++*i);
+}
+
+// Reads the option at arguments[*i] and its value, moving *i past both.
+// An option already in `seen` is refused before its value is looked at.
+std::variant<GivenOption, UsageError> ReadOption(const QStringList &arguments,
+                                                 const QStringList &fileNames, qsizetype *i,
+                                                 SeenOptions *seen)
+{
+    const QString &argument = arguments.at(*i);
+    if (!argument.startsWith(QLatin1String("--")))
+        return UsageError{QStringLiteral("unexpected argument '%1'").arg(argument)};
+    const qsizetype equals = argument.indexOf(u'=');
+    GivenOption given;
+    given.name = equals < 0 ? argument : argument.left(equals);
+    given.option = OptionNamed(given.name);
+    if (!given.option)
+        return UsageError{QStringLiteral("unknown option '%1'").arg(given.name)};
+    bool &seenBefore = (*seen)[size_t(given.option->slot)];
+    if (seenBefore)
+        return UsageError{QStringLiteral("option '%1' is given twice").arg(given.name)};
+    seenBefore = true;
+
+    if (given.option->takes == Takes::Nothing) {
+        if (equals >= 0)
+            return UsageError{QStringLiteral("option '%1' takes no value").arg(given.name)};
+        return given;
+    }
+    auto value = ReadValue(arguments, fileNames, i, given);
+    if (const auto *error = std::get_if<UsageError>(&value))
+        return *error;
+    given.value = std::get<QString>(value);
+    if (given.option->takes == Takes::Path && given.value.isEmpty())
+        return UsageError{QStringLiteral("option '%1' needs a file name").arg(given.name)};
+    return given;
+}
+
+// Puts a read option into the record; refuses a value it cannot take.
+std::optional<UsageError> Apply(const GivenOption &given, Options *options, RunRequest *run)
+{
+    const QString &value = given.value;
+    switch (given.option->slot) {
+    case Slot::Separator:
+        // The separator stands inside numbers of the listing, the source and
+        // the log: a line end, a digit, a sign or a blank there would break a
+        // line or change a number ("5" made "5500 Volt").
+        if (value.size() != 1 || !IsUsableSeparator(value.at(0)))
+            return UsageError{SeparatorRefusal(value)};
+        options->decimalSeparator = value.at(0);
+        break;
+    case Slot::Template:
+        run->templatePath = value;
+        break;
+    case Slot::Out:
+        // The output names come from the file name; a folder has none.
+        if (platform::EndsWithFolderSeparator(value))
+            return UsageError{
+                QStringLiteral("option '--out' needs a file name, not the folder '%1'").arg(value)};
+        run->targetPath = value;
+        break;
+    case Slot::Assembler:
+        run->assemblerPath = value;
+        break;
+    case Slot::DeleteSource:
+        run->deleteSource = true;
+        break;
+    case Slot::Plot:
+        options->plotPath = value;
+        break;
+    default:
+        options->texts[size_t(given.option->slot)] = value;
+        break;
+    }
+    return std::nullopt;
+}
+
+// The options of the whole run come together or not at all.
+std::optional<UsageError> CheckRunOptions(const SeenOptions &seen)
+{
+    const bool haveTemplate = seen[size_t(Slot::Template)];
+    if (haveTemplate != seen[size_t(Slot::Out)])
+        return UsageError{QStringLiteral("options '--template' and '--out' go together")};
+    if (!haveTemplate && (seen[size_t(Slot::Assembler)] || seen[size_t(Slot::DeleteSource)]))
+        return UsageError{QStringLiteral("options '--assembler' and '--delete-asm' need "
+                                         "'--template' and '--out'")};
+    return std::nullopt;
+}
+
 } // namespace
 
 std::variant<Options, UsageError> ParseOptions(const QStringList &arguments,
                                                const QStringList &fileNameArguments)
 {
-    const bool haveFileNames = fileNameArguments.size() == arguments.size();
     Options options;
-    if (arguments.contains(helpOption)) {
+    if (arguments.contains(kHelpOption)) {
         options.help = true;
         return options;
     }
-
-    std::array<bool, size_t(Slot::Count)> seen{};
+    const QStringList &fileNames =
+        fileNameArguments.size() == arguments.size() ? fileNameArguments : arguments;
+    SeenOptions seen{};
     RunRequest run;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments.at(i);
-        if (!argument.startsWith(QLatin1String("--")))
-            return UsageError{QStringLiteral("unexpected argument '%1'").arg(argument)};
-
-        const qsizetype equals = argument.indexOf(u'=');
-        const QString name = equals < 0 ? argument : argument.left(equals);
-        const std::optional<Slot> slot = SlotOf(name);
-        if (!slot)
-            return UsageError{QStringLiteral("unknown option '%1'").arg(name)};
-        if (seen[size_t(*slot)])
-            return UsageError{QStringLiteral("option '%1' is given twice").arg(name)};
-        seen[size_t(*slot)] = true;
-
-        if (*slot == Slot::DeleteAsm) {
-            if (equals >= 0)
-                return UsageError{QStringLiteral("option '%1' takes no value").arg(name)};
-            run.deleteAsm = true;
-            continue;
-        }
-
-        QString value;
-        // A path is taken as the file system spells it; the option's name
-        // and '=' are ASCII in both spellings.
-        const QStringList &source =
-            haveFileNames && IsPathSlot(*slot) ? fileNameArguments : arguments;
-        if (equals >= 0) {
-            value = source.at(i).mid(equals + 1);
-        } else {
-            // A following "-..." is taken for an option, never for a value:
-            // negative texts are written --end1=-500. "--plot -" names
-            // standard output.
-            const bool standardOutput =
-                *slot == Slot::Plot && i + 1 < arguments.size() && arguments.at(i + 1) == u'-';
-            if (i + 1 >= arguments.size()
-                || (arguments.at(i + 1).startsWith(u'-') && !standardOutput))
-                return UsageError{QStringLiteral("option '%1' needs a value (write %1=TEXT for a "
-                                                 "text that begins with '-')")
-                                      .arg(name)};
-            value = source.at(++i);
-        }
-        if (IsPathSlot(*slot) && value.isEmpty())
-            return UsageError{QStringLiteral("option '%1' needs a file name").arg(name)};
-
-        switch (*slot) {
-        case Slot::Separator:
-            // The separator stands inside numbers of the listing, the source
-            // and the log: a line end, a digit, a sign or a blank there would
-            // break a line or change a number ("5" made "5500 Volt").
-            if (value.size() != 1 || !IsUsableSeparator(value.at(0)))
-                return UsageError{SeparatorRefusal(value)};
-            options.decimalSeparator = value.at(0);
-            break;
-        case Slot::Template:
-            run.templatePath = value;
-            break;
-        case Slot::Out:
-            // The output names come from the file name; a folder has none.
-            if (platform::EndsWithFolderSeparator(value))
-                return UsageError{QStringLiteral("option '--out' needs a file name, not the "
-                                                 "folder '%1'")
-                                      .arg(value)};
-            run.targetPath = value;
-            break;
-        case Slot::Assembler:
-            run.assemblerPath = value;
-            break;
-        case Slot::Plot:
-            options.plotPath = value;
-            break;
-        default:
-            options.texts[size_t(*slot)] = value;
-            break;
-        }
+        const auto read = ReadOption(arguments, fileNames, &i, &seen);
+        if (const auto *error = std::get_if<UsageError>(&read))
+            return *error;
+        if (const auto error = Apply(std::get<GivenOption>(read), &options, &run))
+            return *error;
     }
-
-    const bool haveTemplate = seen[size_t(Slot::Template)];
-    const bool haveOut = seen[size_t(Slot::Out)];
-    if (haveTemplate != haveOut)
-        return UsageError{QStringLiteral("options '--template' and '--out' go together")};
-    if (!haveTemplate && (seen[size_t(Slot::Assembler)] || seen[size_t(Slot::DeleteAsm)]))
-        return UsageError{QStringLiteral("options '--assembler' and '--delete-asm' need "
-                                         "'--template' and '--out'")};
-    if (haveTemplate)
+    if (const auto error = CheckRunOptions(seen))
+        return *error;
+    if (seen[size_t(Slot::Template)])
         options.run = run;
     return options;
 }

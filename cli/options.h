@@ -30,18 +30,18 @@ enum ExitCode : int {
 /// What --template, --out, --assembler and --delete-asm ask for: the whole
 /// generation run instead of the listing alone.
 struct RunRequest {
-    /// The template file (the window's Label3).
+    /// The template file.
     QString templatePath;
     /// The answer to the save dialog: the target file, as given.
     QString targetPath;
-    /// The assembler program (Label5); the platform's default when not given.
+    /// The assembler program; the platform's default when not given.
     std::optional<QString> assemblerPath;
-    /// Check1 ticked: the assembler source is deleted after the run.
-    bool deleteAsm = false;
+    /// --delete-asm: the assembler source is deleted after the run.
+    bool deleteSource = false;
 };
 
 struct Options {
-    /// Text1(0) .. Text1(5) as typed; the design texts unless given.
+    /// The six field texts as typed; the window's defaults unless given.
     generator::ParameterTexts texts = generator::DefaultParameterTexts();
     /// The separator of the "0.00" numbers; the user's locale when not given.
     std::optional<QChar> decimalSeparator;

@@ -1,6 +1,6 @@
 #include "generator/assembler_batch.h"
 
-#include "generator/target_name.h"
+#include "generator/target_files.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/text_encoding.h"
@@ -19,7 +19,8 @@ QString Quoted(const QString &text)
 // Batch files only exist on Windows, where both "\" and "/" separate folders.
 QString BatchAssemblerFolder(const QString &assemblerPath)
 {
-    const qsizetype last = std::max(assemblerPath.lastIndexOf(u'\\'), assemblerPath.lastIndexOf(u'/'));
+    const qsizetype last =
+        std::max(assemblerPath.lastIndexOf(u'\\'), assemblerPath.lastIndexOf(u'/'));
     return assemblerPath.left(last + 1);
 }
 
@@ -32,12 +33,13 @@ QString AssemblerBatchText(const QString &workFolder, const QString &targetBase,
     QString text;
     text += QStringLiteral("cd ") + Quoted(workFolder) + crlf;
     text += workFolder.left(2) + crlf;
-    text += QStringLiteral("del ") + Quoted(targetBase + QStringLiteral("map")) + crlf;
-    text += QStringLiteral("del ") + Quoted(targetBase + QStringLiteral("lst")) + crlf;
-    text += Quoted(assemblerPath) + QStringLiteral(" -fI ") + Quoted(targetBase + QStringLiteral("asm"))
-        + QStringLiteral(" -o ") + Quoted(targetBase + QStringLiteral("hex")) + QStringLiteral(" -I ")
+    for (const QString &path : TargetFilePaths(targetBase, TargetFileRemoval::WithAssemblerCall))
+        text += QStringLiteral("del ") + Quoted(path) + crlf;
+    text += Quoted(assemblerPath) + QStringLiteral(" -fI ")
+        + Quoted(TargetFilePath(targetBase, TargetFileRole::Source)) + QStringLiteral(" -o ")
+        + Quoted(TargetFilePath(targetBase, TargetFileRole::Hex)) + QStringLiteral(" -I ")
         + Quoted(BatchAssemblerFolder(assemblerPath) + QStringLiteral("\\AppNotes"))
-        + QStringLiteral(" -w >") + Quoted(targetBase + QStringLiteral("log"))
+        + QStringLiteral(" -w >") + Quoted(TargetFilePath(targetBase, TargetFileRole::Log))
         + QStringLiteral(" 2>&1") + crlf;
     return text;
 }
@@ -55,16 +57,17 @@ AssemblerCall DirectAssemblerCall(const QString &workFolder, const QString &targ
 {
     AssemblerCall call;
     call.workFolder = workFolder;
-    call.filesToRemove = {targetBase + QStringLiteral("map"), targetBase + QStringLiteral("lst")};
+    call.filesToRemove = TargetFilePaths(targetBase, TargetFileRemoval::WithAssemblerCall);
     call.program = assemblerPath;
     call.arguments = {QStringLiteral("-fI"),
-                      targetBase + QStringLiteral("asm"),
+                      TargetFilePath(targetBase, TargetFileRole::Source),
                       QStringLiteral("-o"),
-                      targetBase + QStringLiteral("hex"),
+                      TargetFilePath(targetBase, TargetFileRole::Hex),
                       QStringLiteral("-I"),
-                      platform::FolderOfPath(assemblerPath) + platform::FolderSeparator() + QStringLiteral("AppNotes"),
+                      platform::FolderOfPath(assemblerPath) + platform::FolderSeparator()
+                          + QStringLiteral("AppNotes"),
                       QStringLiteral("-w")};
-    call.logPath = targetBase + QStringLiteral("log");
+    call.logPath = TargetFilePath(targetBase, TargetFileRole::Log);
     return call;
 }
 

@@ -43,6 +43,98 @@ double ReadRadixNumber(const std::string &s, size_t pos, int base)
     return value;
 }
 
+// The text as the scanner reads it: blanks, tabs and line feeds dropped,
+// anything outside ASCII (never part of a number) turned into a stopper.
+std::string ScannedText(const QString &text)
+{
+    std::string s;
+    s.reserve(size_t(text.size()));
+    for (QChar c : text) {
+        if (IsSkipped(c))
+            continue;
+        s.push_back(c.unicode() < 128 ? static_cast<char>(c.unicode()) : '\x7f');
+    }
+    return s;
+}
+
+// A decimal number without its sign, copied in the form from_chars reads.
+// Alongside, what tells an overflow from an underflow when from_chars
+// reports either: the decimal exponent of the first significant digit.
+struct DecimalNumber {
+    std::string text;
+    size_t digits = 0;
+    qint64 significantIntegerDigits = 0;
+    qint64 leadingFractionZeros = 0;
+    qint64 exponent = 0;
+};
+
+// digits [. digits] from s[*pos] on; *pos ends after them.
+void ReadMantissa(const std::string &s, size_t *pos, DecimalNumber *number)
+{
+    size_t &at = *pos;
+    bool seenNonZero = false;
+    while (at < s.size() && IsAsciiDigit(s[at])) {
+        seenNonZero = seenNonZero || s[at] != '0';
+        if (seenNonZero)
+            ++number->significantIntegerDigits;
+        number->text.push_back(s[at++]);
+        ++number->digits;
+    }
+    if (at < s.size() && s[at] == '.') {
+        number->text.push_back(s[at++]);
+        while (at < s.size() && IsAsciiDigit(s[at])) {
+            if (!seenNonZero && s[at] == '0')
+                ++number->leadingFractionZeros;
+            seenNonZero = seenNonZero || s[at] != '0';
+            number->text.push_back(s[at++]);
+            ++number->digits;
+        }
+    }
+}
+
+// (E|e|D|d) [+|-] digits at s[pos]. A marker without digits after it is
+// not part of the number, which then ends before the marker.
+void ReadExponent(const std::string &s, size_t pos, DecimalNumber *number)
+{
+    if (pos >= s.size() || (s[pos] != 'E' && s[pos] != 'e' && s[pos] != 'D' && s[pos] != 'd'))
+        return;
+    size_t look = pos + 1;
+    std::string exponentText = "e";
+    bool negative = false;
+    if (look < s.size() && (s[look] == '+' || s[look] == '-')) {
+        negative = s[look] == '-';
+        exponentText.push_back(s[look++]);
+    }
+    if (look >= s.size() || !IsAsciiDigit(s[look]))
+        return;
+    qint64 exponent = 0;
+    while (look < s.size() && IsAsciiDigit(s[look])) {
+        // Saturates far beyond the double range; only the sign of the
+        // magnitude matters for such exponents.
+        exponent = std::min<qint64>(exponent * 10 + (s[look] - '0'), 1'000'000'000);
+        exponentText.push_back(s[look++]);
+    }
+    number->exponent = negative ? -exponent : exponent;
+    number->text += exponentText;
+}
+
+// The value rounded correctly to double; beyond its range infinity, below
+// it 0.
+double ValueOf(const DecimalNumber &number)
+{
+    double value = 0;
+    const char *first = number.text.data();
+    const char *last = first + number.text.size();
+    const std::from_chars_result result = std::from_chars(first, last, value);
+    if (result.ec == std::errc::result_out_of_range) {
+        const qint64 magnitude = number.exponent
+            + (number.significantIntegerDigits > 0 ? number.significantIntegerDigits
+                                                   : -number.leadingFractionZeros);
+        return magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    }
+    return result.ec == std::errc() ? value : 0;
+}
+
 } // namespace
 
 // The forms read, after blanks, tabs and line feeds have been dropped from the
@@ -63,15 +155,7 @@ double ReadRadixNumber(const std::string &s, size_t pos, int base)
 // stop at the "." of "25.5".
 double LeadingNumber(const QString &text)
 {
-    std::string s;
-    s.reserve(text.size());
-    for (QChar c : text) {
-        if (IsSkipped(c))
-            continue;
-        // Anything outside ASCII cannot be part of a number; keep a stopper.
-        s.push_back(c.unicode() < 128 ? static_cast<char>(c.unicode()) : '\x7f');
-    }
-
+    const std::string s = ScannedText(text);
     if (s.size() >= 2 && s[0] == '&') {
         const char marker = s[1];
         if (marker == 'H' || marker == 'h')
@@ -85,68 +169,12 @@ double LeadingNumber(const QString &text)
     bool negative = false;
     if (pos < s.size() && (s[pos] == '+' || s[pos] == '-'))
         negative = s[pos++] == '-';
-
-    // The number is copied without its sign in the form from_chars reads.
-    // Alongside, the decimal exponent of its first significant digit is kept,
-    // which tells an overflow from an underflow when from_chars reports either.
-    std::string number;
-    size_t digits = 0;
-    qint64 significantIntegerDigits = 0;
-    qint64 leadingFractionZeros = 0;
-    bool seenNonZero = false;
-    while (pos < s.size() && IsAsciiDigit(s[pos])) {
-        seenNonZero = seenNonZero || s[pos] != '0';
-        if (seenNonZero)
-            ++significantIntegerDigits;
-        number.push_back(s[pos++]);
-        ++digits;
-    }
-    if (pos < s.size() && s[pos] == '.') {
-        number.push_back(s[pos++]);
-        while (pos < s.size() && IsAsciiDigit(s[pos])) {
-            if (!seenNonZero && s[pos] == '0')
-                ++leadingFractionZeros;
-            seenNonZero = seenNonZero || s[pos] != '0';
-            number.push_back(s[pos++]);
-            ++digits;
-        }
-    }
-    if (digits == 0)
+    DecimalNumber number;
+    ReadMantissa(s, &pos, &number);
+    if (number.digits == 0)
         return 0;
-
-    qint64 exponent = 0;
-    if (pos < s.size() && (s[pos] == 'E' || s[pos] == 'e' || s[pos] == 'D' || s[pos] == 'd')) {
-        size_t look = pos + 1;
-        std::string exponentText = "e";
-        bool negativeExponent = false;
-        if (look < s.size() && (s[look] == '+' || s[look] == '-')) {
-            negativeExponent = s[look] == '-';
-            exponentText.push_back(s[look++]);
-        }
-        if (look < s.size() && IsAsciiDigit(s[look])) {
-            while (look < s.size() && IsAsciiDigit(s[look])) {
-                // Saturates far beyond the double range; only the sign of
-                // the magnitude below matters for such exponents.
-                exponent = std::min<qint64>(exponent * 10 + (s[look] - '0'), 1'000'000'000);
-                exponentText.push_back(s[look++]);
-            }
-            if (negativeExponent)
-                exponent = -exponent;
-            number += exponentText;
-        }
-    }
-
-    double value = 0;
-    const char *first = number.data();
-    const char *last = first + number.size();
-    const std::from_chars_result result = std::from_chars(first, last, value);
-    if (result.ec == std::errc::result_out_of_range) {
-        const qint64 magnitude =
-            exponent + (significantIntegerDigits > 0 ? significantIntegerDigits : -leadingFractionZeros);
-        value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
-    } else if (result.ec != std::errc()) {
-        value = 0;
-    }
+    ReadExponent(s, pos, &number);
+    const double value = ValueOf(number);
     return negative ? -value : value;
 }
 
@@ -167,27 +195,29 @@ std::variant<ServoParameters, FieldRejection> ReadServoParameters(const Paramete
 {
     // A message names the field by its caption; the two pulse width fields
     // share theirs, so the end stop is added.
-    std::array<QString, 6> fieldNames = ParameterCaptions();
-    fieldNames[3] += QStringLiteral(" (eine Endlage)");
-    fieldNames[4] += QStringLiteral(" (andere Endlage)");
-    qint32 values[5] = {};
-    for (int i = 0; i < 5; ++i) {
+    std::array<QString, ParameterFieldCount> fieldNames = ParameterCaptions();
+    fieldNames[EndPulse1Field] += QStringLiteral(" (eine Endlage)");
+    fieldNames[EndPulse2Field] += QStringLiteral(" (andere Endlage)");
+    std::array<qint32, PwmCountRangeField> values = {};
+    for (size_t i = 0; i < values.size(); ++i) {
         const std::optional<qint32> value = ParseParameterText(texts[i]);
         if (!value) {
-            return FieldRejection{
-                i, QStringLiteral("Der Wert im Feld \"%1\" ist keine Zahl, die das Programm "
-                                  "verarbeiten kann (zu groß, zu klein oder unendlich):\r\n%2")
-                       .arg(fieldNames[i], texts[i])};
+            const QString message =
+                QStringLiteral("Der Wert im Feld \"%1\" ist keine Zahl, die das Programm "
+                               "verarbeiten kann (zu groß, zu klein oder unendlich):\r\n%2")
+                    .arg(fieldNames[i], texts[i]);
+            return FieldRejection{int(i), message};
         }
         values[i] = *value;
     }
+    // As typed: the first end stop is the "min" one until OrderEndStops.
     ServoParameters p;
-    p.supplyVoltage = values[0];
-    p.minEndVoltage = values[1];
-    p.maxEndVoltage = values[2];
-    p.minEndPulse = values[3];
-    p.maxEndPulse = values[4];
-    p.pwmCountText = texts[5];
+    p.supplyVoltage = values[SupplyVoltageField];
+    p.minEndVoltage = values[EndVoltage1Field];
+    p.maxEndVoltage = values[EndVoltage2Field];
+    p.minEndPulse = values[EndPulse1Field];
+    p.maxEndPulse = values[EndPulse2Field];
+    p.pwmCountText = texts[PwmCountRangeField];
     return p;
 }
 

@@ -27,8 +27,9 @@ struct FieldRejection {
     QString message;
 };
 
-/// Reads Text1(0)..Text1(4) through ParseParameterText in index order and takes
-/// Text1(5) as the PWM count text. The record is not yet ordered.
+/// Reads the supply voltage, the two end-stop voltages and the two pulse
+/// widths through ParseParameterText in ParameterField order and takes the
+/// PWM count range as its text. The record is not yet ordered.
 std::variant<ServoParameters, FieldRejection> ReadServoParameters(const ParameterTexts &texts);
 
 } // namespace generator

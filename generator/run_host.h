@@ -15,15 +15,16 @@
 namespace generator {
 
 struct RunInputs {
-    /// Text1(0) .. Text1(5) as typed.
+    /// The six field texts as typed, in ParameterField order.
     ParameterTexts fieldTexts;
-    /// The template file (Label3) and the assembler program (Label5).
+    /// The template file and the assembler program.
     QString templatePath;
     QString assemblerPath;
     /// Where the target is proposed, ending with the folder separator.
     QString workFolder;
-    /// Check1's value (0, 1, 2) when the run starts: the proposal's extension.
-    int deleteAsmValue = 0;
+    /// Whether the source is to be deleted once the HEX file is made, as
+    /// chosen when the run starts: it picks the target proposal's extension.
+    bool deleteSource = false;
     /// The separator of the "0.00" numbers in the listing and the log.
     QChar decimalSeparator = platform::DecimalSeparator();
     /// How long to wait for the assembler (window: at least 2 s, then until
@@ -53,9 +54,9 @@ public:
     /// touches nothing of the host any more.
     virtual bool IsClosing() const { return false; }
 
-    /// Check1's value, asked anew after the wait: the box may have changed
-    /// while the run waited for the assembler.
-    virtual int DeleteAsmValue() const = 0;
+    /// Whether the source is to be deleted, asked anew after the wait: the
+    /// choice may have changed while the run waited for the assembler.
+    virtual bool DeletesSource() const = 0;
     /// Shows the log above the listing once the run has read it back.
     virtual void ShowLogView(const QString &) {}
     /// Writes "pulsakor.ini": called last, only when the assembler was found.

@@ -30,8 +30,9 @@ QString RunSummaryText(const ServoParameters &p, QChar separator)
 bool AppendRunSummary(const QString &logPath, const ServoParameters &ordered, QChar separator,
                       QString *error)
 {
-    return platform::AppendToFile(
-        logPath, platform::TextEncoding::System().Encode(RunSummaryText(ordered, separator)), error);
+    const QByteArray bytes =
+        platform::TextEncoding::System().Encode(RunSummaryText(ordered, separator));
+    return platform::AppendToFile(logPath, bytes, error);
 }
 
 QString RunLogView(const QString &logText, const QString &previousText)
@@ -52,9 +53,9 @@ std::optional<QString> ShowRunLog(const QString &logPath, const QString &previou
     // The assembler's part of the log is held to the output limit; the run's
     // own lines after it (a note, the summary) take far less than 4 KiB. A
     // log that grew beyond both is shown only up to there.
-    constexpr qint64 RunLinesRoom = 4096;
+    constexpr qint64 kRunLinesRoom = 4096;
     const std::optional<QByteArray> bytes =
-        platform::ReadFileStart(logPath, platform::DefaultOutputLimit + RunLinesRoom, error);
+        platform::ReadFileStart(logPath, platform::DefaultOutputLimit + kRunLinesRoom, error);
     if (!bytes)
         return std::nullopt;
     return RunLogView(platform::TextEncoding::System().Decode(*bytes), previousText);

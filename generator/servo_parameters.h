@@ -8,8 +8,21 @@
 
 namespace generator {
 
-/// The six field texts Text1(0) .. Text1(5), exactly as typed.
-using ParameterTexts = std::array<QString, 6>;
+/// What each of the six field texts holds, its index in ParameterTexts. The
+/// two end stops are numbered as typed; OrderEndStops tells minimum from
+/// maximum later.
+enum ParameterField : size_t {
+    SupplyVoltageField,  ///< supply voltage of AVR and potentiometer, mV
+    EndVoltage1Field,    ///< potentiometer voltage at one end stop, mV
+    EndVoltage2Field,    ///< potentiometer voltage at the other end stop, mV
+    EndPulse1Field,      ///< pulse width wanted at the first end stop, µs
+    EndPulse2Field,      ///< pulse width wanted at the other end stop, µs
+    PwmCountRangeField,  ///< PWM count range, copied into the listing as typed
+    ParameterFieldCount,
+};
+
+/// The six field texts, exactly as typed, indexed by ParameterField.
+using ParameterTexts = std::array<QString, ParameterFieldCount>;
 
 /// The design texts of the six fields.
 inline ParameterTexts DefaultParameterTexts()
@@ -20,7 +33,7 @@ inline ParameterTexts DefaultParameterTexts()
 
 /// The captions of the six fields as the window shows them; the two pulse
 /// width fields share one.
-inline std::array<QString, 6> ParameterCaptions()
+inline std::array<QString, ParameterFieldCount> ParameterCaptions()
 {
     return {QStringLiteral("Betriebsspannung des AVR und Poti"),
             QStringLiteral("Spannung am Poti in der einen Endlage"),

@@ -1,19 +1,19 @@
 #include "generator/side_files.h"
 
+#include "generator/target_files.h"
 #include "platform/files.h"
 
 #include <QStringList>
 
 namespace generator {
 
-bool RemoveSideFiles(const QString &targetBase, bool deleteAsm, QString *error)
+bool RemoveSideFiles(const QString &targetBase, bool deleteSource, QString *error)
 {
-    QStringList extensions{QStringLiteral("obj"), QStringLiteral("bat")};
-    if (deleteAsm)
-        extensions << QStringLiteral("asm");
+    QStringList paths = TargetFilePaths(targetBase, TargetFileRemoval::AfterRun);
+    if (deleteSource)
+        paths << TargetFilePaths(targetBase, TargetFileRemoval::AfterRunOnRequest);
     bool allGone = true;
-    for (const QString &extension : extensions) {
-        const QString path = targetBase + extension;
+    for (const QString &path : paths) {
         if (!platform::FileExists(path))
             continue;
         QString failure;

@@ -15,26 +15,26 @@ namespace {
 
 // Geometry in px. A reading is 2.5 px wide; the room around the plot holds
 // the tick labels and the axis captions.
-constexpr int pictureWidth = 740;
-constexpr int pictureHeight = 420;
-constexpr double plotLeft = 72;
-constexpr double plotTop = 60;
-constexpr double plotWidth = 640;
-constexpr double plotHeight = 300;
-constexpr double plotRight = plotLeft + plotWidth;
-constexpr double plotBottom = plotTop + plotHeight;
-constexpr double readingWidth = plotWidth / 256;
-constexpr double tickLength = 5;
+constexpr int kPictureWidth = 740;
+constexpr int kPictureHeight = 420;
+constexpr double kPlotLeft = 72;
+constexpr double kPlotTop = 60;
+constexpr double kPlotWidth = 640;
+constexpr double kPlotHeight = 300;
+constexpr double kPlotRight = kPlotLeft + kPlotWidth;
+constexpr double kPlotBottom = kPlotTop + kPlotHeight;
+constexpr double kReadingWidth = kPlotWidth / 256;
+constexpr double kTickLength = 5;
 // A generous width of one character of the 12 px labels, to keep the
 // end-stop labels inside the plot.
-constexpr double labelCharacterWidth = 7.5;
+constexpr double kLabelCharacterWidth = 7.5;
 
-const QString fontFamily = QStringLiteral("DejaVu Sans, Verdana, Arial, Helvetica, sans-serif");
-const QString stepColour = QStringLiteral("#1f5fa8");
-const QString markColour = QStringLiteral("#b03a2e");
-const QString shadeColour = QStringLiteral("#f1e4c9");
-const QString gridColour = QStringLiteral("#dddddd");
-const QString axisColour = QStringLiteral("#444444");
+const QString kFontFamily = QStringLiteral("DejaVu Sans, Verdana, Arial, Helvetica, sans-serif");
+const QString kStepColour = QStringLiteral("#1f5fa8");
+const QString kMarkColour = QStringLiteral("#b03a2e");
+const QString kShadeColour = QStringLiteral("#f1e4c9");
+const QString kGridColour = QStringLiteral("#dddddd");
+const QString kAxisColour = QStringLiteral("#444444");
 
 // Coordinates in hundredths of a pixel, always with a point and without
 // trailing zeros, so the same table gives the same bytes everywhere.
@@ -80,7 +80,7 @@ struct PulseScale {
 
     double Y(qint64 pulse) const
     {
-        return plotBottom - double(pulse - low) / double(high - low) * plotHeight;
+        return kPlotBottom - double(pulse - low) / double(high - low) * kPlotHeight;
     }
 };
 
@@ -96,7 +96,7 @@ PulseScale MakePulseScale(qint64 lowest, qint64 highest)
 
 double X(double reading)
 {
-    return plotLeft + reading * readingWidth;
+    return kPlotLeft + reading * kReadingWidth;
 }
 
 // Where the wiper voltage `voltage` (10 mV) lies on the reading axis: reading
@@ -170,7 +170,7 @@ void StartGroup(QXmlStreamWriter &svg, const QString &id)
 
 void WriteShade(QXmlStreamWriter &svg, const QString &id, int first, int last)
 {
-    WriteRect(svg, X(first), plotTop, (last + 1 - first) * readingWidth, plotHeight);
+    WriteRect(svg, X(first), kPlotTop, (last + 1 - first) * kReadingWidth, kPlotHeight);
     svg.writeAttribute(QStringLiteral("id"), id);
 }
 
@@ -179,7 +179,7 @@ void WriteShade(QXmlStreamWriter &svg, const QString &id, int first, int last)
 void WriteShading(QXmlStreamWriter &svg, const ServoParameters &p)
 {
     StartGroup(svg, QStringLiteral("shading"));
-    svg.writeAttribute(QStringLiteral("fill"), shadeColour);
+    svg.writeAttribute(QStringLiteral("fill"), kShadeColour);
     for (const auto &[range, id] :
          {std::pair{ReadingRange::BelowMinEnd, QStringLiteral("below-min-end")},
           std::pair{ReadingRange::AboveMaxEnd, QStringLiteral("above-max-end")}}) {
@@ -201,12 +201,12 @@ void WriteShading(QXmlStreamWriter &svg, const ServoParameters &p)
 void WriteGrid(QXmlStreamWriter &svg, const PulseScale &scale, const QList<int> &readingTicks)
 {
     StartGroup(svg, QStringLiteral("grid"));
-    svg.writeAttribute(QStringLiteral("stroke"), gridColour);
+    svg.writeAttribute(QStringLiteral("stroke"), kGridColour);
     for (qint64 pulse = scale.low + scale.step; pulse < scale.high; pulse += scale.step)
-        WriteLine(svg, plotLeft, scale.Y(pulse), plotRight, scale.Y(pulse));
+        WriteLine(svg, kPlotLeft, scale.Y(pulse), kPlotRight, scale.Y(pulse));
     for (const int reading : readingTicks) {
         if (reading > 0)
-            WriteLine(svg, X(reading), plotTop, X(reading), plotBottom);
+            WriteLine(svg, X(reading), kPlotTop, X(reading), kPlotBottom);
     }
     svg.writeEndElement();
 }
@@ -216,15 +216,15 @@ void WriteAxes(QXmlStreamWriter &svg, const ServoParameters &p, const PulseScale
 {
     const QString middle = QStringLiteral("middle");
     StartGroup(svg, QStringLiteral("axes"));
-    svg.writeAttribute(QStringLiteral("stroke"), axisColour);
+    svg.writeAttribute(QStringLiteral("stroke"), kAxisColour);
     svg.writeAttribute(QStringLiteral("fill"), QStringLiteral("#222222"));
 
-    WriteRect(svg, plotLeft, plotTop, plotWidth, plotHeight);
+    WriteRect(svg, kPlotLeft, kPlotTop, kPlotWidth, kPlotHeight);
     svg.writeAttribute(QStringLiteral("fill"), QStringLiteral("none"));
 
     StartGroup(svg, QStringLiteral("x-axis"));
     for (const int reading : readingTicks)
-        WriteTick(svg, X(reading), plotBottom, 0, tickLength, 0, 18, middle,
+        WriteTick(svg, X(reading), kPlotBottom, 0, kTickLength, 0, 18, middle,
                   QString::number(reading));
     svg.writeEndElement();
 
@@ -235,27 +235,27 @@ void WriteAxes(QXmlStreamWriter &svg, const ServoParameters &p, const PulseScale
         const qint64 high = std::max<qint64>(0, supply);
         const qint64 step = TickStep(high - low, 10);
         for (qint64 volt = CeilingDivision(low, step) * step; volt <= high; volt += step)
-            WriteTick(svg, X(ReadingOfVoltage(volt, p.supplyVoltage)), plotTop, 0, -tickLength,
+            WriteTick(svg, X(ReadingOfVoltage(volt, p.supplyVoltage)), kPlotTop, 0, -kTickLength,
                       0, -9, middle, FormatHundredths(volt, separator));
     }
     svg.writeEndElement();
 
     StartGroup(svg, QStringLiteral("y-axis"));
     for (qint64 pulse = scale.low; pulse <= scale.high; pulse += scale.step)
-        WriteTick(svg, plotLeft, scale.Y(pulse), -tickLength, 0, -8, 4,
+        WriteTick(svg, kPlotLeft, scale.Y(pulse), -kTickLength, 0, -8, 4,
                   QStringLiteral("end"), FormatHundredths(pulse, separator));
     svg.writeEndElement();
 
     StartGroup(svg, QStringLiteral("captions"));
     svg.writeAttribute(QStringLiteral("stroke"), QStringLiteral("none"));
     svg.writeAttribute(QStringLiteral("font-size"), QStringLiteral("13"));
-    WriteText(svg, plotLeft + plotWidth / 2, plotBottom + 40, middle,
+    WriteText(svg, kPlotLeft + kPlotWidth / 2, kPlotBottom + 40, middle,
               QStringLiteral("ADC-Wert"));
-    WriteText(svg, plotLeft + plotWidth / 2, plotTop - 34, middle,
+    WriteText(svg, kPlotLeft + kPlotWidth / 2, kPlotTop - 34, middle,
               QStringLiteral("Spannung am Poti [V]"));
     svg.writeStartElement(QStringLiteral("text"));
     svg.writeAttribute(QStringLiteral("transform"),
-                       Translate(22, plotTop + plotHeight / 2) + QStringLiteral(" rotate(-90)"));
+                       Translate(22, kPlotTop + kPlotHeight / 2) + QStringLiteral(" rotate(-90)"));
     svg.writeAttribute(QStringLiteral("text-anchor"), middle);
     svg.writeCharacters(QStringLiteral("Impulsbreite [ms]"));
     svg.writeEndElement();
@@ -278,7 +278,7 @@ void WriteSteps(QXmlStreamWriter &svg, const CorrectionTable &table, const Pulse
     svg.writeAttribute(QStringLiteral("id"), QStringLiteral("table-steps"));
     svg.writeAttribute(QStringLiteral("d"), path);
     svg.writeAttribute(QStringLiteral("fill"), QStringLiteral("none"));
-    svg.writeAttribute(QStringLiteral("stroke"), stepColour);
+    svg.writeAttribute(QStringLiteral("stroke"), kStepColour);
     svg.writeAttribute(QStringLiteral("stroke-width"), QStringLiteral("2"));
 }
 
@@ -301,23 +301,23 @@ void WriteEndStop(QXmlStreamWriter &svg, const EndStop &end, const PulseScale &s
     const double y = scale.Y(end.pulse);
     const QString label = FormatHundredths(end.voltage, separator) + QStringLiteral(" V / ")
         + FormatHundredths(end.pulse, separator) + QStringLiteral(" ms");
-    const double labelWidth = label.size() * labelCharacterWidth;
+    const double labelWidth = label.size() * kLabelCharacterWidth;
 
     bool right = end.otherToTheRight;
-    if (right && x + 8 + labelWidth > plotRight)
+    if (right && x + 8 + labelWidth > kPlotRight)
         right = false;
-    else if (!right && x - 8 - labelWidth < plotLeft)
+    else if (!right && x - 8 - labelWidth < kPlotLeft)
         right = true;
     bool below = end.otherHigher;
-    if (below && y + 20 > plotBottom - 4)
+    if (below && y + 20 > kPlotBottom - 4)
         below = false;
-    else if (!below && y - 22 < plotTop)
+    else if (!below && y - 22 < kPlotTop)
         below = true;
 
     StartGroup(svg, end.id);
-    svg.writeAttribute(QStringLiteral("stroke"), markColour);
-    svg.writeAttribute(QStringLiteral("fill"), markColour);
-    WriteLine(svg, x, y, x, plotBottom);
+    svg.writeAttribute(QStringLiteral("stroke"), kMarkColour);
+    svg.writeAttribute(QStringLiteral("fill"), kMarkColour);
+    WriteLine(svg, x, y, x, kPlotBottom);
     svg.writeAttribute(QStringLiteral("stroke-dasharray"), QStringLiteral("4 3"));
     WriteShape(svg, QStringLiteral("circle"), {{"cx", x}, {"cy", y}, {"r", 3.5}});
     WriteText(svg, right ? x + 8 : x - 8, below ? y + 20 : y - 10,
@@ -362,16 +362,16 @@ QByteArray BuildTableCurve(const ServoParameters &p, const CorrectionTable &tabl
     svg.writeStartElement(QStringLiteral("svg"));
     svg.writeDefaultNamespace(QStringLiteral("http://www.w3.org/2000/svg"));
     svg.writeAttribute(QStringLiteral("version"), QStringLiteral("1.1"));
-    svg.writeAttribute(QStringLiteral("width"), QString::number(pictureWidth));
-    svg.writeAttribute(QStringLiteral("height"), QString::number(pictureHeight));
+    svg.writeAttribute(QStringLiteral("width"), QString::number(kPictureWidth));
+    svg.writeAttribute(QStringLiteral("height"), QString::number(kPictureHeight));
     svg.writeAttribute(QStringLiteral("viewBox"),
-                       QStringLiteral("0 0 %1 %2").arg(pictureWidth).arg(pictureHeight));
-    svg.writeAttribute(QStringLiteral("font-family"), fontFamily);
+                       QStringLiteral("0 0 %1 %2").arg(kPictureWidth).arg(kPictureHeight));
+    svg.writeAttribute(QStringLiteral("font-family"), kFontFamily);
     svg.writeAttribute(QStringLiteral("font-size"), QStringLiteral("12"));
     svg.writeTextElement(QStringLiteral("title"), QStringLiteral("Korrekturtabelle"));
 
     // A white ground, so that viewers with a dark background show it alike.
-    WriteRect(svg, 0, 0, pictureWidth, pictureHeight);
+    WriteRect(svg, 0, 0, kPictureWidth, kPictureHeight);
     svg.writeAttribute(QStringLiteral("fill"), QStringLiteral("#ffffff"));
 
     WriteShading(svg, p);

@@ -10,7 +10,7 @@ namespace {
 // buffer and appended at once, without a temporary string per number, which
 // keeps a whole run of table and listing well below 20 µs.
 //   ".db " + 8 entries of up to 3 digits + 7 commas + " ;000...007" + CR LF
-constexpr int longestRow = 4 + 8 * 3 + 7 + 11 + 2;
+constexpr int kLongestRow = 4 + 8 * 3 + 7 + 11 + 2;
 
 char *WriteEntry(char *out, unsigned value)
 {
@@ -56,7 +56,7 @@ QString BuildTableListing(const ServoParameters &p, const CorrectionTable &table
         + QLatin1String(" Volt bei Impulsbreite ")
         + FormatHundredths(p.maxEndPulse, decimalSeparator) + QLatin1String(" ms") + crlf;
 
-    char rows[32 * longestRow];
+    char rows[32 * kLongestRow];
     char *out = rows;
     for (unsigned k = 0; k < 256; k += 8) {
         out = WriteText(out, ".db ");

@@ -5,19 +5,14 @@
 
 namespace generator {
 
-bool IsDeleteAsmFlag(int checkValue)
+QString TargetExtension(bool deleteSource)
 {
-    return checkValue == 1;
+    return deleteSource ? QStringLiteral(".hex") : QStringLiteral(".asm");
 }
 
-QString TargetExtension(bool deleteAsm)
+QString TargetFilter(bool deleteSource)
 {
-    return deleteAsm ? QStringLiteral(".hex") : QStringLiteral(".asm");
-}
-
-QString TargetFilter(bool deleteAsm)
-{
-    return QStringLiteral("Servo-Zieldatei|servo???") + TargetExtension(deleteAsm);
+    return QStringLiteral("Servo-Zieldatei|servo???") + TargetExtension(deleteSource);
 }
 
 QString TargetDialogTitle()
@@ -25,10 +20,10 @@ QString TargetDialogTitle()
     return QStringLiteral("Name der Assembler-Zieldatei...");
 }
 
-QString ProposeTargetName(const QString &workFolder, bool deleteAsm,
+QString ProposeTargetName(const QString &workFolder, bool deleteSource,
                           const std::function<bool(const QString &)> &exists)
 {
-    const QString extension = TargetExtension(deleteAsm);
+    const QString extension = TargetExtension(deleteSource);
     QString name;
     for (int i = 0; i <= 999; ++i) {
         name = QStringLiteral("servo") + FormatThreeDigits(i) + extension;

@@ -8,28 +8,22 @@
 
 namespace generator {
 
-/// Check1's value 1 (ticked) and nothing else sets the delete-ASM flag;
-/// 0 and the greyed 2 do not.
-bool IsDeleteAsmFlag(int checkValue);
+/// ".hex" when the source is to be deleted after the run (only the HEX file
+/// stays to be named), otherwise ".asm".
+QString TargetExtension(bool deleteSource);
 
-/// ".hex" when the delete-ASM flag is set, otherwise ".asm".
-QString TargetExtension(bool deleteAsm);
-
-/// "Servo-Zieldatei|servo???.asm" or, with the flag, "...|servo???.hex".
-QString TargetFilter(bool deleteAsm);
+/// "Servo-Zieldatei|servo???.asm" or, deleting the source, "...|servo???.hex".
+QString TargetFilter(bool deleteSource);
 
 /// The save dialog's title.
 QString TargetDialogTitle();
 
-/// The first of "servo000" .. "servo999" plus the flag's extension for which
-/// `exists(workFolder + name)` is false; "servo999" plus the extension when
-/// all are taken. Only the extension in use is probed. Returns the bare name.
-QString ProposeTargetName(const QString &workFolder, bool deleteAsm,
+/// The target proposal: the first of "servo000" .. "servo999" plus
+/// TargetExtension(deleteSource) for which `exists(workFolder + name)` is
+/// false; "servo999" plus the extension when all are taken. Only the
+/// extension in use is probed. Returns the bare name.
+QString ProposeTargetName(const QString &workFolder, bool deleteSource,
                           const std::function<bool(const QString &)> &exists);
-
-/// The folder part of `path` up to and including its last folder separator
-/// ("/"; on Windows also "\"); empty when it has none.
-QString FolderOfPath(const QString &path);
 
 /// The base to which "asm", "hex", "log", ... are appended: `path` up to and
 /// including the last dot of its file name, or `path` + "." when the file

@@ -13,6 +13,7 @@
 #include "platform/text_encoding.h"
 #include "tests/support/expected_output.h"
 #include "tests/support/fake_user_interaction.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/memory_window_model.h"
 #include "tests/support/test_data.h"
 
@@ -115,6 +116,8 @@ QString Bytes(const QString &path)
 class GenerationRunTest : public QObject {
     Q_OBJECT
 private slots:
+    void onlyATickedBoxDeletesTheSource_data();
+    void onlyATickedBoxDeletesTheSource();
     void goodRunLeavesTheTableInTheHexFile_data();
     void goodRunLeavesTheTableInTheHexFile();
     void runFollowsWhatTheAssemblerDid_data();
@@ -131,6 +134,7 @@ private slots:
     void oldOutputThatCannotGoEndsTheRun_data();
     void oldOutputThatCannotGoEndsTheRun();
     void oneRunAtATimePerTarget();
+    void fullDiskAtTheSummaryFailsTheRun();
     void vanishedTemplateIsReported();
     void flagTickedDuringTheWaitCounts();
     void closingWithoutQuitLeavesWindowAlone();
@@ -138,6 +142,23 @@ private slots:
     // Last: it quits the application's event loops for good.
     void applicationQuitDuringTheWaitEndsTheRun();
 };
+
+void GenerationRunTest::onlyATickedBoxDeletesTheSource_data()
+{
+    QTest::addColumn<int>("value");
+    QTest::addColumn<bool>("deletes");
+    QTest::newRow("cleared") << 0 << false;
+    QTest::newRow("ticked") << 1 << true;
+    QTest::newRow("greyed") << 2 << false;
+    QTest::newRow("negative") << -1 << false;
+}
+
+void GenerationRunTest::onlyATickedBoxDeletesTheSource()
+{
+    QFETCH(int, value);
+    QFETCH(bool, deletes);
+    QCOMPARE(app::DeletesSource(value), deletes);
+}
 
 void GenerationRunTest::goodRunLeavesTheTableInTheHexFile_data()
 {
@@ -520,6 +541,32 @@ void GenerationRunTest::oldOutputThatCannotGoEndsTheRun()
     QVERIFY(bench.window.generateStates.empty());
     QVERIFY(!QFileInfo::exists(base + "obj"));
     QVERIFY(bench.window.listingText.startsWith(";"));
+}
+
+void GenerationRunTest::fullDiskAtTheSummaryFailsTheRun()
+{
+    // The assembler made a good HEX file, but its output fills the log up to
+    // the disk's limit: the summary no longer fits, and the run must not
+    // count as a success. The run goes on in a child whose files may not
+    // grow beyond 64 KiB.
+    Bench bench;
+    const QString fake = bench.root.Path("fills-the-log.sh");
+    testsupport::WriteBytes(fake, "#!/bin/sh\nyes | head -c 65400\nexec \""
+                                      + FakeAssemblerPath("writes-hex.sh").toUtf8()
+                                      + "\" \"$@\" >/dev/null\n");
+    QVERIFY(QFile::setPermissions(fake, QFile::ReadOwner | QFile::ExeOwner));
+    bench.window.assemblerPath = fake;
+
+    const auto child = testsupport::RunWithFileSizeLimit(65536, [&](QString *titles) {
+        const generator::RunResult result = bench.Run(bench.work + "servo000.asm");
+        for (const auto &message : bench.user.messages)
+            *titles += message.title + u'|';
+        return result.outcome == RunOutcome::FileFailed;
+    });
+
+    QVERIFY(child.ranToEnd);
+    QVERIFY2(child.succeeded, qPrintable(child.message));
+    QCOMPARE(child.message, bench.work + "servo000.hex|" + FatalTitle() + u'|');
 }
 
 void GenerationRunTest::oneRunAtATimePerTarget()

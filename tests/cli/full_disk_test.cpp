@@ -61,6 +61,12 @@ void FullDiskTest::shortWriteEndsTheRun_data()
     QTest::newRow("the note in the log does not fit")
         << QByteArray("#!/bin/sh\nyes | head -c 65526\nkill -SEGV $$\n") << "out/servo000.log"
         << QByteArray("y\n").repeated(32763) << 65536;
+    // The assembler made a good HEX file, but its output leaves no room for
+    // the summary: a log without it fails the run all the same.
+    QTest::newRow("the summary in the log does not fit")
+        << "#!/bin/sh\nyes | head -c 65400\nexec \""
+            + testsupport::FakeAssemblerPath("writes-hex.sh").toUtf8() + "\" \"$@\" >/dev/null\n"
+        << "out/servo000.log" << QByteArray("y\n").repeated(32700) << 65536;
     // Standard output is a file that is almost full already.
     QTest::newRow("standard output does not fit")
         << "#!/bin/sh\nexec \"" + testsupport::FakeAssemblerPath("writes-hex.sh").toUtf8()

@@ -111,17 +111,10 @@ ParameterTexts TextsFor(const QStringList &fieldArguments)
     return texts;
 }
 
-QByteArray Summary(const char *supply, const char *minVoltage, const char *maxVoltage,
-                   const char *minPulse, const char *maxPulse)
+// The golden summary with other values, as the UTF-8 locale writes it.
+QByteArray Summary(const QStringList &values)
 {
-    return QStringLiteral("\r\n===========================================\r\n"
-                          "Gesamt-Spannung am Servopoti:     %1 Volt\r\n"
-                          "Minimal-Spannung am Servopoti:    %2 Volt\r\n"
-                          "Maximal-Spannung am Servopoti:    %3 Volt\r\n"
-                          "Impulsbreite für Minimal-Endlage: %4 ms\r\n"
-                          "Impulsbreite für Maximal-Endlage: %5 ms\r\n")
-        .arg(supply, minVoltage, maxVoltage, minPulse, maxPulse)
-        .toUtf8();
+    return SummaryWith(values).toUtf8();
 }
 
 } // namespace
@@ -147,6 +140,8 @@ void GenerationCommandTest::initTestCase()
 {
     QVERIFY(QFileInfo(QStringLiteral(PULSAKOR_CLI)).isExecutable());
     QVERIFY(ExampleTemplate().contains(kLabelLine));
+    // An unread golden summary would make every "the log ends with it" hold.
+    QVERIFY(GoldenSummary().startsWith("\r\n"));
 }
 
 void GenerationCommandTest::runsTheWholeGenerationWithAvra_data()
@@ -159,7 +154,7 @@ void GenerationCommandTest::runsTheWholeGenerationWithAvra_data()
     // --plot's value: none, a file in out/, or "-".
     QTest::addColumn<QString>("plot");
 
-    const QByteArray defaults = Summary("5.00", "0.50", "4.50", "1.00", "2.00");
+    const QByteArray defaults = GoldenSummary().toUtf8();
     const QString found = QStringLiteral(
         "HEX-Prüfung: Die 256 Tabellenwerte mit PWM-Zählumfang 10 und 0 stehen ab Adresse 0x");
 
@@ -170,7 +165,7 @@ void GenerationCommandTest::runsTheWholeGenerationWithAvra_data()
     QTest::newRow("reversed servo, comma, PWM as an expression")
         << QStringList{"--end1", "4400", "--end2", "0600", "--pulse1", "1000", "--pulse2", "2000",
                        "--pwm", "5+5"}
-        << false << QChar(u',') << Summary("5,00", "0,60", "4,40", "2,00", "1,00")
+        << false << QChar(u',') << Summary({"5,00", "0,60", "4,40", "2,00", "1,00"})
         << QStringLiteral("HEX-Prüfung: Die 256 Tabellenwerte stehen ab Adresse 0x")
         << QStringLiteral("out/curve.svg");
 }
@@ -309,6 +304,9 @@ void GenerationCommandTest::exitsWithItsCodeOnFailure_data()
         << "wäre die Ausgabedatei" << QStringList() << QByteArray();
     QTest::newRow("curve would be the run's lock")
         << servo00 << good << toOut + QStringList{"--plot", "out/servo000.lock"} << false << 4
+        << "wäre die Ausgabedatei" << QStringList() << QByteArray();
+    QTest::newRow("curve would be the assembler's EEPROM image")
+        << servo00 << good << toOut + QStringList{"--plot", "out/servo000.eep.hex"} << false << 4
         << "wäre die Ausgabedatei" << QStringList() << QByteArray();
     QTest::newRow("curve drawn though the assembler failed")
         << servo00 << FakeAssembler("echo 'fake: error'\nexit 1\n")

@@ -22,7 +22,7 @@ public:
     RunInputs inputs;
     QString answer;
     QString listing;
-    int deleteAsm = 0;
+    bool deleteSource = false;
     std::vector<std::pair<QString, QString>> messages;
 
     void ShowListingPage(const QString &text) override
@@ -48,10 +48,10 @@ public:
     }
     void FocusListing() override { Note("FocusListing"); }
     void SetWaiting(bool waiting) override { Note(waiting ? "Waiting" : "Done waiting"); }
-    int DeleteAsmValue() const override
+    bool DeletesSource() const override
     {
-        Note("DeleteAsmValue");
-        return deleteAsm;
+        Note("DeletesSource");
+        return deleteSource;
     }
     void ShowLogView(const QString &view) override
     {
@@ -125,7 +125,7 @@ void GenerationRunHostTest::successfulRunAsksInOrder()
     QCOMPARE(result.targetBase, host.inputs.workFolder + "servo000.");
     QCOMPARE(host.calls,
              QStringList({"ShowListingPage", "ChooseTarget", "SaveParameters", "FocusListing",
-                          "Waiting", "Done waiting", "ShowMessage", "DeleteAsmValue",
+                          "Waiting", "Done waiting", "ShowMessage", "DeletesSource",
                           "ShowLogView", "SaveSettings"}));
     // The inputs' decimal separator reaches the listing and the summary.
     QVERIFY(host.listing.contains("Gesamt-Spannung am Servopoti:     5,00 Volt\r\n"));

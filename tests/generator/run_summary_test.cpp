@@ -7,6 +7,7 @@
 #include "platform/files.h"
 #include "platform/text_encoding.h"
 #include "tests/support/expected_output.h"
+#include "tests/support/test_data.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -23,13 +24,7 @@ ServoParameters Ordered(const ParameterTexts &texts)
 QString Block(const QString &supply, const QString &minV, const QString &maxV,
               const QString &minP, const QString &maxP)
 {
-    return QStringLiteral("\r\n===========================================\r\n"
-                          "Gesamt-Spannung am Servopoti:     %1 Volt\r\n"
-                          "Minimal-Spannung am Servopoti:    %2 Volt\r\n"
-                          "Maximal-Spannung am Servopoti:    %3 Volt\r\n"
-                          "Impulsbreite für Minimal-Endlage: %4 ms\r\n"
-                          "Impulsbreite für Maximal-Endlage: %5 ms\r\n")
-        .arg(supply, minV, maxV, minP, maxP);
+    return testsupport::SummaryWith({supply, minV, maxV, minP, maxP});
 }
 
 } // namespace
@@ -45,8 +40,8 @@ private slots:
     void logViewPutsTheListingAfterTheLog();
     void logViewOfASummaryAloneStartsWithAnEmptyLine();
     void logViewStopsAfterTheOutputLimit();
-    void sideFilesGoAsTheFlagSays_data();
-    void sideFilesGoAsTheFlagSays();
+    void sideFilesGoAsTheChoiceSays_data();
+    void sideFilesGoAsTheChoiceSays();
 };
 
 void RunSummaryTest::summaryNamesTheOrderedValues_data()
@@ -56,7 +51,7 @@ void RunSummaryTest::summaryNamesTheOrderedValues_data()
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("defaults") << QStringList{"5000", "0500", "4500", "1000", "2000", "10"}
-                              << QChar(u'.') << Block("5.00", "0.50", "4.50", "1.00", "2.00");
+                              << QChar(u'.') << testsupport::GoldenSummary();
     QTest::newRow("comma") << QStringList{"5000", "0500", "4500", "1000", "2000", "10"}
                            << QChar(u',') << Block("5,00", "0,50", "4,50", "1,00", "2,00");
     QTest::newRow("end stops swapped") << QStringList{"5000", "4500", "0500", "2000", "1000", "10"}
@@ -156,22 +151,22 @@ void RunSummaryTest::logViewStopsAfterTheOutputLimit()
     QVERIFY(view->size() < platform::DefaultOutputLimit + 8192);
 }
 
-void RunSummaryTest::sideFilesGoAsTheFlagSays_data()
+void RunSummaryTest::sideFilesGoAsTheChoiceSays_data()
 {
-    QTest::addColumn<bool>("deleteAsm");
+    QTest::addColumn<bool>("deleteSource");
     QTest::addColumn<QStringList>("present");
     QTest::addColumn<QStringList>("remaining");
 
     const QStringList all{"asm", "hex", "log", "bat", "obj"};
-    QTest::newRow("flag cleared") << false << all << QStringList{"asm", "hex", "log"};
-    QTest::newRow("flag set") << true << all << QStringList{"hex", "log"};
+    QTest::newRow("source kept") << false << all << QStringList{"asm", "hex", "log"};
+    QTest::newRow("source deleted") << true << all << QStringList{"hex", "log"};
     QTest::newRow("nothing to delete") << true << QStringList{"hex", "log"}
                                        << QStringList{"hex", "log"};
 }
 
-void RunSummaryTest::sideFilesGoAsTheFlagSays()
+void RunSummaryTest::sideFilesGoAsTheChoiceSays()
 {
-    QFETCH(bool, deleteAsm);
+    QFETCH(bool, deleteSource);
     QFETCH(QStringList, present);
     QFETCH(QStringList, remaining);
 
@@ -182,7 +177,7 @@ void RunSummaryTest::sideFilesGoAsTheFlagSays()
     // A file of another run in the same folder is never touched.
     QVERIFY(platform::WriteFileAtomically(dir.filePath("servo013.obj"), "x"));
 
-    QVERIFY(RemoveSideFiles(base, deleteAsm));
+    QVERIFY(RemoveSideFiles(base, deleteSource));
     QStringList left;
     for (const char *extension : {"asm", "hex", "log", "bat", "obj", "map", "lst"}) {
         if (QFileInfo::exists(base + QLatin1String(extension)))

@@ -10,8 +10,6 @@ class TargetNameTest : public QObject {
 private slots:
     void proposesFirstFreeName_data();
     void proposesFirstFreeName();
-    void deleteAsmFlagIsValueOneOnly_data();
-    void deleteAsmFlagIsValueOneOnly();
     void targetBaseEndsBeforeTheExtension_data();
     void targetBaseEndsBeforeTheExtension();
 };
@@ -19,17 +17,18 @@ private slots:
 void TargetNameTest::proposesFirstFreeName_data()
 {
     QTest::addColumn<QStringList>("existing");
-    QTest::addColumn<bool>("deleteAsm");
+    QTest::addColumn<bool>("deleteSource");
     QTest::addColumn<QString>("proposal");
 
     QTest::newRow("empty folder") << QStringList{} << false << "servo000.asm";
-    QTest::newRow("empty folder, flag") << QStringList{} << true << "servo000.hex";
+    QTest::newRow("empty folder, source deleted") << QStringList{} << true << "servo000.hex";
     QTest::newRow("two taken") << QStringList{"servo000.asm", "servo001.asm"} << false
                                << "servo002.asm";
     QTest::newRow("gap filled") << QStringList{"servo001.asm"} << false << "servo000.asm";
-    QTest::newRow("flag ignores asm") << QStringList{"servo000.asm"} << true << "servo000.hex";
-    QTest::newRow("no flag ignores hex") << QStringList{"servo000.hex", "servo001.hex"} << false
-                                         << "servo000.asm";
+    QTest::newRow("deleting the source ignores asm")
+        << QStringList{"servo000.asm"} << true << "servo000.hex";
+    QTest::newRow("keeping the source ignores hex")
+        << QStringList{"servo000.hex", "servo001.hex"} << false << "servo000.asm";
 
     QStringList nearlyAll;
     for (int i = 0; i < 1000; ++i) {
@@ -44,7 +43,7 @@ void TargetNameTest::proposesFirstFreeName_data()
 void TargetNameTest::proposesFirstFreeName()
 {
     QFETCH(QStringList, existing);
-    QFETCH(bool, deleteAsm);
+    QFETCH(bool, deleteSource);
     QFETCH(QString, proposal);
 
     const QString folder = QStringLiteral("/daten/servos/");
@@ -52,7 +51,7 @@ void TargetNameTest::proposesFirstFreeName()
     for (const QString &name : existing)
         files.insert(folder + name);
     QStringList probed;
-    const QString result = ProposeTargetName(folder, deleteAsm, [&](const QString &path) {
+    const QString result = ProposeTargetName(folder, deleteSource, [&](const QString &path) {
         probed << path;
         return files.contains(path);
     });
@@ -60,23 +59,6 @@ void TargetNameTest::proposesFirstFreeName()
     // The search stops at the first free name and probes full paths.
     QVERIFY(probed.size() <= 1000);
     QVERIFY(probed.last().startsWith(folder));
-}
-
-void TargetNameTest::deleteAsmFlagIsValueOneOnly_data()
-{
-    QTest::addColumn<int>("value");
-    QTest::addColumn<bool>("flag");
-    QTest::newRow("cleared") << 0 << false;
-    QTest::newRow("ticked") << 1 << true;
-    QTest::newRow("greyed") << 2 << false;
-    QTest::newRow("negative") << -1 << false;
-}
-
-void TargetNameTest::deleteAsmFlagIsValueOneOnly()
-{
-    QFETCH(int, value);
-    QFETCH(bool, flag);
-    QCOMPARE(IsDeleteAsmFlag(value), flag);
 }
 
 void TargetNameTest::targetBaseEndsBeforeTheExtension_data()

@@ -1,6 +1,6 @@
 #pragma once
 // The checked-in files the suites run against (the fake assemblers, the
-// example firmware, the golden listing) and a temporary folder with a
+// example firmware, the golden listing and log summary) and a temporary folder with a
 // template written into it.
 
 #include "platform/files.h"
@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -56,6 +57,30 @@ inline QString GoldenListing()
     return QString::fromUtf8(
         platform::ReadWholeFile(QStringLiteral(PULSAKOR_TEST_DATA "/default_listing.txt"))
             .value_or(QByteArray()));
+}
+
+/// The log summary of the default field texts with "." as separator, checked
+/// in as tests/data/default_summary.txt; empty when it cannot be read.
+inline QString GoldenSummary()
+{
+    return QString::fromUtf8(
+        platform::ReadWholeFile(QStringLiteral(PULSAKOR_TEST_DATA "/default_summary.txt"))
+            .value_or(QByteArray()));
+}
+
+/// The golden summary with other values: the supply, the lower and the upper
+/// end-stop voltage and their two pulse widths, each put between its line's
+/// 34-character label and its unit.
+inline QString SummaryWith(const QStringList &values)
+{
+    QStringList lines = GoldenSummary().split(QLatin1String("\r\n"));
+    constexpr qsizetype kFirstValueLine = 2;
+    constexpr qsizetype kLabelWidth = 34;
+    for (qsizetype i = 0; i < values.size() && kFirstValueLine + i < lines.size(); ++i) {
+        QString &line = lines[kFirstValueLine + i];
+        line = line.left(kLabelWidth) + values.at(i) + line.mid(line.lastIndexOf(u' '));
+    }
+    return lines.join(QLatin1String("\r\n"));
 }
 
 /// A temporary folder with a template at `name` inside it (the folders on

@@ -1,5 +1,5 @@
-// Reading Intel HEX and finding the correction table in it, as pulsakor-cli
-// does after the assembler has run.
+// Reading Intel HEX and finding the correction table in it, as the run does
+// once the assembler has ended well.
 
 #include "generator/hex_check.h"
 
