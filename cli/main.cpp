@@ -67,12 +67,11 @@ std::optional<QString> PlotBesideRun(const cli::Options &options, QChar separato
 
 // The curve's path, checked before the run so that a refused one touches
 // nothing, then the run, the curve beside it and the log on stdout.
-int CarryOutRun(const cli::Options &options, QChar separator,
-                const platform::TextEncoding &encoding)
+int CarryOutRun(const cli::Options &options, QChar separator)
 {
     // Messages as they come, so a slow assembler does not hide them.
-    const cli::MessageSink toStderr = [&encoding](const QString &message) {
-        Write(stderr, encoding.Encode(ForTerminal(message)));
+    const cli::MessageSink toStderr = [](const QString &message) {
+        platform::WriteToStandardError(ForTerminal(message));
     };
     if (options.plotPath && !IsStandardOutput(options.plotPath)) {
         if (const auto refusal = cli::PlotPathRefusal(*options.plotPath, *options.run)) {
@@ -107,21 +106,21 @@ int PrintListing(const cli::Options &options, QChar separator,
 {
     const cli::CommandOutcome outcome = cli::RunListing(options.texts, separator);
     if (outcome.exitCode != cli::ExitSuccess) {
-        Write(stderr, encoding.Encode(ForTerminal(outcome.error)));
+        platform::WriteToStandardError(ForTerminal(outcome.error));
         return outcome.exitCode;
     }
     if (options.plotPath) {
         QString error;
         if (!WritePicture(*options.plotPath, cli::CurveFor(options.texts, separator), &error)) {
-            Write(stderr, encoding.Encode(ForTerminal(error)));
+            platform::WriteToStandardError(ForTerminal(error));
             return cli::ExitFileFailed;
         }
         if (IsStandardOutput(options.plotPath))
             return cli::ExitSuccess;
     }
     if (!Write(stdout, encoding.Encode(outcome.output))) {
-        Write(stderr, encoding.Encode(
-                          QStringLiteral("Die Tabelle konnte nicht ausgegeben werden.\n")));
+        platform::WriteToStandardError(
+            QStringLiteral("Die Tabelle konnte nicht ausgegeben werden.\n"));
         return cli::ExitRejected;
     }
     return cli::ExitSuccess;
@@ -149,8 +148,8 @@ int main(int argc, char *argv[])
 
     const auto parsed = cli::ParseOptions(arguments, fileNameArguments);
     if (const auto *usage = std::get_if<cli::UsageError>(&parsed)) {
-        Write(stderr, encoding.Encode(QStringLiteral("pulsakor-cli: ") + usage->message
-                                      + QStringLiteral("\n\n") + cli::UsageText()));
+        platform::WriteToStandardError(QStringLiteral("pulsakor-cli: ") + usage->message
+                                       + QStringLiteral("\n\n") + cli::UsageText());
         return cli::ExitBadUsage;
     }
     const cli::Options &options = std::get<cli::Options>(parsed);
@@ -160,6 +159,6 @@ int main(int argc, char *argv[])
     }
     const QChar separator = options.decimalSeparator.value_or(platform::DecimalSeparator());
     if (options.run)
-        return CarryOutRun(options, separator, encoding);
+        return CarryOutRun(options, separator);
     return PrintListing(options, separator, encoding);
 }

@@ -91,6 +91,8 @@ void UseBinaryStandardOutput()
 {
 #ifdef Q_OS_WIN
     _setmode(_fileno(stdout), _O_BINARY);
+    // Messages keep their LF too: a redirected one is read like a file.
+    _setmode(_fileno(stderr), _O_BINARY);
 #endif
 }
 

@@ -187,6 +187,9 @@ void SettingsFilesTest::pathsComeBackExactlyInEveryLocale_data()
 
 void SettingsFilesTest::pathsComeBackExactlyInEveryLocale()
 {
+#ifdef Q_OS_WIN
+    QSKIP("the locale variables choose the encoding on Linux only");
+#endif
     QFETCH(QByteArray, locale);
     QFETCH(QString, folderName);
     QFETCH(QByteArray, storedName);

@@ -2,6 +2,8 @@
 // pulsakor-cli started from a test: under the locale the test chooses, and
 // waited for to its end.
 
+#include "platform/environment.h"
+
 #include <QByteArray>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -38,7 +40,12 @@ inline CliRun FinishCli(QProcess &process, int timeoutMs = 60000)
         return run;
     run.exitCode = process.exitCode();
     run.out = process.readAllStandardOutput();
+#ifdef Q_OS_WIN
+    // What a console would read.
+    run.err = platform::StandardErrorEncoding().Decode(process.readAllStandardError());
+#else
     run.err = QString::fromUtf8(process.readAllStandardError());
+#endif
     return run;
 }
 

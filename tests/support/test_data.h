@@ -13,6 +13,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+// A test whose fake assembler is a shell script of its own runs on Linux
+// only; on Windows the command processor cannot start one.
+#ifdef Q_OS_WIN
+#define SHELL_SCRIPT_TEST_ONLY_ON_LINUX() \
+    QSKIP("the fake assembler is a shell script, which the command processor cannot start")
+#else
+#define SHELL_SCRIPT_TEST_ONLY_ON_LINUX()
+#endif
+
 namespace testsupport {
 
 /// The bytes of the file at `path`; empty when it cannot be read.

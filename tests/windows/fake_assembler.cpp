@@ -7,6 +7,9 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -170,6 +173,9 @@ int LeavesAWriter(const Arguments &arguments)
 
 int wmain(int argc, wchar_t **argv)
 {
+    // Byte for byte what the scripts print: LF, not CR LF.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
     if (argc == 3 && std::wstring(argv[1]) == L"--writer")
         return Writer(argv[2]);
     const std::wstring name = BaseName(argv[0]);
