@@ -10,7 +10,6 @@
 #include "platform/text_encoding.h"
 
 #include <QCoreApplication>
-#include <QFile>
 
 #include <cstdio>
 
@@ -136,17 +135,12 @@ int main(int argc, char *argv[])
     // The same encoding reads the arguments and writes the output, so a
     // field text comes back byte for byte in the PWM lines.
     const platform::TextEncoding encoding = platform::TextEncoding::System();
-    // File names are decoded as the file system wants them (UTF-8 on Linux
-    // whatever the locale), or "zielä.asm" would be written as "zielÃ¤.asm"
-    // under the C locale.
-    QStringList arguments;
-    QStringList fileNameArguments;
-    for (int i = 1; i < argc; ++i) {
-        arguments.append(encoding.Decode(QByteArray(argv[i])));
-        fileNameArguments.append(QFile::decodeName(argv[i]));
-    }
+    // File names are decoded as the file system wants them, or "zielä.asm"
+    // would be written as "zielÃ¤.asm" under the C locale.
+    const platform::ProgramArguments arguments =
+        platform::ReadProgramArguments(argc, argv, encoding);
 
-    const auto parsed = cli::ParseOptions(arguments, fileNameArguments);
+    const auto parsed = cli::ParseOptions(arguments.texts, arguments.fileNames);
     if (const auto *usage = std::get_if<cli::UsageError>(&parsed)) {
         platform::WriteToStandardError(QStringLiteral("pulsakor-cli: ") + usage->message
                                        + QStringLiteral("\n\n") + cli::UsageText());

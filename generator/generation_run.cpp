@@ -236,8 +236,13 @@ RunOutcome RunAssembler(const RunInputs &inputs, RunHost &host, const TargetChoi
     // starting, and a closing host is left alone from here on.
     host.SetWaiting(true);
     const platform::ProgramEnd end = platform::RunProgram(*start, inputs.assemblerWait);
-    if (end.state == platform::ProgramEnd::State::Interrupted || host.IsClosing())
+    if (end.state == platform::ProgramEnd::State::Interrupted || host.IsClosing()) {
+        // The batch file only started the assembler, which has ended with
+        // the wait: a closing window does not leave it behind.
+        if (platform::UsesBatchFile())
+            platform::RemoveFile(TargetFilePath(target.base, TargetFileRole::Batch));
         return RunOutcome::Interrupted;
+    }
     host.SetWaiting(false);
 
     if (end.state == platform::ProgramEnd::State::OutputFailed)

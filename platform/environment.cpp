@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QLocale>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
@@ -85,6 +86,24 @@ QChar DecimalSeparator()
 {
     const QString point = QLocale::system().decimalPoint();
     return point.isEmpty() ? QChar(u'.') : point.at(0);
+}
+
+ProgramArguments ReadProgramArguments(int argc, char *argv[], const TextEncoding &encoding)
+{
+    ProgramArguments arguments;
+#ifdef Q_OS_WIN
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+    Q_UNUSED(encoding);
+    arguments.texts = QCoreApplication::arguments().mid(1);
+    arguments.fileNames = arguments.texts;
+#else
+    for (int i = 1; i < argc; ++i) {
+        arguments.texts.append(encoding.Decode(QByteArray(argv[i])));
+        arguments.fileNames.append(QFile::decodeName(argv[i]));
+    }
+#endif
+    return arguments;
 }
 
 void UseBinaryStandardOutput()

@@ -7,6 +7,7 @@
 
 #include <QChar>
 #include <QString>
+#include <QStringList>
 
 namespace platform {
 
@@ -36,6 +37,17 @@ QString AssemblerProgramName();
 /// The decimal separator of the user's number settings (LC_ALL, LC_NUMERIC,
 /// LANG on Linux; the regional settings on Windows).
 QChar DecimalSeparator();
+
+/// The program's arguments after its name, twice: as texts in `encoding`
+/// (so a field text comes back byte for byte) and as file names the way the
+/// file system spells them (UTF-8 on Linux whatever the locale). Windows
+/// hands both over whole from the wide command line, so no character
+/// outside the ANSI code page turns into "?".
+struct ProgramArguments {
+    QStringList texts;
+    QStringList fileNames;
+};
+ProgramArguments ReadProgramArguments(int argc, char *argv[], const TextEncoding &encoding);
 
 /// Makes the standard output pass bytes through unchanged. Windows would
 /// otherwise turn every LF into CR LF, so a CR LF line ended in CR CR LF.

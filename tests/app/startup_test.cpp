@@ -30,7 +30,11 @@ private slots:
     void garbageIniKeepsStartValues();
 
 private:
-    QString Path(const QString &relative) const { return m_root + relative; }
+    // In the platform's own separators, as a user's settings hold them.
+    QString Path(const QString &relative) const
+    {
+        return QDir::toNativeSeparators(m_root + relative);
+    }
     StartEnvironment Environment() const
     {
         return {Path("settings/"), Path("start"), Path("tools/avra")};
@@ -125,8 +129,8 @@ void StartupTest::emptyFolderLinesBecomeSeparator()
     WriteIni({"", "", "", "", " 1 "});
     MemoryWindowModel window;
     LoadStartValues(window, Environment());
-    QCOMPARE(window.folders().templateFolder, QString("/"));
-    QCOMPARE(window.folders().workFolder, QString("/"));
+    QCOMPARE(window.folders().templateFolder, QString(QDir::separator()));
+    QCOMPARE(window.folders().workFolder, QString(QDir::separator()));
     QCOMPARE(window.deleteAsmValue, 1);
 }
 

@@ -136,6 +136,8 @@ private slots:
     void leavesATargetAloneWhileAnotherRunWritesIt();
     void keepsNonAsciiNamesInTheCLocale();
     void neverDrawsOverTheLogThroughALink();
+    void guardsIgnoreTheCaseOfNamesOnWindows_data();
+    void guardsIgnoreTheCaseOfNamesOnWindows();
 };
 
 void GenerationCommandTest::initTestCase()
@@ -153,7 +155,7 @@ void GenerationCommandTest::runsTheWholeGenerationWithAvra_data()
     QTest::addColumn<QChar>("separator");
     QTest::addColumn<QByteArray>("summary");
     QTest::addColumn<QString>("hexCheck");
-    // --plot's value: none, a file in out/, or "-".
+    // --plot's value: none, a file beside the run's files, or "-".
     QTest::addColumn<QString>("plot");
 
     const QByteArray defaults = platform::TextEncoding::System().Encode(GoldenSummary());
@@ -169,7 +171,7 @@ void GenerationCommandTest::runsTheWholeGenerationWithAvra_data()
                        "--pwm", "5+5"}
         << false << QChar(u',') << Summary({"5,00", "0,60", "4,40", "2,00", "1,00"})
         << QStringLiteral("HEX-Prüfung: Die 256 Tabellenwerte stehen ab Adresse 0x")
-        << QStringLiteral("out/curve.svg");
+        << QStringLiteral("curve.svg");
 }
 
 void GenerationCommandTest::runsTheWholeGenerationWithAvra()
@@ -186,11 +188,17 @@ void GenerationCommandTest::runsTheWholeGenerationWithAvra()
     Sandbox box;
     QVERIFY(box.IsValid());
     const QByteArray templateBytes = box.TemplateBytes();
+    // A folder name with a blank and an umlaut: the command processor reads
+    // the batch file in its own code page.
+    const QString out = QStringLiteral("Meine Servos \u00fc/");
+    QVERIFY(QDir().mkpath(box.Path(out)));
+    if (!plot.isEmpty() && plot != u"-")
+        plot.prepend(out);
 
     // Relative paths, and the platform's default assembler.
     QStringList arguments = fields;
     arguments << "--decimal-separator" << QString(separator) << "--template" << "in/servo00.asm"
-              << "--out" << "out/servo000.asm";
+              << "--out" << out + "servo000.asm";
     if (deleteAsm)
         arguments << "--delete-asm";
     if (!plot.isEmpty())
@@ -199,7 +207,7 @@ void GenerationCommandTest::runsTheWholeGenerationWithAvra()
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
 
     // The curve goes beside the run's files, or to stdout in place of the log.
-    const QString base = box.Path(QStringLiteral("out/servo000."));
+    const QString base = box.Path(out + "servo000.");
     const QByteArray log = ReadBytes(base + "log");
     QCOMPARE(run.out, plot == u"-" ? CurveFor(TextsFor(fields), separator) : log);
     if (!plot.isEmpty() && plot != u"-")
@@ -208,8 +216,7 @@ void GenerationCommandTest::runsTheWholeGenerationWithAvra()
     QVERIFY2(log.endsWith(summary), log.constData());
 
     if (deleteAsm) {
-        QCOMPARE(FilesIn(box.Path(QStringLiteral("out"))).filter(QStringLiteral(".asm")),
-                 QStringList());
+        QCOMPARE(FilesIn(box.Path(out)).filter(QStringLiteral(".asm")), QStringList());
     } else {
         const QByteArray head =
             templateBytes.left(templateBytes.indexOf(kLabelLine) + kLabelLine.size());
@@ -561,6 +568,48 @@ void GenerationCommandTest::neverDrawsOverTheLogThroughALink()
     const QByteArray log = ReadBytes(box.Path(QStringLiteral("out/servo000.log")));
     QVERIFY2(log.startsWith("fake: error"), log.constData());
     QCOMPARE(run.out, log);
+}
+
+void GenerationCommandTest::guardsIgnoreTheCaseOfNamesOnWindows_data()
+{
+    // Absolute paths are made from these with the sandbox's root in front,
+    // in upper case and with backslashes.
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("target is the template in capitals")
+        << QStringList{"--out", "IN/SERVO00.ASM"} << "ist die Vorlage selbst";
+    QTest::newRow("target is the template, absolute")
+        << QStringList{"--out", "@in/servo00.asm"} << "ist die Vorlage selbst";
+    QTest::newRow("curve would be the template in capitals")
+        << QStringList{"--out", "out/servo000.asm", "--plot", "@in/servo00.asm"}
+        << "wäre die Vorlage selbst";
+    QTest::newRow("curve would be the run's log in capitals")
+        << QStringList{"--out", "out/servo000.asm", "--plot", "OUT/Servo000.LOG"}
+        << "wäre die Ausgabedatei";
+}
+
+void GenerationCommandTest::guardsIgnoreTheCaseOfNamesOnWindows()
+{
+#ifndef Q_OS_WIN
+    QSKIP("on Linux names that differ in case are different files");
+#endif
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    Sandbox box;
+    QVERIFY(box.IsValid());
+    for (QString &argument : arguments) {
+        if (argument.startsWith(u'@'))
+            argument = QDir::toNativeSeparators(box.Path(argument.mid(1))).toUpper();
+    }
+
+    const Run run = box.RunCli(QStringList{"--template", "in/servo00.asm", "--assembler",
+                                           FakeAssemblerPath("writes-hex.sh")}
+                               + arguments);
+    QVERIFY2(run.exitCode == 4, qPrintable(QString::number(run.exitCode) + u' ' + run.err));
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QCOMPARE(FilesIn(box.Path(QStringLiteral("out"))), QStringList());
+    QCOMPARE(FilesIn(box.Path(QStringLiteral("in"))), QStringList{"servo00.asm"});
+    QCOMPARE(ReadBytes(box.Path(QStringLiteral("in/servo00.asm"))), box.TemplateBytes());
 }
 
 QTEST_GUILESS_MAIN(GenerationCommandTest)
