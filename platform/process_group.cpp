@@ -171,17 +171,15 @@ void ProcessGroup::Started()
     ResumeThread(started->hThread);
 }
 
-void ProcessGroup::End()
+void ProcessGroup::KillMembers()
 {
     if (m_job && m_group > 0)
         TerminateJobObject(m_job, 1);
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    // Killed processes end within moments; the wait is bounded all the same.
-    for (int round = 0; m_job && m_group > 0 && round < 500 && JobHasLiveMembers(m_job); ++round)
-        QThread::msleep(10);
+}
+
+bool ProcessGroup::HasLiveMembers() const
+{
+    return m_job && m_group > 0 && JobHasLiveMembers(m_job);
 }
 #else
 ProcessGroup::ProcessGroup(QProcess &process) : m_process(process)
@@ -199,19 +197,29 @@ void ProcessGroup::Started()
         ::setpgid(pid_t(m_group), pid_t(m_group));
 }
 
-void ProcessGroup::End()
+void ProcessGroup::KillMembers()
 {
     if (m_group > 0)
         ::kill(pid_t(-m_group), SIGKILL);
+}
+
+bool ProcessGroup::HasLiveMembers() const
+{
+    return m_group > 0 && GroupHasLiveMembers(pid_t(m_group));
+}
+#endif
+
+void ProcessGroup::End()
+{
+    KillMembers();
     if (m_process.state() != QProcess::NotRunning) {
         m_process.kill();
         m_process.waitForFinished(5000);
     }
     // Killed processes die within moments; only one stuck in the kernel
     // (a hung network drive) could hold the wait, so it is bounded.
-    for (int round = 0; m_group > 0 && round < 500 && GroupHasLiveMembers(pid_t(m_group)); ++round)
+    for (int round = 0; round < 500 && HasLiveMembers(); ++round)
         QThread::msleep(10);
 }
-#endif
 
 } // namespace platform

@@ -41,6 +41,11 @@ public:
     void End();
 
 private:
+    /// Sends every process of the group the kill, without waiting.
+    void KillMembers();
+    /// True while a process of the group has not died.
+    bool HasLiveMembers() const;
+
     QProcess &m_process;
     qint64 m_group = 0;
 #ifdef Q_OS_WIN
