@@ -92,16 +92,12 @@ ExitCode ExitCodeFor(generator::RunOutcome outcome)
 
 std::optional<QString> PlotPathRefusal(const QString &plotPath, const RunRequest &request)
 {
-    // The run's files need not exist yet, so paths are compared as written
-    // (made absolute, in the file system's case rule) as well as through the
-    // file system.
+    // The run's files need not exist yet: IsSameFile compares their folders
+    // and names then.
     const auto absolute = [](const QString &path) {
         return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
     };
-    const auto same = [&](const QString &path) {
-        return absolute(plotPath).compare(absolute(path), platform::FileNameCase()) == 0
-            || platform::IsSameFile(plotPath, path);
-    };
+    const auto same = [&](const QString &path) { return platform::IsSameFile(plotPath, path); };
     const QString shownPlot = QDir::toNativeSeparators(plotPath);
     if (same(request.templatePath))
         return QStringLiteral("Das Bild \"%1\" wäre die Vorlage selbst und wird nicht "

@@ -62,8 +62,15 @@ QStringList TargetFilePaths(const QString &targetBase, TargetFileRemoval removal
 
 QString TargetNameThatIs(const QString &targetBase, const QString &file)
 {
-    // A link under such a name is found through the folder, a name itself
-    // (spelled another way, or not yet there) through its path.
+    // The run's own names first, as the file system resolves them: on
+    // Windows a short 8.3 name under the target's base may be the file
+    // while no long name in the folder begins with the base.
+    for (const QString &path : TargetFilePaths(targetBase)) {
+        if (platform::IsSameFile(path, file))
+            return path;
+    }
+    // A link under any other such name is found through the folder, a name
+    // itself (spelled another way, or not yet there) through its path.
     const QString link = platform::FindEntryThatIs(targetBase, file);
     if (!link.isEmpty())
         return link;

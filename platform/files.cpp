@@ -13,8 +13,12 @@
 
 #ifdef Q_OS_WIN
 #include <io.h>
+#include <windows.h>
+
+#include <string>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -243,46 +247,161 @@ bool RemoveFile(const QString &path, QString *error)
     return true;
 }
 
-bool IsSameFile(const QString &a, const QString &b)
-{
-    const QFileInfo infoA(a);
-    const QFileInfo infoB(b);
-    if (!infoA.exists() || !infoB.exists())
-        return false;
-    return infoA.canonicalFilePath() == infoB.canonicalFilePath();
-}
-
 namespace {
 
-// A path as written (made absolute, ".." folded) and, where it exists, as
-// the file system resolves it; for a name that does not exist, its folder
-// is resolved instead.
-QStringList SpellingsOf(const QString &path)
+// What a file is, whatever its name: the device and the inode on Linux, the
+// volume's serial number and the file index on Windows. Every spelling of a
+// file (other case, a short 8.3 name, a link, "..") and every hard link to
+// it has the same identity.
+struct FileIdentity {
+    quint64 volume = 0;
+    quint64 index = 0;
+    bool operator==(const FileIdentity &) const = default;
+};
+
+#ifdef Q_OS_WIN
+// A handle that reads nothing and locks nothing out; backup semantics let
+// it open a folder as well as a file.
+class IdentityHandle {
+public:
+    explicit IdentityHandle(const QString &path)
+        : m_handle(
+            CreateFileW(reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(path).utf16()),
+                        0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr))
+    {}
+    ~IdentityHandle()
+    {
+        if (IsOpen())
+            CloseHandle(m_handle);
+    }
+    IdentityHandle(const IdentityHandle &) = delete;
+    IdentityHandle &operator=(const IdentityHandle &) = delete;
+
+    bool IsOpen() const { return m_handle != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return m_handle; }
+
+private:
+    HANDLE m_handle;
+};
+#endif
+
+// The identity of the file or folder at `path`, links followed; nullopt
+// when nothing is there (or a link leads nowhere).
+std::optional<FileIdentity> IdentityOf(const QString &path)
+{
+    if (path.isEmpty())
+        return std::nullopt;
+#ifdef Q_OS_WIN
+    const IdentityHandle handle(path);
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!handle.IsOpen() || !GetFileInformationByHandle(handle.Get(), &information))
+        return std::nullopt;
+    return FileIdentity{information.dwVolumeSerialNumber,
+                        (quint64(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
+#else
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return std::nullopt;
+    return FileIdentity{quint64(status.st_dev), quint64(status.st_ino)};
+#endif
+}
+
+// The absolute path of what exists at `path` with every link followed and,
+// on Windows, every short name spelled out in full (Qt's canonical path
+// keeps a short name as it is); empty when nothing is there.
+QString ResolvedPath(const QString &path)
+{
+#ifdef Q_OS_WIN
+    const IdentityHandle handle(path);
+    if (!handle.IsOpen())
+        return {};
+    std::wstring buffer(MAX_PATH, L'\0');
+    DWORD length = GetFinalPathNameByHandleW(handle.Get(), buffer.data(), DWORD(buffer.size()),
+                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length >= buffer.size()) {
+        buffer.resize(length);
+        length = GetFinalPathNameByHandleW(handle.Get(), buffer.data(), DWORD(buffer.size()),
+                                           FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    }
+    if (length == 0 || length >= buffer.size())
+        return {};
+    QString resolved = QString::fromWCharArray(buffer.data(), qsizetype(length));
+    // The answer comes as "\\?\C:\..." or "\\?\UNC\server\...".
+    if (resolved.startsWith(QLatin1String("\\\\?\\UNC\\")))
+        resolved = QStringLiteral("\\\\") + resolved.mid(8);
+    else if (resolved.startsWith(QLatin1String("\\\\?\\")))
+        resolved = resolved.mid(4);
+    return QDir::fromNativeSeparators(resolved);
+#else
+    return QFileInfo(path).canonicalFilePath();
+#endif
+}
+
+// Where a name stands: its folder, known by the folder's identity, and the
+// name as written. nullopt when the folder does not exist.
+struct NamePlace {
+    FileIdentity folder;
+    QString name;
+};
+
+std::optional<NamePlace> PlaceOf(const QString &path)
 {
     const QFileInfo info(path);
-    QStringList spellings{QDir::cleanPath(info.absoluteFilePath())};
-    const QString canonical = info.canonicalFilePath();
-    if (!canonical.isEmpty()) {
-        spellings << canonical;
-    } else {
-        const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-        if (!folder.isEmpty())
-            spellings << QDir::cleanPath(folder + u'/' + info.fileName());
+    const std::optional<FileIdentity> folder = IdentityOf(info.absolutePath());
+    if (!folder)
+        return std::nullopt;
+    return NamePlace{*folder, info.fileName()};
+}
+
+// The path as written and, where it exists, where its links and short
+// names lead.
+QList<NamePlace> PlacesOf(const QString &path)
+{
+    QList<NamePlace> places;
+    if (const std::optional<NamePlace> written = PlaceOf(path))
+        places << *written;
+    const QString resolved = ResolvedPath(path);
+    if (!resolved.isEmpty()) {
+        if (const std::optional<NamePlace> reached = PlaceOf(resolved))
+            places << *reached;
     }
-    return spellings;
+    return places;
+}
+
+QString AbsoluteSpelling(const QString &path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
 } // namespace
 
+bool IsSameFile(const QString &a, const QString &b)
+{
+    const std::optional<FileIdentity> identityA = IdentityOf(a);
+    const std::optional<FileIdentity> identityB = IdentityOf(b);
+    if (identityA && identityB)
+        return *identityA == *identityB;
+    // A name not made yet becomes the other file only when it stands in the
+    // same folder under a name the file system takes as the same.
+    const std::optional<NamePlace> placeA = PlaceOf(a);
+    const std::optional<NamePlace> placeB = PlaceOf(b);
+    if (placeA && placeB) {
+        return placeA->folder == placeB->folder
+            && placeA->name.compare(placeB->name, FileNameCase()) == 0;
+    }
+    return AbsoluteSpelling(a).compare(AbsoluteSpelling(b), FileNameCase()) == 0;
+}
+
 bool PathBeginsWith(const QString &path, const QString &prefix)
 {
     const Qt::CaseSensitivity nameCase = FileNameCase();
-    const QStringList prefixes = SpellingsOf(prefix);
-    for (const QString &spelling : SpellingsOf(path)) {
-        for (const QString &start : prefixes) {
-            if (spelling.startsWith(start, nameCase))
-                return true;
-        }
+    const std::optional<NamePlace> start = PlaceOf(prefix);
+    if (!start)
+        return AbsoluteSpelling(path).startsWith(AbsoluteSpelling(prefix), nameCase);
+    for (const NamePlace &place : PlacesOf(path)) {
+        if (place.folder == start->folder && place.name.startsWith(start->name, nameCase))
+            return true;
     }
     return false;
 }

@@ -56,19 +56,27 @@ bool WriteAll(QFile &file, const QString &path, const QByteArray &bytes,
 /// never its target). True when it is gone afterwards.
 bool RemoveFile(const QString &path, QString *error = nullptr);
 
-/// True when both paths name the same existing file after resolving links.
+/// True when both paths name the same file, decided by what the file is,
+/// not by how it is spelled: where both exist, by their identity once links
+/// are followed (the device and the inode; on Windows the volume's serial
+/// number and the file index), so other case, short 8.3 names, links, ".."
+/// and hard links all count. Where one does not exist, by the identity of
+/// its folder and the name in the file system's case rule; where a folder
+/// does not exist either, by the absolute paths.
 bool IsSameFile(const QString &a, const QString &b);
 
-/// True when `path` begins with `prefix` once both are absolute, with ".."
-/// and the links of their existing parts resolved, in the file system's
-/// case rule. `prefix` need not exist ("/daten/servo003." is a prefix of
-/// "/daten/servo003.asm.bak" and of a link to it).
+/// True when `path` names an entry in the folder of `prefix` whose name
+/// begins with the file name of `prefix` in the file system's case rule, the
+/// folders compared by identity: as written, and once the links and short
+/// names of an existing `path` are resolved. `prefix` need not exist
+/// ("/daten/servo003." is a prefix of "/daten/servo003.asm.bak" and of a
+/// link to it).
 bool PathBeginsWith(const QString &path, const QString &prefix);
 
 /// The path of the first entry in the folder of `prefix` (a file, a folder
 /// or a link, dangling or not) whose name begins with the file name of
-/// `prefix` in the file system's case rule and that is `file` once links
-/// are resolved; empty when there is none. Finds a link that would let a
+/// `prefix` in the file system's case rule and that is `file` (IsSameFile);
+/// empty when there is none. Finds a link or a hard link that would let a
 /// program writing under such a name write into `file`.
 QString FindEntryThatIs(const QString &prefix, const QString &file);
 
