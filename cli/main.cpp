@@ -120,7 +120,7 @@ int PrintListing(const cli::Options &options, QChar separator,
     if (!Write(stdout, encoding.Encode(outcome.output))) {
         platform::WriteToStandardError(
             QStringLiteral("Die Tabelle konnte nicht ausgegeben werden.\n"));
-        return cli::ExitRejected;
+        return cli::ExitFileFailed;
     }
     return cli::ExitSuccess;
 }
@@ -147,9 +147,13 @@ int main(int argc, char *argv[])
         return cli::ExitBadUsage;
     }
     const cli::Options &options = std::get<cli::Options>(parsed);
-    if (options.help) {
-        Write(stdout, encoding.Encode(cli::UsageText()));
-        return cli::ExitSuccess;
+    if (options.help || options.version) {
+        const QString text = options.help ? cli::UsageText() : cli::VersionText();
+        if (Write(stdout, encoding.Encode(text)))
+            return cli::ExitSuccess;
+        platform::WriteToStandardError(
+            QStringLiteral("Der Text konnte nicht ausgegeben werden.\n"));
+        return cli::ExitFileFailed;
     }
     const QChar separator = options.decimalSeparator.value_or(platform::DecimalSeparator());
     if (options.run)

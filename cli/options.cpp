@@ -40,6 +40,7 @@ constexpr std::array<OptionName, size_t(Slot::Count)> kOptionNames = {{
 }};
 
 const QLatin1String kHelpOption("--help");
+const QLatin1String kVersionOption("--version");
 
 const OptionName *OptionNamed(const QString &name)
 {
@@ -105,8 +106,8 @@ std::variant<QString, UsageError> ReadValue(const QStringList &arguments,
     const bool standardOutput = given.option->slot == Slot::Plot && *i + 1 < arguments.size()
         && arguments.at(*i + 1) == u'-';
     if (*i + 1 >= arguments.size() || (arguments.at(*i + 1).startsWith(u'-') && !standardOutput))
-        return UsageError{QStringLiteral("option '%1' needs a value (write %1=TEXT for a text "
-                                         "that begins with '-')")
+        return UsageError{QStringLiteral("Option '%1' braucht einen Wert (%1=TEXT für einen "
+                                         "Text, der mit '-' beginnt)")
                               .arg(given.name)};
     return source.at(++*i);
 }
@@ -119,21 +120,21 @@ std::variant<GivenOption, UsageError> ReadOption(const QStringList &arguments,
 {
     const QString &argument = arguments.at(*i);
     if (!argument.startsWith(QLatin1String("--")))
-        return UsageError{QStringLiteral("unexpected argument '%1'").arg(argument)};
+        return UsageError{QStringLiteral("unerwartetes Argument '%1'").arg(argument)};
     const qsizetype equals = argument.indexOf(u'=');
     GivenOption given;
     given.name = equals < 0 ? argument : argument.left(equals);
     given.option = OptionNamed(given.name);
     if (!given.option)
-        return UsageError{QStringLiteral("unknown option '%1'").arg(given.name)};
+        return UsageError{QStringLiteral("unbekannte Option '%1'").arg(given.name)};
     bool &seenBefore = (*seen)[size_t(given.option->slot)];
     if (seenBefore)
-        return UsageError{QStringLiteral("option '%1' is given twice").arg(given.name)};
+        return UsageError{QStringLiteral("Option '%1' ist doppelt angegeben").arg(given.name)};
     seenBefore = true;
 
     if (given.option->takes == Takes::Nothing) {
         if (equals >= 0)
-            return UsageError{QStringLiteral("option '%1' takes no value").arg(given.name)};
+            return UsageError{QStringLiteral("Option '%1' nimmt keinen Wert").arg(given.name)};
         return given;
     }
     auto value = ReadValue(arguments, fileNames, i, given);
@@ -141,7 +142,7 @@ std::variant<GivenOption, UsageError> ReadOption(const QStringList &arguments,
         return *error;
     given.value = std::get<QString>(value);
     if (given.option->takes == Takes::Path && given.value.isEmpty())
-        return UsageError{QStringLiteral("option '%1' needs a file name").arg(given.name)};
+        return UsageError{QStringLiteral("Option '%1' braucht einen Dateinamen").arg(given.name)};
     return given;
 }
 
@@ -165,7 +166,7 @@ std::optional<UsageError> Apply(const GivenOption &given, Options *options, RunR
         // The output names come from the file name; a folder has none.
         if (platform::EndsWithFolderSeparator(value))
             return UsageError{
-                QStringLiteral("option '--out' needs a file name, not the folder '%1'").arg(value)};
+                QStringLiteral("Option '--out' braucht einen Dateinamen, nicht den Ordner '%1'").arg(value)};
         run->targetPath = value;
         break;
     case Slot::Assembler:
@@ -189,10 +190,10 @@ std::optional<UsageError> CheckRunOptions(const SeenOptions &seen)
 {
     const bool haveTemplate = seen[size_t(Slot::Template)];
     if (haveTemplate != seen[size_t(Slot::Out)])
-        return UsageError{QStringLiteral("options '--template' and '--out' go together")};
+        return UsageError{QStringLiteral("die Optionen '--template' und '--out' gehören zusammen")};
     if (!haveTemplate && (seen[size_t(Slot::Assembler)] || seen[size_t(Slot::DeleteSource)]))
-        return UsageError{QStringLiteral("options '--assembler' and '--delete-asm' need "
-                                         "'--template' and '--out'")};
+        return UsageError{QStringLiteral("die Optionen '--assembler' und '--delete-asm' brauchen "
+                                         "'--template' und '--out'")};
     return std::nullopt;
 }
 
@@ -204,6 +205,10 @@ std::variant<Options, UsageError> ParseOptions(const QStringList &arguments,
     Options options;
     if (arguments.contains(kHelpOption)) {
         options.help = true;
+        return options;
+    }
+    if (arguments.contains(kVersionOption)) {
+        options.version = true;
         return options;
     }
     const QStringList &fileNames =
@@ -228,46 +233,54 @@ QString UsageText()
 {
     const generator::ParameterTexts defaults = generator::DefaultParameterTexts();
     return QStringLiteral(
-        "Usage: pulsakor-cli [--supply T] [--end1 T] [--end2 T] [--pulse1 T] [--pulse2 T]\n"
-        "                    [--pwm T] [--decimal-separator C]\n"
-        "                    [--template FILE --out TARGET [--assembler PATH] [--delete-asm]]\n"
-        "                    [--plot FILE.svg]\n"
+        "Aufruf: pulsakor-cli [--supply T] [--end1 T] [--end2 T] [--pulse1 T] [--pulse2 T]\n"
+        "                     [--pwm T] [--decimal-separator Z]\n"
+        "                     [--template DATEI --out ZIEL [--assembler PFAD] [--delete-asm]]\n"
+        "                     [--plot DATEI.svg]\n"
         "\n"
-        "Without --template and --out: prints the correction table listing for an\n"
-        "ATtiny15 servo, exactly as the window writes it into the assembler source\n"
-        "(CR LF line ends).\n"
+        "Ohne --template und --out: gibt das Listing der Korrekturtabelle für einen\n"
+        "ATtiny15-Servo aus, genau so, wie das Fenster es in den Assembler-Quelltext\n"
+        "schreibt (Zeilenenden CR LF).\n"
         "\n"
-        "With --template and --out: the whole generation run of the window. Writes\n"
-        "the assembler source, runs the assembler, writes the log, removes the side\n"
-        "files and prints the log; then checks that the HEX file holds the table.\n"
+        "Mit --template und --out: der ganze Erzeugungslauf des Fensters. Schreibt den\n"
+        "Assembler-Quelltext, startet den Assembler, schreibt das Log, löscht die\n"
+        "Nebendateien und gibt das Log aus; dann prüft es, ob die HEX-Datei die\n"
+        "Tabelle enthält.\n"
         "\n"
-        "Each T is a field text exactly as typed in the window; write --supply=T\n"
-        "for a text that begins with '-'.\n"
+        "Jedes T ist ein Feldtext, genau wie im Fenster getippt; ein Text, der mit\n"
+        "'-' beginnt, wird als --supply=T geschrieben.\n"
         "\n"
-        "  --supply T              supply voltage of AVR and potentiometer, mV (%1)\n"
-        "  --end1 T                potentiometer voltage at one end stop, mV (%2)\n"
-        "  --end2 T                potentiometer voltage at the other end stop, mV (%3)\n"
-        "  --pulse1 T              pulse width at the --end1 end stop, us (%4)\n"
-        "  --pulse2 T              pulse width at the --end2 end stop, us (%5)\n"
-        "  --pwm T                 PWM count range, copied as typed (%6)\n"
-        "  --decimal-separator C   separator in the voltage and pulse comments\n"
-        "                          (default: the one of the user's locale)\n"
-        "  --template FILE         firmware template, named servo??.asm\n"
-        "  --out TARGET            target file, e.g. servo000.asm; every output file\n"
-        "                          is named after it (.asm, .hex, .log)\n"
-        "  --assembler PATH        the assembler program; a bare name is looked up on\n"
-        "                          PATH (default: the installed one)\n"
-        "  --delete-asm            delete the assembler source after the run\n"
-        "  --plot FILE.svg         also draw the table as a curve (SVG) into FILE.svg;\n"
-        "                          with '-' the curve goes to standard output instead\n"
-        "                          of the listing or the log\n"
-        "  --help                  show this text\n"
+        "  --supply T              Betriebsspannung des AVR und Poti, mV (%1)\n"
+        "  --end1 T                Spannung am Poti in der einen Endlage, mV (%2)\n"
+        "  --end2 T                Spannung am Poti in der anderen Endlage, mV (%3)\n"
+        "  --pulse1 T              Impulsbreite in der Endlage von --end1, µs (%4)\n"
+        "  --pulse2 T              Impulsbreite in der Endlage von --end2, µs (%5)\n"
+        "  --pwm T                 PWM-Zählumfang, so übernommen, wie er dasteht (%6)\n"
+        "  --decimal-separator Z   Dezimaltrennzeichen in den Kommentaren zu Spannung\n"
+        "                          und Impulsbreite (sonst das der Spracheinstellung)\n"
+        "  --template DATEI        die Vorlage der Firmware, Name servo??.asm\n"
+        "  --out ZIEL              die Zieldatei, z. B. servo000.asm; alle Ausgabedateien\n"
+        "                          heißen nach ihr (.asm, .hex, .log)\n"
+        "  --assembler PFAD        das Assembler-Programm; ein bloßer Name wird im PATH\n"
+        "                          gesucht (sonst das installierte)\n"
+        "  --delete-asm            den Assembler-Quelltext nach dem Lauf löschen\n"
+        "  --plot DATEI.svg        die Tabelle auch als Kurve (SVG) in DATEI.svg zeichnen;\n"
+        "                          mit '-' geht die Kurve statt des Listings oder des\n"
+        "                          Logs auf die Standardausgabe\n"
+        "  --help                  diesen Text zeigen\n"
+        "  --version               die Version zeigen\n"
         "\n"
-        "Exit status: 0 success; 1 the template name, a field or the table was\n"
-        "rejected (nothing written); 2 bad usage; 3 the assembler is missing or\n"
-        "failed, or the HEX file lacks the table; 4 a file could not be read or\n"
-        "written, or the target would overwrite the template.\n")
+        "Exit-Status: 0 Erfolg; 1 der Vorlagenname, ein Feld oder die Tabelle wurde\n"
+        "abgelehnt (nichts geschrieben); 2 falscher Aufruf; 3 der Assembler fehlt oder\n"
+        "ist gescheitert, oder der HEX-Datei fehlt die Tabelle; 4 eine Datei oder die\n"
+        "Standardausgabe konnte nicht gelesen oder geschrieben werden, oder das Ziel\n"
+        "würde die Vorlage überschreiben.\n")
         .arg(defaults[0], defaults[1], defaults[2], defaults[3], defaults[4], defaults[5]);
+}
+
+QString VersionText()
+{
+    return QStringLiteral("pulsakor-cli " PULSAKOR_VERSION "\n");
 }
 
 } // namespace cli

@@ -16,14 +16,14 @@ namespace cli {
 enum ExitCode : int {
     ExitSuccess = 0,
     /// The template name, a field or the correction table was rejected
-    /// (nothing written), or the listing could not be printed.
+    /// (nothing written).
     ExitRejected = 1,
     /// The command line could not be understood.
     ExitBadUsage = 2,
     /// The assembler is missing or failed, or its HEX file lacks the table.
     ExitAssemblerFailed = 3,
-    /// A file could not be read or written, or the target would overwrite
-    /// the template.
+    /// A file or standard output could not be read or written, or the
+    /// target would overwrite the template.
     ExitFileFailed = 4,
 };
 
@@ -50,6 +50,7 @@ struct Options {
     /// --plot: where the curve of the table goes; "-" is standard output.
     std::optional<QString> plotPath;
     bool help = false;
+    bool version = false;
 };
 
 struct UsageError {
@@ -58,7 +59,7 @@ struct UsageError {
 };
 
 /// Parses the arguments after the program name. "--help" anywhere wins over
-/// everything else; an option given twice, an unknown option, a missing or
+/// everything else, then "--version"; an option given twice, an unknown option, a missing or
 /// (for a path) empty value, a value after --delete-asm, a stray argument or
 /// a separator that is not exactly one printable character other than a
 /// digit, a sign or a blank is a UsageError. So is
@@ -73,5 +74,8 @@ std::variant<Options, UsageError> ParseOptions(const QStringList &arguments,
 
 /// The usage text, lines ending with "\n".
 QString UsageText();
+
+/// "pulsakor-cli <version>" and "\n".
+QString VersionText();
 
 } // namespace cli

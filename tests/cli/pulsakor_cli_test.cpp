@@ -79,6 +79,9 @@ private slots:
     void exitsWith2OnBadUsage_data();
     void exitsWith2OnBadUsage();
     void printsUsageForHelp();
+    void printsItsVersion();
+    void exitsWith4WhenStandardOutputFails_data();
+    void exitsWith4WhenStandardOutputFails();
     void drawsTheCurveBesideTheListing_data();
     void drawsTheCurveBesideTheListing();
     void drawsTheReadmeCurves_data();
@@ -166,28 +169,22 @@ void PulsakorCliTest::printsTheListing()
 void PulsakorCliTest::exitsWith1WhenRejected_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("outputFile");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("field beyond double") << QStringList{"--supply=1e999"} << QString()
-                                         << "\"Betriebsspannung des AVR und Poti\"";
-    QTest::newRow("field beyond 32 bits") << QStringList{"--pulse2", "3000000000"} << QString()
-                                          << "(andere Endlage)";
-    QTest::newRow("entry above 255") << QStringList{"--pulse1", "3000"} << QString()
-                                     << "Index 0 wäre 300";
-    QTest::newRow("entry below 0") << QStringList{"--pulse2=-2000"} << QString() << "Index 94 wäre -1";
-    if (QFileInfo::exists(QStringLiteral("/dev/full")))
-        QTest::newRow("output cannot be written")
-            << QStringList{} << QStringLiteral("/dev/full") << "nicht ausgegeben";
+    QTest::newRow("field beyond double")
+        << QStringList{"--supply=1e999"} << "\"Betriebsspannung des AVR und Poti\"";
+    QTest::newRow("field beyond 32 bits")
+        << QStringList{"--pulse2", "3000000000"} << "(andere Endlage)";
+    QTest::newRow("entry above 255") << QStringList{"--pulse1", "3000"} << "Index 0 wäre 300";
+    QTest::newRow("entry below 0") << QStringList{"--pulse2=-2000"} << "Index 94 wäre -1";
 }
 
 void PulsakorCliTest::exitsWith1WhenRejected()
 {
     QFETCH(QStringList, arguments);
-    QFETCH(QString, outputFile);
     QFETCH(QString, message);
 
-    const Run run = RunCli(arguments, {"LC_ALL=C.UTF-8"}, outputFile);
+    const Run run = RunCli(arguments);
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.out, QByteArray());
     const QString &err = run.err;
@@ -200,13 +197,13 @@ void PulsakorCliTest::exitsWith2OnBadUsage_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("unknown option") << QStringList{"--volts", "5000"} << "unknown option '--volts'";
-    QTest::newRow("single dash") << QStringList{"-supply", "5000"} << "unexpected argument";
-    QTest::newRow("stray argument") << QStringList{"5000"} << "unexpected argument '5000'";
-    QTest::newRow("value missing at the end") << QStringList{"--pwm"} << "needs a value";
+    QTest::newRow("unknown option") << QStringList{"--volts", "5000"} << "unbekannte Option '--volts'";
+    QTest::newRow("single dash") << QStringList{"-supply", "5000"} << "unerwartetes Argument";
+    QTest::newRow("stray argument") << QStringList{"5000"} << "unerwartetes Argument '5000'";
+    QTest::newRow("value missing at the end") << QStringList{"--pwm"} << "braucht einen Wert";
     QTest::newRow("value beginning with -") << QStringList{"--end1", "-500"} << "--end1=TEXT";
     QTest::newRow("option given twice") << QStringList{"--supply=5000", "--supply", "4800"}
-                                        << "given twice";
+                                        << "doppelt angegeben";
     // Rows name what was given, so each one fails when another rule rejects it.
     const QString refused = QStringLiteral("Das Dezimaltrennzeichen (--decimal-separator) muss "
                                            "genau ein druckbares Zeichen sein, keine Ziffer, kein "
@@ -238,20 +235,20 @@ void PulsakorCliTest::exitsWith2OnBadUsage_data()
         << QStringList{QStringLiteral("--decimal-separator=") + QString::fromUcs4(U"\U0001D7CE")}
         << refused.arg("U+D835 U+DFCE");
 
-    const QString together = QStringLiteral("'--template' and '--out' go together");
-    const QString needsRun = QStringLiteral("need '--template' and '--out'");
+    const QString together = QStringLiteral("'--template' und '--out' gehören zusammen");
+    const QString needsRun = QStringLiteral("brauchen '--template' und '--out'");
     QTest::newRow("--template without --out") << QStringList{"--template", "servo00.asm"}
                                               << together;
     QTest::newRow("--out without --template") << QStringList{"--out=servo000.asm"} << together;
     QTest::newRow("--delete-asm without a run") << QStringList{"--delete-asm"} << needsRun;
     QTest::newRow("--delete-asm with a value")
-        << QStringList{"--template", "a", "--out", "b", "--delete-asm=1"} << "takes no value";
+        << QStringList{"--template", "a", "--out", "b", "--delete-asm=1"} << "nimmt keinen Wert";
     QTest::newRow("empty --out") << QStringList{"--template", "servo00.asm", "--out="}
-                                 << "'--out' needs a file name";
-    QTest::newRow("--plot without a file") << QStringList{"--plot"} << "needs a value";
-    QTest::newRow("empty --plot") << QStringList{"--plot="} << "'--plot' needs a file name";
+                                 << "'--out' braucht einen Dateinamen";
+    QTest::newRow("--plot without a file") << QStringList{"--plot"} << "braucht einen Wert";
+    QTest::newRow("empty --plot") << QStringList{"--plot="} << "'--plot' braucht einen Dateinamen";
     QTest::newRow("--out names a folder") << QStringList{"--template", "servo00.asm", "--out", "x/"}
-                                          << "not the folder 'x/'";
+                                          << "nicht den Ordner 'x/'";
 }
 
 void PulsakorCliTest::exitsWith2OnBadUsage()
@@ -264,7 +261,7 @@ void PulsakorCliTest::exitsWith2OnBadUsage()
     QCOMPARE(run.out, QByteArray());
     const QString &err = run.err;
     QVERIFY2(err.contains(message), qPrintable(err));
-    QVERIFY2(err.contains(QStringLiteral("Usage: pulsakor-cli")), qPrintable(err));
+    QVERIFY2(err.contains(QStringLiteral("Aufruf: pulsakor-cli")), qPrintable(err));
 }
 
 void PulsakorCliTest::printsUsageForHelp()
@@ -272,11 +269,44 @@ void PulsakorCliTest::printsUsageForHelp()
     const Run run = RunCli({"--pwm", "10", "--help"});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.err, QString());
-    QVERIFY(run.out.startsWith("Usage: pulsakor-cli [--supply T]"));
+    QVERIFY(run.out.startsWith("Aufruf: pulsakor-cli [--supply T]"));
     for (const char *option : {"--supply", "--end1", "--end2", "--pulse1", "--pulse2", "--pwm",
                                "--decimal-separator", "--template", "--out", "--assembler",
-                               "--delete-asm", "--plot", "--help"})
+                               "--delete-asm", "--plot", "--help", "--version"})
         QVERIFY2(run.out.contains(option), option);
+}
+
+void PulsakorCliTest::printsItsVersion()
+{
+    const Run run = RunCli({"--pwm", "10", "--version"});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.out, QByteArray("pulsakor-cli " PULSAKOR_VERSION "\n"));
+}
+
+void PulsakorCliTest::exitsWith4WhenStandardOutputFails_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("listing") << QStringList{} << "Die Tabelle konnte nicht ausgegeben werden.";
+    QTest::newRow("curve") << QStringList{"--plot", "-"}
+                           << "Das Bild konnte nicht ausgegeben werden.";
+    QTest::newRow("help") << QStringList{"--help"} << "Der Text konnte nicht ausgegeben werden.";
+    QTest::newRow("version") << QStringList{"--version"}
+                             << "Der Text konnte nicht ausgegeben werden.";
+}
+
+void PulsakorCliTest::exitsWith4WhenStandardOutputFails()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+
+    if (!QFileInfo::exists(QStringLiteral("/dev/full")))
+        QSKIP("no /dev/full, a device that refuses every write");
+    const Run run = RunCli(arguments, {"LC_ALL=C.UTF-8"}, QStringLiteral("/dev/full"));
+    QCOMPARE(run.exitCode, 4);
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
 }
 
 void PulsakorCliTest::drawsTheCurveBesideTheListing_data()
