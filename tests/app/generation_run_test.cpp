@@ -211,8 +211,9 @@ void GenerationRunTest::goodRunLeavesTheTableInTheHexFile()
 
     generator::ParameterTexts texts;
     std::copy(fields.begin(), fields.end(), texts.begin());
-    QCOMPARE(testsupport::HexMemory(*platform::ReadWholeFile(base + "hex")),
-             testsupport::TableBytesFor(texts));
+    const std::optional<QByteArray> hex = platform::ReadWholeFile(base + "hex");
+    QVERIFY(hex);
+    QCOMPARE(testsupport::HexMemory(*hex), testsupport::TableBytesFor(texts));
 
     QCOMPARE(bench.window.folders().workFolder, folder);
     QCOMPARE(bench.window.currentPage, int(app::InfoPage));
@@ -333,7 +334,7 @@ void GenerationRunTest::runFollowsWhatTheAssemblerDid()
     if (!assembled) {
         const bool hexLeft = QFileInfo::exists(base + "hex");
         QCOMPARE(log.contains(QDir::toNativeSeparators(base + "hex")), hexLeft);
-        QVERIFY(!hexLeft || *platform::ReadWholeFile(base + "hex") != "old");
+        QVERIFY(!hexLeft || platform::ReadWholeFile(base + "hex").value_or("old") != "old");
     }
     QVERIFY(bench.window.listingText.startsWith(logStart.section('\n', 0, 0)));
     QVERIFY(!QFileInfo::exists(base + "map"));
@@ -379,6 +380,7 @@ void GenerationRunTest::cancelWritesNothing()
 
     QCOMPARE(result.outcome, RunOutcome::Cancelled);
     QVERIFY(bench.user.messages.empty());
+    QCOMPARE(bench.user.saveRequests.size(), size_t(1));
     QCOMPARE(bench.user.saveRequests.front().fileName, bench.work + "servo000.hex");
     QCOMPARE(bench.window.folders().workFolder, bench.work);
     QCOMPARE(bench.window.currentPage, int(app::InfoPage));
@@ -388,6 +390,7 @@ void GenerationRunTest::cancelWritesNothing()
 
     // A second run proposes the same name again.
     bench.Run(QString());
+    QCOMPARE(bench.user.saveRequests.size(), size_t(2));
     QCOMPARE(bench.user.saveRequests.back().fileName, bench.work + "servo000.hex");
 }
 
@@ -524,7 +527,9 @@ void GenerationRunTest::targetThatIsTheTemplateIsRefused()
     QCOMPARE(bench.user.messages.size(), size_t(1));
     QCOMPARE(bench.user.messages[0].title, FatalTitle());
     QVERIFY2(bench.user.messages[0].text.contains(named), qPrintable(bench.user.messages[0].text));
-    QCOMPARE(*platform::ReadWholeFile(bench.templatePath), bench.templateBytes);
+    const std::optional<QByteArray> templateBytes = platform::ReadWholeFile(bench.templatePath);
+    QVERIFY(templateBytes);
+    QCOMPARE(*templateBytes, bench.templateBytes);
     QCOMPARE(bench.FilesIn(bench.templates), QStringList{QFileInfo(bench.templatePath).fileName()});
     QCOMPARE(bench.window.folders().workFolder, bench.work);
 }

@@ -71,6 +71,7 @@ void PickersTest::chosenTemplateSetsLabelAndTemplateFolder()
 
     // The next pick opens where the last template came from.
     Label3_Click(m_window, m_user);
+    QCOMPARE(m_user.openRequests.size(), size_t(2));
     QCOMPARE(m_user.openRequests.back().fileName, m_folder + "vorlagen/servo00.asm");
 }
 

@@ -3,6 +3,8 @@
 
 #include <QtTest>
 
+#include <optional>
+
 using namespace generator;
 
 namespace {
@@ -15,9 +17,14 @@ struct Span {
 };
 using Spans = QList<Span>;
 
-ServoParameters OrderedFromTexts(const ParameterTexts &texts)
+// The texts read and ordered; nullopt for texts that are refused.
+std::optional<ServoParameters> OrderedFromTexts(const ParameterTexts &texts)
 {
-    ServoParameters p = std::get<ServoParameters>(ReadServoParameters(texts));
+    const auto read = ReadServoParameters(texts);
+    const auto *parameters = std::get_if<ServoParameters>(&read);
+    if (!parameters)
+        return std::nullopt;
+    ServoParameters p = *parameters;
     OrderEndStops(p);
     return p;
 }
@@ -122,7 +129,9 @@ void CorrectionTableTest::holdsEntries()
     QFETCH(ParameterTexts, texts);
     QFETCH(Spans, spans);
 
-    const auto built = BuildCorrectionTable(OrderedFromTexts(texts));
+    const std::optional<ServoParameters> ordered = OrderedFromTexts(texts);
+    QVERIFY(ordered);
+    const auto built = BuildCorrectionTable(*ordered);
     QVERIFY(std::holds_alternative<CorrectionTable>(built));
     const CorrectionTable table = std::get<CorrectionTable>(built);
     for (const Span &span : spans) {
@@ -136,11 +145,16 @@ void CorrectionTableTest::holdsEntries()
 
 void CorrectionTableTest::matchesTheDefaultTableWhenEndStopsAreSwapped()
 {
-    const ServoParameters defaults = OrderedFromTexts(DefaultParameterTexts());
-    const ServoParameters swapped = OrderedFromTexts(Texts("5000", "4500", "0500", "2000", "1000"));
-    QCOMPARE(swapped, defaults);
-    QVERIFY(std::get<CorrectionTable>(BuildCorrectionTable(swapped))
-            == std::get<CorrectionTable>(BuildCorrectionTable(defaults)));
+    const std::optional<ServoParameters> defaults = OrderedFromTexts(DefaultParameterTexts());
+    const std::optional<ServoParameters> swapped =
+        OrderedFromTexts(Texts("5000", "4500", "0500", "2000", "1000"));
+    QVERIFY(defaults && swapped);
+    QCOMPARE(*swapped, *defaults);
+    const auto defaultTable = BuildCorrectionTable(*defaults);
+    const auto swappedTable = BuildCorrectionTable(*swapped);
+    QVERIFY(std::holds_alternative<CorrectionTable>(defaultTable));
+    QVERIFY(std::holds_alternative<CorrectionTable>(swappedTable));
+    QVERIFY(std::get<CorrectionTable>(swappedTable) == std::get<CorrectionTable>(defaultTable));
 }
 
 void CorrectionTableTest::rejectsEntriesOutsideAByte_data()
@@ -171,7 +185,9 @@ void CorrectionTableTest::rejectsEntriesOutsideAByte()
     QFETCH(int, index);
     QFETCH(qint64, value);
 
-    const auto built = BuildCorrectionTable(OrderedFromTexts(texts));
+    const std::optional<ServoParameters> ordered = OrderedFromTexts(texts);
+    QVERIFY(ordered);
+    const auto built = BuildCorrectionTable(*ordered);
     QVERIFY(std::holds_alternative<TableRejection>(built));
     const TableRejection rejection = std::get<TableRejection>(built);
     QCOMPARE(rejection.index, index);

@@ -145,9 +145,12 @@ void GenerationRunHostTest::runawayOutputFailsTheRun()
     const RunResult result = host.Run();
 
     QCOMPARE(result.outcome, RunOutcome::AssemblerFailed);
+    QVERIFY(!host.messages.empty());
     QCOMPARE(host.messages.back(), std::make_pair(HexNotMadeMessage(), HexNotMadeTitle()));
     const QString folder = host.inputs.workFolder;
-    const QByteArray log = platform::ReadWholeFile(folder + "servo000.log").value();
+    const std::optional<QByteArray> read = platform::ReadWholeFile(folder + "servo000.log");
+    QVERIFY(read);
+    const QByteArray &log = *read;
     const QByteArray note = platform::TextEncoding::System().Encode(
         "Der Assembler wurde beendet, weil seine Ausgabe die Grenze von 16 MiB überschritten "
         "hat.\r\n\r\n=====");

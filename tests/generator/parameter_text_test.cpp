@@ -175,7 +175,9 @@ void ParameterTextTest::readsFieldsInIndexOrder()
     ParameterTexts bad = texts;
     bad[1] = QStringLiteral("9e9");
     bad[3] = QStringLiteral("9e9");
-    QCOMPARE(std::get<FieldRejection>(ReadServoParameters(bad)).fieldIndex, 1);
+    const auto readBad = ReadServoParameters(bad);
+    QVERIFY(std::holds_alternative<FieldRejection>(readBad));
+    QCOMPARE(std::get<FieldRejection>(readBad).fieldIndex, 1);
 }
 
 void ParameterTextTest::ignoresTheProcessNumberLocale()

@@ -83,7 +83,9 @@ void RunSummaryTest::summaryIsAppendedAfterAssemblerOutput()
     QVERIFY(AppendRunSummary(log, Ordered(DefaultParameterTexts()), u'.'));
     const QByteArray expected = "Assembly complete.\n"
         + platform::TextEncoding::System().Encode(Block("5.00", "0.50", "4.50", "1.00", "2.00"));
-    QCOMPARE(*platform::ReadWholeFile(log), expected);
+    const std::optional<QByteArray> written = platform::ReadWholeFile(log);
+    QVERIFY(written);
+    QCOMPARE(*written, expected);
 }
 
 void RunSummaryTest::summaryCreatesMissingLog()
@@ -91,7 +93,9 @@ void RunSummaryTest::summaryCreatesMissingLog()
     QTemporaryDir dir;
     const QString log = dir.filePath("servo000.log");
     QVERIFY(AppendRunSummary(log, Ordered(DefaultParameterTexts()), u'.'));
-    QVERIFY(platform::ReadWholeFile(log)->startsWith("\r\n===="));
+    const std::optional<QByteArray> written = platform::ReadWholeFile(log);
+    QVERIFY(written);
+    QVERIFY(written->startsWith("\r\n===="));
 
     QString error;
     QVERIFY(!AppendRunSummary(dir.filePath("fehlt/servo000.log"), Ordered(DefaultParameterTexts()),

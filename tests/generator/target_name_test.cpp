@@ -57,7 +57,7 @@ void TargetNameTest::proposesFirstFreeName()
     });
     QCOMPARE(result, proposal);
     // The search stops at the first free name and probes full paths.
-    QVERIFY(probed.size() <= 1000);
+    QVERIFY(!probed.isEmpty() && probed.size() <= 1000);
     QVERIFY(probed.last().startsWith(folder));
 }
 
