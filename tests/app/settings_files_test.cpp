@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -25,6 +26,8 @@ private slots:
     void parametersFileHasOneLinePerFieldEndingInCrLf();
     void parametersComeBackUnchanged_data();
     void parametersComeBackUnchanged();
+    void parametersKeepTheSystemEncoding_data();
+    void parametersKeepTheSystemEncoding();
     void parametersFileFillsTheFieldsLineByLine_data();
     void parametersFileFillsTheFieldsLineByLine();
     void missingParametersFileChangesNothing();
@@ -90,6 +93,61 @@ void SettingsFilesTest::parametersComeBackUnchanged()
     LoadParameters(loaded);
     for (int i = 0; i < 6; ++i)
         QCOMPARE(loaded.parameterTexts[i], texts[i]);
+}
+
+void SettingsFilesTest::parametersKeepTheSystemEncoding_data()
+{
+    // The suites run under C.UTF-8, where the system's encoding is UTF-8; a
+    // German 8-bit locale shows a file written in UTF-8 (or in Latin-1,
+    // where "€" has no byte) for what it is.
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("charset");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("stored");
+    QTest::newRow("umlaut and euro sign, ISO-8859-15")
+        << "de_DE" << "ISO-8859-15" << "4500 ä €" << QByteArray("4500 \xe4 \xa4\r\n");
+}
+
+void SettingsFilesTest::parametersKeepTheSystemEncoding()
+{
+#ifdef Q_OS_WIN
+    QSKIP("the locale variables choose the encoding on Linux only");
+#endif
+    QFETCH(QString, language);
+    QFETCH(QString, charset);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, stored);
+    // The locale is built for this test alone, so it needs neither root nor
+    // the system's list of locales.
+    QTemporaryDir locales;
+    QVERIFY(locales.isValid());
+    const QString name = language + u'.' + charset;
+    if (QProcess::execute(QStringLiteral("localedef"),
+                          {"-i", language, "-c", "-f", charset, locales.filePath(name)})
+        != 0)
+        QSKIP("localedef cannot build the locale");
+    const QByteArray oldLocale = qgetenv("LC_ALL");
+    const QByteArray oldPath = qgetenv("LOCPATH");
+    qputenv("LOCPATH", QFile::encodeName(locales.path()));
+    qputenv("LC_ALL", name.toLatin1());
+    const auto restore = qScopeGuard([&] {
+        qputenv("LC_ALL", oldLocale);
+        if (oldPath.isEmpty())
+            qunsetenv("LOCPATH");
+        else
+            qputenv("LOCPATH", oldPath);
+    });
+
+    MemoryWindowModel saved;
+    saved.folders().workFolder = m_folder;
+    saved.parameterTexts[0] = text;
+    SaveParameters(saved);
+    QVERIFY(ReadBytes(m_folder + "pulsakor.cfg").startsWith(stored));
+
+    MemoryWindowModel loaded;
+    loaded.folders().workFolder = m_folder;
+    LoadParameters(loaded);
+    QCOMPARE(loaded.parameterTexts[0], text);
 }
 
 void SettingsFilesTest::parametersFileFillsTheFieldsLineByLine_data()
