@@ -156,9 +156,7 @@ HexTableCheck CheckHexForTable(const QByteArray &hex, const QString &shownPath,
     const auto parsed = ParseIntelHex(hex);
     if (const auto *fault = std::get_if<HexFault>(&parsed))
         return {false, QStringLiteral("%1 ist keine gültige Intel-HEX-Datei (Zeile %2: %3).")
-                           .arg(shownPath)
-                           .arg(fault->line)
-                           .arg(fault->reason)};
+                           .arg(shownPath, QString::number(fault->line), fault->reason)};
 
     const std::optional<quint8> pwmCount = PlainPwmCount(ordered.pwmCountText);
     const QString what = pwmCount

@@ -64,6 +64,8 @@ private slots:
     void takesOnlyPlainPwmCounts();
     void findsTheTable_data();
     void findsTheTable();
+    void checkKeepsThePathWhole_data();
+    void checkKeepsThePathWhole();
 };
 
 void HexCheckTest::readsIntelHex_data()
@@ -210,6 +212,37 @@ void HexCheckTest::findsTheTable()
     const std::optional<quint32> at =
         FindBytes(std::get<HexImage>(parsed), TableBytes(RisingTable(), pwm));
     QCOMPARE(at ? qint64(*at) : qint64(-1), expected);
+}
+
+void HexCheckTest::checkKeepsThePathWhole_data()
+{
+    // A folder name may hold "%1" and "%2": the path goes into the sentence
+    // as it is, and the line number and the reason still find their places.
+    QTest::addColumn<QByteArray>("hex");
+    QTest::addColumn<bool>("found");
+    QTest::addColumn<QString>("rest");
+    QTest::newRow("no Intel HEX")
+        << QByteArray("Assembly complete.\r\n") << false
+        << " ist keine gültige Intel-HEX-Datei (Zeile 1: ";
+    QTest::newRow("table found")
+        << DataRecords(0, TableBytes(RisingTable(), quint8(10))) + kEnd << true
+        << "Die 256 Tabellenwerte mit PWM-Zählumfang 10 und 0 stehen ab Adresse 0x0000 in ";
+}
+
+void HexCheckTest::checkKeepsThePathWhole()
+{
+    QFETCH(QByteArray, hex);
+    QFETCH(bool, found);
+    QFETCH(QString, rest);
+    const QString shownPath = QStringLiteral("/daten/100%2 %1/servo000.hex");
+    ServoParameters ordered;
+    ordered.pwmCountText = QStringLiteral("10");
+
+    const HexTableCheck check = CheckHexForTable(hex, shownPath, ordered, RisingTable());
+
+    QCOMPARE(check.found, found);
+    QVERIFY2(check.text.contains(shownPath), qPrintable(check.text));
+    QVERIFY2(check.text.contains(rest), qPrintable(check.text));
 }
 
 QTEST_GUILESS_MAIN(HexCheckTest)
