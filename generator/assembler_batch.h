@@ -7,6 +7,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <optional>
+
 namespace generator {
 
 /// The five batch lines, each followed by CR LF:
@@ -23,10 +26,41 @@ namespace generator {
 QString AssemblerBatchText(const QString &workFolder, const QString &targetBase,
                            const QString &assemblerPath);
 
+/// The three paths that the batch text is made of.
+struct BatchPaths {
+    QString workFolder;
+    QString targetBase;
+    QString assemblerPath;
+};
+
+/// How the command processor can be told a path.
+struct BatchPathNaming {
+    /// True when its code page holds every character of the text.
+    std::function<bool(const QString &)> readable;
+    /// The short (8.3) spelling of an existing file or folder; empty when
+    /// there is none.
+    std::function<QString(const QString &)> shortName;
+};
+
+/// The command processor's own: the code page it reads a batch file in
+/// (TextEncoding::CommandProcessor) and the file system's short names.
+BatchPathNaming CommandProcessorNaming();
+
+/// The paths as the command processor can read them: each one its code page
+/// holds stays exactly as it is; in one it does not, the existing part (the
+/// work folder, the target's folder, the assembler) is named by its short
+/// spelling, which must then be readable. nullopt with a German `error`
+/// naming the folder, or the target's file name (its files do not all exist
+/// yet, so they have no short names), that cannot be named.
+std::optional<BatchPaths> ReadableBatchPaths(const BatchPaths &paths,
+                                             const BatchPathNaming &naming,
+                                             QString *error = nullptr);
+
 /// Replaces `batchPath` atomically by AssemblerBatchText() in the encoding
 /// the command processor reads it in (on Windows the console's code page,
-/// not the system's 8-bit one, so folder names with umlauts work). False
-/// with a German `error` naming the file.
+/// not the system's 8-bit one, so folder names with umlauts work), with the
+/// paths of ReadableBatchPaths(). False with a German `error` naming the
+/// file, or the path that the command processor could not read.
 bool WriteAssemblerBatch(const QString &batchPath, const QString &workFolder,
                          const QString &targetBase, const QString &assemblerPath,
                          QString *error = nullptr);

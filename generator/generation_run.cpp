@@ -49,6 +49,15 @@ QString HexNotMadeMessage()
         "Der Assembler hat keine HEX-Datei erzeugt. Seine Meldungen stehen in der Log-Datei.");
 }
 
+QString HexNotMadeSilentMessage(const QString &reason)
+{
+    QString text = QStringLiteral(
+        "Der Assembler hat keine HEX-Datei erzeugt, und von ihm steht nichts in der Log-Datei.");
+    if (!reason.isEmpty())
+        text += QStringLiteral("\r\n") + reason;
+    return text;
+}
+
 QString TargetIsTemplateMessage(const QString &targetPath)
 {
     return QStringLiteral("Die Zieldatei \"%1\" ist die Vorlage selbst und wird nicht "
@@ -186,16 +195,33 @@ QString AssemblerEndNote(const platform::ProgramEnd &end, const platform::WaitTi
     }
 }
 
-RunOutcome HexNotMade(RunHost &host)
+// What the command processor said itself (a folder it could not find),
+// for a log that would hold nothing else; empty when it said nothing.
+QString CommandProcessorNote(const QByteArray &errorOutput)
 {
-    host.ShowMessage(HexNotMadeMessage(), HexNotMadeTitle());
+    QStringList lines = platform::SplitTextLines(
+        platform::TextEncoding::CommandProcessor().Decode(errorOutput).trimmed());
+    for (QString &line : lines)
+        line = line.trimmed();
+    lines.removeAll(QString());
+    if (lines.isEmpty())
+        return {};
+    return QStringLiteral("Die Eingabeaufforderung meldete:\r\n") + lines.join(u"\r\n");
+}
+
+// The failure's message points to the log only where the log holds what the
+// assembler printed; otherwise it says itself what is known.
+RunOutcome HexNotMade(RunHost &host, bool assemblerWrote, const QString &reason)
+{
+    host.ShowMessage(assemblerWrote ? HexNotMadeMessage() : HexNotMadeSilentMessage(reason),
+                     HexNotMadeTitle());
     return RunOutcome::AssemblerFailed;
 }
 
 // Looks for this run's table in the HEX file the assembler left. Assembled
 // when it is there; otherwise the log says why, and the run failed.
 RunOutcome CheckHexFile(const QString &targetBase, const OrderedTable &table, RunHost &host,
-                        std::optional<HexTableCheck> *hexCheck)
+                        bool assemblerWrote, std::optional<HexTableCheck> *hexCheck)
 {
     const QString hexPath = TargetFilePath(targetBase, TargetFileRole::Hex);
     QString error;
@@ -210,7 +236,7 @@ RunOutcome CheckHexFile(const QString &targetBase, const OrderedTable &table, Ru
     }
     if (!AppendLogNote(TargetFilePath(targetBase, TargetFileRole::Log), (*hexCheck)->text, &error))
         return FileFault(host, error);
-    return HexNotMade(host);
+    return HexNotMade(host, assemblerWrote, (*hexCheck)->text);
 }
 
 // Starts the assembler and waits for it. Returns the outcome of this step:
@@ -247,18 +273,28 @@ RunOutcome RunAssembler(const RunInputs &inputs, RunHost &host, const TargetChoi
 
     if (end.state == platform::ProgramEnd::State::OutputFailed)
         return FileFault(host, end.error);
-    const QString note = AssemblerEndNote(end, inputs.assemblerWait, start->outputLimit);
-    QString error;
-    if (!note.isEmpty()
-        && !AppendLogNote(TargetFilePath(target.base, TargetFileRole::Log), note, &error))
-        return FileFault(host, error);
-
     // Only what the assembler did counts: it ended well, and the HEX file
     // it left (an older one was removed above) holds this run's table.
-    if (end.state == platform::ProgramEnd::State::Finished && end.exitCode == 0
-        && QFileInfo(TargetFilePath(target.base, TargetFileRole::Hex)).isFile())
-        return CheckHexFile(target.base, table, host, hexCheck);
-    return HexNotMade(host);
+    const bool hexLeft = end.state == platform::ProgramEnd::State::Finished && end.exitCode == 0
+        && QFileInfo(TargetFilePath(target.base, TargetFileRole::Hex)).isFile();
+    // The log of this run (an older one was removed above) holds what the
+    // assembler printed, if anything. Where a failed run's log holds
+    // nothing, the command processor's own complaints say why: it could
+    // not enter the folder or make the log, so the assembler never started.
+    const QString logPath = TargetFilePath(target.base, TargetFileRole::Log);
+    const bool assemblerWrote = QFileInfo(logPath).size() > 0;
+    QStringList notes(AssemblerEndNote(end, inputs.assemblerWait, start->outputLimit));
+    if (!hexLeft && !assemblerWrote)
+        notes << CommandProcessorNote(end.errorOutput);
+    notes.removeAll(QString());
+    const QString note = notes.join(u"\r\n");
+    QString error;
+    if (!note.isEmpty() && !AppendLogNote(logPath, note, &error))
+        return FileFault(host, error);
+
+    if (hexLeft)
+        return CheckHexFile(target.base, table, host, assemblerWrote, hexCheck);
+    return HexNotMade(host, assemblerWrote, note);
 }
 
 // The table of the fields, once the template's name passed; nullopt with

@@ -53,8 +53,12 @@ QString HexNotMadeTitle();
 QString AssemblerMissingMessage();
 /// Shown with the HEX file's path as title after a successful assembly.
 QString HexAssembledMessage();
-/// Shown when the assembler failed, crashed, overran or made no fresh HEX.
+/// Shown when the assembler failed, crashed, overran or made no fresh HEX,
+/// and the log holds what it printed.
 QString HexNotMadeMessage();
+/// Shown instead when the log holds nothing from the assembler (it printed
+/// nothing, or never started): `reason` says what is known, as the log does.
+QString HexNotMadeSilentMessage(const QString &reason);
 /// The refusal to let an output file replace or delete the template.
 QString TargetIsTemplateMessage(const QString &targetPath);
 /// The refusal to run into a target that another run is writing.

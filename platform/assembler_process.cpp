@@ -39,6 +39,7 @@ ProgramStart BatchFileStart(const QString &batchPath, const QString &workingFold
         QStringLiteral("/d /s /c \"\"%1\"\"").arg(QDir::toNativeSeparators(batchPath));
     start.workingFolder = workingFolder;
     start.redirectedOutputFile = outputFile;
+    start.keepsErrorOutput = true;
     return start;
 }
 
@@ -102,9 +103,14 @@ public:
 
 private:
     bool OpenOutput();
+    bool KeepsErrorOutput() const
+    {
+        return m_start.keepsErrorOutput && m_start.outputFile.isEmpty();
+    }
     void Connect();
     void Enter(WaitEvent event);
     void TakeOutput();
+    void TakeErrorOutput();
     void MeasureRedirectedOutput();
     void CutRedirectedOutput();
     ProgramEnd Result() const;
@@ -119,6 +125,7 @@ private:
     QTimer m_outputTimer;
     QFile m_output;
     qint64 m_outputSize = 0;
+    QByteArray m_errorOutput;
     WaitState m_state = WaitState::Running;
     std::optional<QString> m_startError;
     QString m_outputError;
@@ -135,7 +142,15 @@ ProgramEnd ProgramWait::Run()
     if (!m_start.workingFolder.isEmpty())
         m_process.setWorkingDirectory(m_start.workingFolder);
     m_process.setStandardInputFile(QProcess::nullDevice());
-    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    m_process.setProcessChannelMode(KeepsErrorOutput() ? QProcess::SeparateChannels
+                                                       : QProcess::MergedChannels);
+    // A program that its group could not hold is not run: it could outlive
+    // the run.
+    if (!m_group.Problem().isEmpty()) {
+        ProgramEnd end;
+        end.error = m_group.Problem();
+        return end;
+    }
     if (!OpenOutput()) {
         ProgramEnd end;
         end.state = ProgramEnd::State::OutputFailed;
@@ -146,7 +161,13 @@ ProgramEnd ProgramWait::Run()
 
     TerminationWatch termination([this] { Enter(WaitEvent::Interrupt); });
     m_process.start();
-    m_group.Started();
+    if (!m_group.Started()) {
+        m_group.End();
+        termination.PassOn();
+        ProgramEnd end;
+        end.error = m_group.Problem();
+        return end;
+    }
     if (m_times.minimum.count() <= 0)
         Enter(WaitEvent::MinimumOver);
     else
@@ -166,6 +187,7 @@ ProgramEnd ProgramWait::Run()
     // program which ended by itself has left behind are ended here.
     if (!m_startError)
         m_group.End();
+    TakeErrorOutput();
     CutRedirectedOutput();
     termination.PassOn();
     return Result();
@@ -190,6 +212,8 @@ void ProgramWait::Connect()
     m_maximumTimer.setSingleShot(true);
     QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &m_loop,
                      [this] { TakeOutput(); });
+    QObject::connect(&m_process, &QProcess::readyReadStandardError, &m_loop,
+                     [this] { TakeErrorOutput(); });
     QObject::connect(&m_process, &QProcess::finished, &m_loop,
                      [this] { Enter(WaitEvent::ProgramEnded); });
     QObject::connect(&m_process, &QProcess::errorOccurred, &m_loop,
@@ -230,6 +254,12 @@ void ProgramWait::TakeOutput()
         Enter(WaitEvent::OutputTooLong);
 }
 
+void ProgramWait::TakeErrorOutput()
+{
+    const QByteArray chunk = m_process.readAllStandardError();
+    m_errorOutput += chunk.left(ErrorOutputLimit - m_errorOutput.size());
+}
+
 // A file the program writes itself cannot be cut short while it is being
 // written: it is measured as it grows, and cut back to the limit once the
 // program has been ended.
@@ -257,6 +287,7 @@ void ProgramWait::CutRedirectedOutput()
 ProgramEnd ProgramWait::Result() const
 {
     ProgramEnd end;
+    end.errorOutput = m_errorOutput;
     switch (m_state) {
     case WaitState::OutputFailed:
         end.state = ProgramEnd::State::OutputFailed;

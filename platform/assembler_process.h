@@ -34,10 +34,20 @@ struct ProgramStart {
     QString redirectedOutputFile;
     /// The most bytes `outputFile` takes; past it the program is ended.
     qint64 outputLimit = DefaultOutputLimit;
+    /// With no `outputFile`: standard error is kept (its first
+    /// ErrorOutputLimit bytes) in ProgramEnd::errorOutput, standard output
+    /// is discarded. For the command processor, whose standard output
+    /// echoes every batch line and whose standard error holds its own
+    /// complaints (a folder it cannot find).
+    bool keepsErrorOutput = false;
 };
 
+/// The most of a program's standard error that ProgramEnd keeps.
+inline constexpr qsizetype ErrorOutputLimit = 64 * 1024;
+
 /// The command processor carrying out `batchPath`, without a window; the
-/// batch file redirects its output into `outputFile`.
+/// batch file redirects its output into `outputFile`. The command
+/// processor's own error output is kept.
 ProgramStart BatchFileStart(const QString &batchPath, const QString &workingFolder,
                             const QString &outputFile = {});
 
@@ -64,6 +74,8 @@ struct ProgramEnd {
     State state = State::FailedToStart;
     int exitCode = -1;
     QString error;
+    /// Standard error, as ProgramStart::keepsErrorOutput asked, in any state.
+    QByteArray errorOutput;
 };
 
 /// Starts the program and waits in a local event loop, without polling, as

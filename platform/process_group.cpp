@@ -125,6 +125,36 @@ void TerminationWatch::Restore()
 #ifdef Q_OS_WIN
 namespace {
 
+void *CreateJob()
+{
+    return CreateJobObjectW(nullptr, nullptr);
+}
+
+bool KillOnClose(void *job)
+{
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    return SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits,
+                                   sizeof limits);
+}
+
+bool Assign(void *job, void *process)
+{
+    return AssignProcessToJobObject(job, process);
+}
+
+constexpr JobObjectCalls WindowsJobObjectCalls{&CreateJob, &KillOnClose, &Assign};
+JobObjectCalls s_jobCalls = WindowsJobObjectCalls;
+
+// Why the program does not run: `what` Windows did not do, with its own
+// words for the error.
+QString JobProblem(const QString &what, DWORD error)
+{
+    return QStringLiteral("Windows hat %1 (%2). Ohne das liefe es nach einem Abbruch oder "
+                          "einer Zeitüberschreitung weiter; daher wurde es nicht gestartet.")
+        .arg(what, qt_error_string(int(error)));
+}
+
 // True while a process of the job has not ended.
 bool JobHasLiveMembers(HANDLE job)
 {
@@ -137,20 +167,38 @@ bool JobHasLiveMembers(HANDLE job)
 
 } // namespace
 
+ReplacedJobObjectCalls::ReplacedJobObjectCalls(const JobObjectCalls &calls)
+{
+    s_jobCalls = calls;
+}
+
+ReplacedJobObjectCalls::~ReplacedJobObjectCalls()
+{
+    s_jobCalls = WindowsJobObjectCalls;
+}
+
+// A job that cannot kill on close would leave the program running when this
+// one dies; one that cannot take the program could not end it at all.
 ProcessGroup::ProcessGroup(QProcess &process) : m_process(process)
 {
-    m_job = CreateJobObjectW(nullptr, nullptr);
-    if (m_job) {
-        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
-        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-        SetInformationJobObject(m_job, JobObjectExtendedLimitInformation, &limits,
-                                sizeof limits);
+    m_job = s_jobCalls.create();
+    if (!m_job) {
+        m_problem = JobProblem(
+            QStringLiteral("kein Auftragsobjekt angelegt, das das Programm und alles, was es "
+                           "startet, beenden kann"),
+            GetLastError());
+    } else if (!s_jobCalls.killOnClose(m_job)) {
+        m_problem = JobProblem(
+            QStringLiteral("das Auftragsobjekt nicht so eingerichtet, dass es das Programm und "
+                           "alles, was es startet, mit pulsakor beendet"),
+            GetLastError());
+        CloseHandle(m_job);
+        m_job = nullptr;
     }
     // Suspended until it is in the job: the command processor must not
     // start the assembler outside of it.
     process.setCreateProcessArgumentsModifier([this](QProcess::CreateProcessArguments *arguments) {
-        if (m_job)
-            arguments->flags |= CREATE_SUSPENDED;
+        arguments->flags |= CREATE_SUSPENDED;
         m_startedProcess = arguments->processInformation;
     });
 }
@@ -161,14 +209,24 @@ ProcessGroup::~ProcessGroup()
         CloseHandle(m_job);
 }
 
-void ProcessGroup::Started()
+bool ProcessGroup::Started()
 {
     auto *started = static_cast<PROCESS_INFORMATION *>(m_startedProcess);
-    if (!m_job || !started || !started->hProcess || m_process.state() == QProcess::NotRunning)
-        return;
+    if (!started || !started->hProcess || m_process.state() == QProcess::NotRunning)
+        return true;
+    // A program started in spite of a problem stays suspended for End().
+    if (!m_problem.isEmpty())
+        return false;
+    if (!s_jobCalls.assign(m_job, started->hProcess)) {
+        m_problem = JobProblem(
+            QStringLiteral("das Programm nicht in das Auftragsobjekt aufgenommen, das es und "
+                           "alles, was es startet, beenden kann"),
+            GetLastError());
+        return false;
+    }
     m_group = m_process.processId();
-    AssignProcessToJobObject(m_job, started->hProcess);
     ResumeThread(started->hThread);
+    return true;
 }
 
 void ProcessGroup::KillMembers()
@@ -189,12 +247,13 @@ ProcessGroup::ProcessGroup(QProcess &process) : m_process(process)
 
 ProcessGroup::~ProcessGroup() = default;
 
-void ProcessGroup::Started()
+bool ProcessGroup::Started()
 {
     // Set from both sides, so the group exists before either goes on.
     m_group = m_process.processId();
     if (m_group > 0)
         ::setpgid(pid_t(m_group), pid_t(m_group));
+    return true;
 }
 
 void ProcessGroup::KillMembers()

@@ -116,6 +116,11 @@ QByteArray TextEncoding::Encode(const QString &text) const
     return text.toLatin1();
 }
 
+bool TextEncoding::Holds(const QString &text) const
+{
+    return Decode(Encode(text)) == text;
+}
+
 QString TextEncoding::Decode(const QByteArray &bytes) const
 {
     switch (m_kind) {

@@ -27,6 +27,10 @@ public:
 
     QByteArray Encode(const QString &text) const;
     QString Decode(const QByteArray &bytes) const;
+    /// True when `text` comes back unchanged from Encode and Decode: the
+    /// encoding has every character of it (none turns into "?" or into a
+    /// look-alike such as "L" for "Ł").
+    bool Holds(const QString &text) const;
 
 private:
     explicit TextEncoding(Kind kind, QByteArray name = {}) : m_kind(kind), m_name(std::move(name)) {}

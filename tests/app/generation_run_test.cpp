@@ -36,6 +36,7 @@ namespace {
 using generator::FatalTitle;
 using generator::HexAssembledMessage;
 using generator::HexNotMadeMessage;
+using generator::HexNotMadeSilentMessage;
 using generator::HexNotMadeTitle;
 using testsupport::FakeAssemblerPath;
 
@@ -177,6 +178,12 @@ void GenerationRunTest::goodRunLeavesTheTableInTheHexFile_data()
         << 1 << QStringList{"5000", "4500", "0500", "1000", "2000", "25"} << "servo000.hex";
     QTest::newRow("blank and umlaut in the target folder")
         << 0 << defaults << QStringLiteral("Meine Servos \u00fc/servo000.asm");
+    // Names the console's code page lacks (850 and 437 both): on Windows the
+    // batch file names such a folder by its short name.
+    QTest::newRow("folder name outside the console's code page")
+        << 0 << defaults << QStringLiteral("\u0141\u00f3d\u017a \u00fc/servo000.asm");
+    QTest::newRow("folder name in the ANSI code page only")
+        << 0 << defaults << QStringLiteral("Kosten \u20ac \u0152/servo000.asm");
 }
 
 void GenerationRunTest::goodRunLeavesTheTableInTheHexFile()
@@ -367,6 +374,9 @@ void GenerationRunTest::assemblerThatCannotStartFailsTheRun()
     const QString log = Bytes(base + "log");
 #ifndef Q_OS_WIN // there the command processor starts, and its complaint is the log
     QVERIFY2(log.startsWith("Der Assembler konnte nicht gestartet werden: "), qPrintable(log));
+    // The message does not send the user to a log without a word of the
+    // assembler's: it says itself why there is none.
+    QCOMPARE(bench.user.messages[0].text, HexNotMadeSilentMessage(log.section("\r\n", 0, 0)));
 #endif
     QVERIFY(log.contains("Impulsbreite für Minimal-Endlage: 1.00 ms\r\n"));
     QVERIFY(platform::FileExists(bench.settings + "pulsakor.ini"));

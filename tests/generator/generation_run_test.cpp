@@ -4,12 +4,17 @@
 #include "generator/generation_run.h"
 
 #include "platform/files.h"
+#include "platform/process_group.h"
 #include "platform/text_encoding.h"
 #include "generator/assembler_source.h"
 #include "tests/support/process_state.h"
 #include "tests/support/test_data.h"
 
 #include <QtTest>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 using namespace std::chrono_literals;
 using namespace generator;
@@ -81,6 +86,8 @@ private slots:
     void runawayOutputFailsTheRun();
     void childOfTheAssemblerEndsWithTheRun();
     void linksAtOutputNamesAreReplaced();
+    void assemblerOutsideAJobObjectNeverRuns_data();
+    void assemblerOutsideAJobObjectNeverRuns();
 
 private:
     // A host with the template in the test's own folder and the target
@@ -197,6 +204,87 @@ void GenerationRunHostTest::linksAtOutputNamesAreReplaced()
         const QFileInfo info(host.inputs.workFolder + name);
         QVERIFY2(info.isFile() && !info.isSymLink(), name);
     }
+}
+
+#ifdef Q_OS_WIN
+namespace {
+
+// Job object calls that fail as Windows does, with a last error.
+void *NoJob()
+{
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
+
+void *RealJob()
+{
+    return CreateJobObjectW(nullptr, nullptr);
+}
+
+bool Refuse(void *)
+{
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+}
+
+bool Accept(void *)
+{
+    return true;
+}
+
+bool RefuseProcess(void *, void *)
+{
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+}
+
+bool AcceptProcess(void *job, void *process)
+{
+    return AssignProcessToJobObject(job, process);
+}
+
+} // namespace
+#endif
+
+void GenerationRunHostTest::assemblerOutsideAJobObjectNeverRuns_data()
+{
+    QTest::addColumn<int>("failingCall");
+    QTest::newRow("no job object") << 0;
+    QTest::newRow("job object that would not kill on close") << 1;
+    QTest::newRow("job object that does not take the command processor") << 2;
+}
+
+void GenerationRunHostTest::assemblerOutsideAJobObjectNeverRuns()
+{
+#ifndef Q_OS_WIN
+    QSKIP("job objects are Windows'");
+#else
+    QFETCH(int, failingCall);
+    // Without the job, a hung assembler and what it started would outlive
+    // a time-out or a closed window.
+    const platform::ReplacedJobObjectCalls calls(
+        {failingCall == 0 ? &NoJob : &RealJob, failingCall == 1 ? &Refuse : &Accept,
+         failingCall == 2 ? &RefuseProcess : &AcceptProcess});
+    RecordingHost host;
+    Prepare(host, "writes-hex.sh");
+
+    const RunResult result = host.Run();
+
+    QCOMPARE(result.outcome, RunOutcome::AssemblerFailed);
+    const QString folder = host.inputs.workFolder;
+    // The assembler never ran, so the batch file's redirection never made
+    // the log: it holds the reason, and the message says it.
+    QVERIFY(!QFileInfo::exists(folder + "servo000.hex"));
+    const std::optional<QByteArray> log = platform::ReadWholeFile(folder + "servo000.log");
+    QVERIFY(log);
+    const QString reason = platform::TextEncoding::System().Decode(*log).section("\r\n", 0, 0);
+    QVERIFY2(reason.startsWith("Der Assembler konnte nicht gestartet werden: Windows hat "),
+             qPrintable(reason));
+    QVERIFY2(reason.contains("Auftragsobjekt"), qPrintable(reason));
+    QVERIFY(!host.messages.empty());
+    QCOMPARE(host.messages.back(),
+             std::make_pair(HexNotMadeSilentMessage(reason), HexNotMadeTitle()));
+#endif
 }
 
 QTEST_GUILESS_MAIN(GenerationRunHostTest)
