@@ -88,6 +88,7 @@ private slots:
     void linksAtOutputNamesAreReplaced();
     void assemblerOutsideAJobObjectNeverRuns_data();
     void assemblerOutsideAJobObjectNeverRuns();
+    void commandProcessorsComplaintReachesTheLog();
 
 private:
     // A host with the template in the test's own folder and the target
@@ -284,6 +285,37 @@ void GenerationRunHostTest::assemblerOutsideAJobObjectNeverRuns()
     QVERIFY(!host.messages.empty());
     QCOMPARE(host.messages.back(),
              std::make_pair(HexNotMadeSilentMessage(reason), HexNotMadeTitle()));
+#endif
+}
+
+void GenerationRunHostTest::commandProcessorsComplaintReachesTheLog()
+{
+#ifndef Q_OS_WIN
+    QSKIP("only Windows runs the assembler through the command processor");
+#else
+    // A command processor that cannot enter the folder: the assembler never
+    // starts, and what the command processor said is all there is to tell.
+    const QByteArray comSpec = qgetenv("ComSpec");
+    qputenv("ComSpec", testsupport::FakeAssemblerPath("cannot-enter-folder.sh").toLocal8Bit());
+    RecordingHost host;
+    Prepare(host, "writes-hex.sh");
+
+    const RunResult result = host.Run();
+    qputenv("ComSpec", comSpec);
+
+    QCOMPARE(result.outcome, RunOutcome::AssemblerFailed);
+    const std::optional<QByteArray> log =
+        platform::ReadWholeFile(host.inputs.workFolder + "servo000.log");
+    QVERIFY(log);
+    const QString note = QStringLiteral("Die Eingabeaufforderung meldete:\r\n"
+                                        "Das System kann den angegebenen Pfad nicht finden.");
+    QVERIFY2(log->startsWith(platform::TextEncoding::System().Encode(note + "\r\n")),
+             log->constData());
+    // Its echo of the batch lines stays out.
+    QVERIFY(!log->contains("Nirgends"));
+    QVERIFY(!host.messages.empty());
+    QCOMPARE(host.messages.back(),
+             std::make_pair(HexNotMadeSilentMessage(note), HexNotMadeTitle()));
 #endif
 }
 

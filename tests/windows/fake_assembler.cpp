@@ -221,6 +221,14 @@ int wmain(int argc, wchar_t **argv)
         std::fprintf(stderr, "Warning: on standard error\n");
         return WriteBytes(arguments.hex, TableHex(arguments.source)) ? 0 : 1;
     }
+    // Not an assembler: a command processor (ComSpec) that cannot enter the
+    // batch file's folder. It echoes the batch line on standard output and
+    // complains on standard error, as cmd does, and starts nothing.
+    if (name == L"cannot-enter-folder") {
+        Print("C:\\>cd \"C:\\Nirgends\\\"");
+        std::fprintf(stderr, "Das System kann den angegebenen Pfad nicht finden.\r\n");
+        return 1;
+    }
     std::fprintf(stderr, "fake assembler: unknown name %ls\n", name.c_str());
     return 127;
 }
