@@ -14,6 +14,9 @@
 #ifdef Q_OS_WIN
 #include <io.h>
 #include <windows.h>
+// windows.h makes FindFirstFile a macro for FindFirstFileW, which would
+// rename our own function of that name here and nowhere else.
+#undef FindFirstFile
 
 #include <string>
 #else
