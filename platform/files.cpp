@@ -59,6 +59,14 @@ bool SyncToDisk(QFile &file, QString *reason)
     return synced;
 }
 
+// Closes `file`; false when the close failed (errorString() says why).
+bool CloseChecked(QFile &file)
+{
+    file.unsetError();
+    file.close();
+    return file.error() == QFileDevice::NoError;
+}
+
 std::optional<QByteArray> ReadFile(const QString &path, qint64 maxBytes, QString *error)
 {
     QFile file(path);
@@ -140,7 +148,12 @@ bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *
         written = false;
         SetError(error, WriteFailure(), path, reason);
     }
-    temporary.close();
+    // The close may report what no write could yet (a network file system,
+    // a quota): the new file is not trusted then either.
+    if (!CloseChecked(temporary) && written) {
+        written = false;
+        SetError(error, WriteFailure(), path, temporary.errorString());
+    }
     if (!written) {
         temporary.remove();
         return false;
@@ -221,14 +234,22 @@ bool AppendToFile(const QString &path, const QByteArray &bytes, QString *error)
         return false;
     const qint64 oldSize = file.size();
     QString reason;
-    const bool written = WriteAll(file, path, bytes, error);
-    if (written && SyncToDisk(file, &reason))
-        return true;
-    if (written)
+    bool written = WriteAll(file, path, bytes, error);
+    if (written && !SyncToDisk(file, &reason)) {
+        written = false;
         SetError(error, WriteFailure(), path, reason);
-    // No half-appended lines: the file goes back to what it was.
-    file.resize(oldSize);
-    return false;
+    }
+    if (!written) {
+        // No half-appended lines: the file goes back to what it was.
+        file.resize(oldSize);
+        return false;
+    }
+    if (!CloseChecked(file)) {
+        SetError(error, WriteFailure(), path, file.errorString());
+        QFile::resize(path, oldSize);
+        return false;
+    }
+    return true;
 }
 
 bool RemoveFile(const QString &path, QString *error)

@@ -29,16 +29,17 @@ std::optional<QByteArray> ReadWholeFile(const QString &path, QString *error = nu
 std::optional<QByteArray> ReadFileStart(const QString &path, qint64 maxBytes,
                                         QString *error = nullptr);
 
-/// Replaces `path` by `bytes` as one step: written beside, every write and
-/// the flush checked, then renamed over the name. On any failure (a full
+/// Replaces `path` by `bytes` as one step: written beside, every write, the
+/// flush, the sync and the close checked, then renamed over the name. On any failure (a full
 /// disk) the old file stays as it was and the new one is discarded. A link
 /// at `path` is replaced by the file, never written through. False with
 /// `error` set on failure.
 bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr);
 
 /// Appends `bytes` to `path`, creating it when missing. A link at `path` is
-/// replaced by a new file, never written through. On a short write the file
-/// is cut back to its old length and false comes back with `error` set.
+/// replaced by a new file, never written through. On a short write, or a
+/// failed sync or close, the file is cut back to its old length and false
+/// comes back with `error` set.
 bool AppendToFile(const QString &path, const QByteArray &bytes, QString *error = nullptr);
 
 /// Opens `file` on `path` for writing, `mode` adding Truncate or Append. A
