@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QImageReader>
@@ -30,6 +31,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <iterator>
 #include <cmath>
 
 namespace app {
@@ -38,10 +40,24 @@ namespace {
 
 using design::kPageCount;
 
+// The families of `families` that this system has, in their order; all of
+// them when it has none. A family the font database lacks, asked for first
+// ("MS Sans Serif" outside Windows), sends it through fontconfig's fallback
+// search for every font made from it, a good part of the window's start,
+// only to settle on the next family of the list in the end.
+QStringList InstalledFamilies(const QStringList &families)
+{
+    static const QStringList installed = QFontDatabase::families();
+    QStringList present;
+    std::copy_if(families.cbegin(), families.cend(), std::back_inserter(present),
+                 [](const QString &family) { return installed.contains(family, Qt::CaseInsensitive); });
+    return present.isEmpty() ? families : present;
+}
+
 QFont MakeFont(const QStringList &families, QFont::StyleHint hint, double points, bool bold)
 {
     QFont font;
-    font.setFamilies(families);
+    font.setFamilies(InstalledFamilies(families));
     font.setStyleHint(hint);
     font.setPointSizeF(points);
     font.setBold(bold);
