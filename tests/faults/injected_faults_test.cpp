@@ -198,8 +198,7 @@ private:
 
 void InjectedFaultsTest::initTestCase()
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("fiu-run")).isEmpty()
-        || !QFileInfo::exists(QStringLiteral("/usr/lib/fiu/fiu_posix_preload.so")))
+    if (QStandardPaths::findExecutable(QStringLiteral("fiu-run")).isEmpty())
         QSKIP("libfiu's fiu-run is not installed (Debian: fiu-utils)");
     if (QStandardPaths::findExecutable(QStringLiteral("avra")).isEmpty())
         QSKIP("avra is not installed");
