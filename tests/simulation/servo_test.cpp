@@ -1,11 +1,12 @@
-// The example firmware on a simulated servo. pulsakor-cli makes the HEX file
-// from examples/servo00.asm, avrdude writes it and the calibration byte into
-// the emulated programmer's ATtiny15, and the chip's flash and EEPROM run on
-// simavr's ATtiny13 model (the same I/O addresses for everything the firmware
-// uses, and the ATtiny15's instructions) at 1.6 MHz, with receiver pulses on
-// PB2 and a motor that moves the potentiometer's wiper (ADC2). The servo has
-// settled when the table entry at the wiper's reading stays within 20 us of
-// the pulse.
+// The example firmware on a simulated servo. A run of pulsakor-cli makes the
+// HEX file from examples/servo00.asm and writes it and the calibration byte
+// into the emulated programmer's ATtiny15 (where pulsakor-cli cannot program
+// yet, avrdude is called as it would call it). The chip's flash and EEPROM
+// run on simavr's ATtiny13 model (the same I/O addresses for everything the
+// firmware uses, and the ATtiny15's instructions) at 1.6 MHz, with receiver
+// pulses on PB2 and a motor that moves the potentiometer's wiper (ADC2). The
+// servo has settled when the table entry at the wiper's reading stays within
+// 20 us of the pulse.
 //
 // Linux only: the emulated programmer and simavr are Linux test tools.
 
@@ -144,45 +145,64 @@ private:
 
 namespace {
 
-// Makes the HEX file of `texts` with pulsakor-cli and writes it with avrdude
-// into an emulated chip whose EEPROM address 0 then holds the calibration
-// byte. The table comes from the generator for the same texts.
-std::optional<ProgrammedChip> ProgramChip(const ParameterTexts &texts)
+testsupport::CliRun RunCli(const QStringList &arguments)
 {
-    testsupport::TemplateFolder folder;
-    if (!folder.IsValid())
-        return std::nullopt;
-    const QString target = folder.Path(QStringLiteral("servo000.asm"));
     QProcess cli;
     cli.setProcessEnvironment(testsupport::LocaleEnvironment({QStringLiteral("LC_ALL=C.UTF-8")}));
-    cli.start(QStringLiteral(PULSAKOR_CLI),
-              FieldArguments(texts)
-                  + QStringList{QStringLiteral("--template"), folder.TemplatePath(),
-                                QStringLiteral("--out"), target});
-    const testsupport::CliRun run = testsupport::FinishCli(cli);
-    if (run.exitCode != 0) {
-        qWarning("pulsakor-cli: exit %d: %s", run.exitCode, qPrintable(run.err));
-        return std::nullopt;
-    }
+    cli.start(QStringLiteral(PULSAKOR_CLI), arguments);
+    return testsupport::FinishCli(cli, 120000);
+}
 
-    EmulatedProgrammer programmer(folder.Root());
-    const QString port = programmer.Port();
-    if (port.isEmpty())
-        return std::nullopt;
+// Whether pulsakor-cli programs a chip itself after its run. Until it does,
+// the test calls avrdude as such a programming would.
+bool CliProgramsChips()
+{
+    return RunCli({QStringLiteral("--help")}).out.contains("--programmer");
+}
+
+// Writes `hex` and the calibration byte at EEPROM address 0 with avrdude.
+bool ProgramWithAvrdude(const QString &hex, const QString &port)
+{
     QProcess avrdude;
     avrdude.setProcessChannelMode(QProcess::MergedChannels);
     avrdude.start(QStringLiteral("avrdude"),
                   {QStringLiteral("-q"), QStringLiteral("-c"), QStringLiteral("stk500v1"),
                    QStringLiteral("-p"), QStringLiteral("t15"), QStringLiteral("-P"), port,
-                   QStringLiteral("-U"),
-                   QStringLiteral("flash:w:%1:i").arg(folder.Path(QStringLiteral("servo000.hex"))),
+                   QStringLiteral("-U"), QStringLiteral("flash:w:%1:i").arg(hex),
                    QStringLiteral("-U"),
                    QStringLiteral("eeprom:w:0x%1:m").arg(kCalibration, 2, 16, QLatin1Char('0'))});
-    if (!avrdude.waitForFinished(60000) || avrdude.exitStatus() != QProcess::NormalExit
-        || avrdude.exitCode() != 0) {
-        qWarning("avrdude: %s", avrdude.readAll().constData());
+    if (avrdude.waitForFinished(60000) && avrdude.exitStatus() == QProcess::NormalExit
+        && avrdude.exitCode() == 0)
+        return true;
+    qWarning("avrdude: %s", avrdude.readAll().constData());
+    return false;
+}
+
+// A whole run of pulsakor-cli for `texts` that programs the emulated chip,
+// whose EEPROM address 0 then holds the chip's calibration byte. The table
+// comes from the generator for the same texts.
+std::optional<ProgrammedChip> ProgramChip(const ParameterTexts &texts, bool cliProgramsChips)
+{
+    testsupport::TemplateFolder folder;
+    if (!folder.IsValid())
+        return std::nullopt;
+    EmulatedProgrammer programmer(folder.Root());
+    const QString port = programmer.Port();
+    if (port.isEmpty())
+        return std::nullopt;
+    QStringList arguments = FieldArguments(texts)
+        + QStringList{QStringLiteral("--template"), folder.TemplatePath(), QStringLiteral("--out"),
+                      folder.Path(QStringLiteral("servo000.asm"))};
+    if (cliProgramsChips)
+        arguments << QStringLiteral("--programmer") << QStringLiteral("stk500v1")
+                  << QStringLiteral("--port") << port;
+    const testsupport::CliRun run = RunCli(arguments);
+    if (run.exitCode != 0) {
+        qWarning("pulsakor-cli: exit %d: %s", run.exitCode, qPrintable(run.err));
         return std::nullopt;
     }
+    if (!cliProgramsChips && !ProgramWithAvrdude(folder.Path(QStringLiteral("servo000.hex")), port))
+        return std::nullopt;
     const std::optional<emulatedchip::State> state = programmer.EndAndReadChip();
     const generator::FieldTable table = generator::TableFromFields(texts);
     if (!state || !table.table)
@@ -270,8 +290,9 @@ void ServoTest::initTestCase()
         QSKIP("the assembler avra is missing");
     if (QStandardPaths::findExecutable(QStringLiteral("avrdude")).isEmpty())
         QSKIP("avrdude is missing");
+    const bool cliProgramsChips = CliProgramsChips();
     for (const bool reversed : {false, true}) {
-        std::optional<ProgrammedChip> chip = ProgramChip(ServoTexts(reversed));
+        std::optional<ProgrammedChip> chip = ProgramChip(ServoTexts(reversed), cliProgramsChips);
         QVERIFY2(chip, reversed ? "reversed servo" : "normal servo");
         QCOMPARE(quint8(chip->state.eeprom.at(0)), kCalibration);
         m_chips.emplace(reversed, *chip);
