@@ -55,9 +55,20 @@ enum class WaitState {
     OutputTooLong,   // its output passed the limit
     OutputFailed,    // its output could not be written
     Interrupted,     // the application quits, or a termination signal came
+    Cancelled,       // the caller's Cancellation was triggered
+    Stopped,         // the caller's output watch asked to end it
 };
 
-enum class WaitEvent { MinimumOver, ProgramEnded, MaximumOver, OutputTooLong, OutputFailed, Interrupt };
+enum class WaitEvent {
+    MinimumOver,
+    ProgramEnded,
+    MaximumOver,
+    OutputTooLong,
+    OutputFailed,
+    Interrupt,
+    Cancel,
+    Stop
+};
 
 bool WaitIsOver(WaitState state)
 {
@@ -84,6 +95,10 @@ WaitState Next(WaitState state, WaitEvent event)
         return WaitState::OutputFailed;
     case WaitEvent::Interrupt:
         return WaitState::Interrupted;
+    case WaitEvent::Cancel:
+        return WaitState::Cancelled;
+    case WaitEvent::Stop:
+        return WaitState::Stopped;
     }
     return state;
 }
@@ -94,8 +109,8 @@ constexpr std::chrono::milliseconds kRedirectedOutputCheck{100};
 // One program start and the wait for it, in a local event loop.
 class ProgramWait {
 public:
-    ProgramWait(const ProgramStart &start, const WaitTimes &times)
-        : m_start(start), m_times(times), m_group(m_process)
+    ProgramWait(const ProgramStart &start, const WaitTimes &times, const ProgramWatch &watch)
+        : m_start(start), m_times(times), m_watch(watch), m_group(m_process)
     {
     }
 
@@ -117,6 +132,7 @@ private:
 
     const ProgramStart &m_start;
     const WaitTimes &m_times;
+    const ProgramWatch &m_watch;
     QProcess m_process;
     ProcessGroup m_group;
     QEventLoop m_loop;
@@ -151,6 +167,11 @@ ProgramEnd ProgramWait::Run()
         end.error = m_group.Problem();
         return end;
     }
+    if (m_watch.cancellation && m_watch.cancellation->IsCancelled()) {
+        ProgramEnd end;
+        end.state = ProgramEnd::State::Cancelled;
+        return end;
+    }
     if (!OpenOutput()) {
         ProgramEnd end;
         end.state = ProgramEnd::State::OutputFailed;
@@ -158,11 +179,15 @@ ProgramEnd ProgramWait::Run()
         return end;
     }
     Connect();
+    if (m_watch.cancellation)
+        m_watch.cancellation->Listen([this] { Enter(WaitEvent::Cancel); });
 
     TerminationWatch termination([this] { Enter(WaitEvent::Interrupt); });
     m_process.start();
     if (!m_group.Started()) {
         m_group.End();
+        if (m_watch.cancellation)
+            m_watch.cancellation->StopListening();
         termination.PassOn();
         ProgramEnd end;
         end.error = m_group.Problem();
@@ -188,6 +213,8 @@ ProgramEnd ProgramWait::Run()
     if (!m_startError)
         m_group.End();
     TakeErrorOutput();
+    if (m_watch.cancellation)
+        m_watch.cancellation->StopListening();
     CutRedirectedOutput();
     termination.PassOn();
     return Result();
@@ -201,7 +228,12 @@ bool ProgramWait::OpenOutput()
         m_process.setStandardOutputFile(QProcess::nullDevice());
         return true;
     }
-    return OpenForWriting(m_output, m_start.outputFile, QIODevice::Truncate, &m_outputError);
+    if (!OpenForWriting(m_output, m_start.outputFile,
+                        m_start.appendOutput ? QIODevice::Append : QIODevice::Truncate,
+                        &m_outputError))
+        return false;
+    m_outputSize = m_output.size();
+    return true;
 }
 
 void ProgramWait::Connect()
@@ -250,6 +282,10 @@ void ProgramWait::TakeOutput()
         return;
     }
     m_outputSize += kept.size();
+    if (m_watch.output && !kept.isEmpty() && !m_watch.output(kept)) {
+        Enter(WaitEvent::Stop);
+        return;
+    }
     if (kept.size() < chunk.size())
         Enter(WaitEvent::OutputTooLong);
 }
@@ -273,7 +309,7 @@ void ProgramWait::CutRedirectedOutput()
 {
     const QString &path = m_start.redirectedOutputFile;
     if (path.isEmpty() || m_state == WaitState::OutputFailed || m_state == WaitState::Interrupted
-        || QFileInfo(path).size() <= m_start.outputLimit)
+        || m_state == WaitState::Cancelled || m_state == WaitState::Stopped || QFileInfo(path).size() <= m_start.outputLimit)
         return;
     // Also what grew past the limit between two measurements counts.
     m_state = WaitState::OutputTooLong;
@@ -302,6 +338,12 @@ ProgramEnd ProgramWait::Result() const
     case WaitState::Interrupted:
         end.state = ProgramEnd::State::Interrupted;
         return end;
+    case WaitState::Cancelled:
+        end.state = ProgramEnd::State::Cancelled;
+        return end;
+    case WaitState::Stopped:
+        end.state = ProgramEnd::State::Stopped;
+        return end;
     default:
         break;
     }
@@ -318,9 +360,17 @@ ProgramEnd ProgramWait::Result() const
 
 } // namespace
 
-ProgramEnd RunProgram(const ProgramStart &start, const WaitTimes &times)
+void Cancellation::Cancel()
 {
-    ProgramWait wait(start, times);
+    m_cancelled = true;
+    if (m_listener)
+        m_listener();
+}
+
+ProgramEnd RunProgram(const ProgramStart &start, const WaitTimes &times,
+                      const ProgramWatch &watch)
+{
+    ProgramWait wait(start, times, watch);
     return wait.Run();
 }
 

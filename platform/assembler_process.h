@@ -1,11 +1,14 @@
 #pragma once
-// Starting the assembler and waiting for it while the event loop runs.
+// Starting a program (the assembler, avrdude) and waiting for it while the
+// event loop runs.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
 
 #include <chrono>
+#include <functional>
 
 namespace platform {
 
@@ -40,6 +43,9 @@ struct ProgramStart {
     /// echoes every batch line and whose standard error holds its own
     /// complaints (a folder it cannot find).
     bool keepsErrorOutput = false;
+    /// Appends to `outputFile` instead of creating it anew; what the file
+    /// holds already counts against `outputLimit`.
+    bool appendOutput = false;
 };
 
 /// The most of a program's standard error that ProgramEnd keeps.
@@ -70,12 +76,42 @@ struct ProgramEnd {
                        ///< the output file holds the first `outputLimit` bytes
         OutputFailed,  ///< the output file could not be written; the program
                        ///< was killed (or never started); `error` names the file
+        Cancelled,     ///< the Cancellation was triggered; the program was
+                       ///< killed (or never started)
+        Stopped,       ///< the output watch said to end it; it was killed
     };
     State state = State::FailedToStart;
     int exitCode = -1;
     QString error;
     /// Standard error, as ProgramStart::keepsErrorOutput asked, in any state.
     QByteArray errorOutput;
+};
+
+/// Lets a front end end a wait from its own event handlers (a cancel
+/// button): Cancel() is called while RunProgram waits in its event loop.
+class Cancellation {
+public:
+    /// Ends the wait that listens, and every later one, with Cancelled.
+    void Cancel();
+    bool IsCancelled() const { return m_cancelled; }
+    /// For RunProgram: `listener` is called on Cancel() until StopListening.
+    void Listen(const std::function<void()> &listener) { m_listener = listener; }
+    void StopListening() { m_listener = nullptr; }
+
+private:
+    bool m_cancelled = false;
+    std::function<void()> m_listener;
+};
+
+/// What a caller watches during the wait besides its end.
+struct ProgramWatch {
+    /// Called with each piece of the output as it arrives (after it went
+    /// into `outputFile`), in the event loop. Returning false ends the
+    /// program with Stopped: its output shows that it will not end well.
+    std::function<bool(const QByteArray &)> output;
+    /// When given and cancelled, the program is ended and Cancelled comes
+    /// back; one already cancelled is never started.
+    Cancellation *cancellation = nullptr;
 };
 
 /// Starts the program and waits in a local event loop, without polling, as
@@ -86,6 +122,7 @@ struct ProgramEnd {
 /// job object on Windows). Whenever this returns, every process of that
 /// group has been ended, also the children of a program that ended by
 /// itself: nothing the program started writes on.
-ProgramEnd RunProgram(const ProgramStart &start, const WaitTimes &times);
+ProgramEnd RunProgram(const ProgramStart &start, const WaitTimes &times,
+                      const ProgramWatch &watch = {});
 
 } // namespace platform

@@ -82,6 +82,20 @@ QString AssemblerProgramName()
 #endif
 }
 
+QString DefaultAvrdudePath()
+{
+#ifdef Q_OS_WIN
+    // avrdude comes with pulsakor, beside the program, with its avrdude.conf.
+    const QString folder = QCoreApplication::instance()
+        ? QDir::toNativeSeparators(QCoreApplication::applicationDirPath())
+        : CurrentFolder();
+    return folder + QStringLiteral("\\avrdude.exe");
+#else
+    const QString found = QStandardPaths::findExecutable(QStringLiteral("avrdude"));
+    return found.isEmpty() ? QStringLiteral("/usr/bin/avrdude") : found;
+#endif
+}
+
 QChar DecimalSeparator()
 {
     const QString point = QLocale::system().decimalPoint();

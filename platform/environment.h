@@ -34,6 +34,11 @@ QString DefaultAssemblerPath();
 /// "avra").
 QString AssemblerProgramName();
 
+/// The avrdude that programs the chip. Windows: avrdude.exe beside the
+/// program. Linux: "avrdude" found on PATH, or /usr/bin/avrdude when PATH
+/// does not have it.
+QString DefaultAvrdudePath();
+
 /// The decimal separator of the user's number settings (LC_ALL, LC_NUMERIC,
 /// LANG on Linux; the regional settings on Windows).
 QChar DecimalSeparator();
