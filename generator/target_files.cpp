@@ -13,10 +13,13 @@ using enum TargetFileRemoval;
 
 // The log before the HEX file: when neither can go, the log is the one named.
 // The object file before the batch file, then the source: the clean-up's order.
-constexpr std::array<TargetFile, 9> kTargetFiles = {{
+constexpr std::array<TargetFile, 10> kTargetFiles = {{
     {Source, "asm", AfterRunOnRequest},
     {Log, "log", BeforeAssembler},
     {Hex, "hex", BeforeAssembler},
+    // Made anew by each programming of the HEX file; a new HEX file has not
+    // been programmed yet.
+    {ProgrammingLog, "avrdude.log", BeforeAssembler},
     {ObjectFile, "obj", AfterRun},
     {Batch, "bat", AfterRun},
     {MapFile, "map", WithAssemblerCall},

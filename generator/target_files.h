@@ -21,12 +21,14 @@ enum class TargetFileRole {
     ListFile,    ///< the assembler's list file
     Lock,        ///< held while a run writes into the target
     EepromImage, ///< the assembler's image of the chip's EEPROM
+    ProgrammingLog, ///< avrdude's output while it programs the HEX file into the chip
 };
 
 /// When a run removes a file of its target.
 enum class TargetFileRemoval {
     /// Before the assembler starts; one that cannot go ends the run, since an
-    /// older one would pass for this run's (the log and the HEX file).
+    /// older one would pass for this run's (the log, the HEX file and the
+    /// programming log of an older HEX file).
     BeforeAssembler,
     /// By the first steps of the assembler call (the map and the list file).
     WithAssemblerCall,

@@ -1,0 +1,86 @@
+#include "generator/avrdude_command.h"
+
+namespace generator {
+
+namespace {
+
+// What both calls share: the part, the programmer and how to reach it.
+QStringList ConnectionArguments(const ProgrammingSettings &settings)
+{
+    QStringList arguments{QStringLiteral("-p"), AvrdudePartName(), QStringLiteral("-c"),
+                          settings.programmer};
+    if (!settings.port.isEmpty())
+        arguments << QStringLiteral("-P") << settings.port;
+    if (settings.baudRate)
+        arguments << QStringLiteral("-b") << QString::number(*settings.baudRate);
+    return arguments;
+}
+
+QString MemoryOperation(const char *memory, char operation, QLatin1String file, char format)
+{
+    return QStringLiteral("%1:%2:%3:%4")
+        .arg(QLatin1String(memory), QChar(QLatin1Char(operation)), file,
+             QChar(QLatin1Char(format)));
+}
+
+} // namespace
+
+QLatin1String AvrdudePartName()
+{
+    return QLatin1String("t15");
+}
+
+QString SettingsRefusal(const ProgrammingSettings &settings)
+{
+    if (settings.programmer.trimmed().isEmpty())
+        return QStringLiteral("Es ist kein Programmer angegeben (avrdude -c, zum Beispiel "
+                              "usbasp, usbtiny, avrisp2, stk500v1, stk500v2 oder arduino).");
+    // A name that begins with "-" would be read by avrdude as an option.
+    if (settings.programmer.startsWith(u'-') || settings.port.startsWith(u'-'))
+        return QStringLiteral("Der Programmer und der Anschluss dürfen nicht mit \"-\" "
+                              "beginnen.");
+    if (settings.baudRate && *settings.baudRate <= 0)
+        return QStringLiteral("Die Baudrate muss eine positive ganze Zahl sein.");
+    if (settings.calibrationAddress
+        && (*settings.calibrationAddress < 0 || *settings.calibrationAddress >= kEepromSize))
+        return QStringLiteral("Die EEPROM-Adresse des Kalibrierbytes muss zwischen 0 und %1 "
+                              "liegen.")
+            .arg(kEepromSize - 1);
+    return {};
+}
+
+QStringList ReadChipArguments(const ProgrammingSettings &settings)
+{
+    return ConnectionArguments(settings)
+        << QStringLiteral("-U") << MemoryOperation("calibration", 'r', kCalibrationFileName, 'r');
+}
+
+QStringList WriteChipArguments(const ProgrammingSettings &settings)
+{
+    QStringList arguments = ConnectionArguments(settings);
+    // avrdude erases before the first -U and verifies every write unless
+    // told not to (-V), stopping at the first failure: a flash that does
+    // not verify leaves the EEPROM unwritten.
+    arguments << QStringLiteral("-e") << QStringLiteral("-U")
+              << MemoryOperation("flash", 'w', kFlashFileName, 'i');
+    if (settings.calibrationAddress)
+        arguments << QStringLiteral("-U") << MemoryOperation("eeprom", 'w', kEepromFileName, 'i');
+    return arguments;
+}
+
+QByteArray CalibrationEepromHex(int address, quint8 byte)
+{
+    const quint8 high = quint8(address >> 8);
+    const quint8 low = quint8(address);
+    const quint8 checksum = quint8(-(1 + high + low + 0 + byte));
+    QByteArray record = QStringLiteral(":01%1%2%3%4\r\n")
+                            .arg(address, 4, 16, QChar(u'0'))
+                            .arg(0, 2, 16, QChar(u'0'))
+                            .arg(byte, 2, 16, QChar(u'0'))
+                            .arg(checksum, 2, 16, QChar(u'0'))
+                            .toUpper()
+                            .toLatin1();
+    return record + QByteArrayLiteral(":00000001FF\r\n");
+}
+
+} // namespace generator

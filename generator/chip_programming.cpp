@@ -1,0 +1,358 @@
+#include "generator/chip_programming.h"
+
+#include "generator/target_files.h"
+#include "generator/target_name.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/text_encoding.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+namespace generator {
+
+namespace {
+
+using enum ProgrammingOutcome;
+
+// How much of a call's output is kept to read its faults from.
+constexpr qsizetype kReadOutputLimit = 1024 * 1024;
+
+QString Shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QString PortText(const ProgrammingSettings &settings)
+{
+    return settings.port.isEmpty() ? QStringLiteral("die Voreinstellung von avrdude")
+                                   : u'"' + settings.port + u'"';
+}
+
+// Where the chip stands after a failed call, and where avrdude's messages are.
+QString Afterwards(const ProgrammingResult &result)
+{
+    const QString chip = result.chipTouched
+        ? QStringLiteral("Der Chip ist gelöscht oder nur zum Teil beschrieben; bitte nach "
+                         "der Abhilfe erneut programmieren.")
+        : QStringLiteral("Auf den Chip wurde nichts geschrieben.");
+    if (result.logPath.isEmpty())
+        return chip;
+    return QStringLiteral("%1\r\nDie Meldungen von avrdude stehen in \"%2\".")
+        .arg(chip, Shown(result.logPath));
+}
+
+// The first part of a message: what happened and what to check.
+QString Cause(const ProgrammingResult &result, const ProgrammingRequest &request,
+              const platform::ProgramEnd &end)
+{
+    const ProgrammingSettings &settings = request.settings;
+    switch (result.outcome) {
+    case ProgrammerUnknown:
+        return QStringLiteral("avrdude kennt den Programmer \"%1\" nicht.\r\nBitte den Namen "
+                              "des Programmers prüfen (zum Beispiel usbasp, usbtiny, avrisp2, "
+                              "stk500v1, stk500v2 oder arduino).")
+            .arg(settings.programmer);
+    case PortUnavailable:
+        return QStringLiteral("Der Anschluss %1 lässt sich nicht öffnen.\r\nBitte den Anschluss "
+                              "prüfen: Ist der Programmer eingesteckt, stimmt der Name des "
+                              "Anschlusses, und darf dieses Benutzerkonto ihn öffnen?")
+            .arg(PortText(settings));
+    case NoAnswer:
+        return QStringLiteral("Der Programmer \"%1\" antwortet nicht (Anschluss: %2).\r\nBitte "
+                              "die Verbindung zum Programmer, den Namen des Programmers und den "
+                              "Anschluss prüfen.")
+            .arg(settings.programmer, PortText(settings));
+    case ChipNotAnswering:
+        return QStringLiteral("Der Programmer antwortet, aber der Chip nicht.\r\nBitte die "
+                              "Verbindung vom Programmer zum ATtiny15 (Kabel, Steckrichtung) "
+                              "und die Versorgungsspannung des Chips prüfen.");
+    case WrongChip:
+        return QStringLiteral("Am Programmer ist kein ATtiny15: avrdude liest die Signatur %1, "
+                              "ein ATtiny15 hat %2.\r\nBitte den Chip und den Programmer "
+                              "prüfen.")
+            .arg(result.signature.value_or(QStringLiteral("einer anderen Art")),
+                 Attiny15Signature());
+    case CalibrationUnread:
+        return QStringLiteral("Das Kalibrierbyte des Chips konnte nicht gelesen werden.\r\n"
+                              "Bitte die Verbindung zum Chip prüfen.");
+    case VerifyMismatch:
+        return QStringLiteral("Beim Prüfen stimmte der Inhalt des Chips nicht mit dem "
+                              "Geschriebenen überein.\r\nBitte die Verbindung zum Chip und "
+                              "seine Versorgungsspannung prüfen.");
+    case TimedOut:
+        return QStringLiteral("avrdude hat nach %1 Sekunden nicht geendet und wurde beendet."
+                              "\r\nBitte die Verbindung zum Programmer und den Anschluss "
+                              "prüfen.")
+            .arg(std::chrono::duration_cast<std::chrono::seconds>(request.wait.maximum).count());
+    case OutputTooLong:
+        return QStringLiteral("avrdude wurde beendet, weil seine Ausgabe die Grenze von %1 MiB "
+                              "überschritten hat.")
+            .arg(platform::DefaultOutputLimit / (1024 * 1024));
+    case Cancelled:
+    case Interrupted:
+        return QStringLiteral("Das Programmieren wurde abgebrochen.");
+    default:
+        break;
+    }
+    if (end.state == platform::ProgramEnd::State::Crashed)
+        return QStringLiteral("avrdude ist abgestürzt.");
+    return QStringLiteral("avrdude ist mit dem Fehlercode %1 beendet worden.\r\nBitte die "
+                          "Verbindung, den Namen des Programmers und den Anschluss prüfen.")
+        .arg(end.exitCode);
+}
+
+ProgrammingOutcome OutcomeOfFault(AvrdudeFault fault)
+{
+    switch (fault) {
+    case AvrdudeFault::ProgrammerUnknown:
+        return ProgrammerUnknown;
+    case AvrdudeFault::PortUnavailable:
+        return PortUnavailable;
+    case AvrdudeFault::NoAnswer:
+        return NoAnswer;
+    case AvrdudeFault::ChipNotAnswering:
+        return ChipNotAnswering;
+    case AvrdudeFault::WrongChip:
+        return WrongChip;
+    case AvrdudeFault::VerifyMismatch:
+        return VerifyMismatch;
+    case AvrdudeFault::Other:
+        break;
+    }
+    return AvrdudeFailed;
+}
+
+// The outcome of a call that did not end well; Programmed when it did.
+ProgrammingOutcome OutcomeOfCall(const platform::ProgramEnd &end, const QByteArray &output)
+{
+    using State = platform::ProgramEnd::State;
+    switch (end.state) {
+    case State::Finished:
+        return end.exitCode == 0 ? Programmed : OutcomeOfFault(ReadAvrdudeFault(output));
+    case State::FailedToStart:
+        return AvrdudeMissing;
+    case State::TimedOut:
+        return TimedOut;
+    case State::OutputTooLong:
+        return OutputTooLong;
+    case State::OutputFailed:
+        return FileFailed;
+    case State::Cancelled:
+        return Cancelled;
+    case State::Interrupted:
+        return Interrupted;
+    case State::Stopped:
+        // Only a programmer that stopped answering stops a call.
+        return NoAnswer;
+    case State::Crashed:
+        break;
+    }
+    return AvrdudeFailed;
+}
+
+// What the log is told about a call that avrdude did not end by itself.
+QString EndNote(ProgrammingOutcome outcome, const QString &cause)
+{
+    switch (outcome) {
+    case TimedOut:
+    case OutputTooLong:
+    case Cancelled:
+    case Interrupted:
+    case AvrdudeMissing:
+        return QStringLiteral("pulsakor: ") + cause.section(QStringLiteral("\r\n"), 0, 0);
+    default:
+        return {};
+    }
+}
+
+// One programming: its files, its two calls and what they told.
+class Programming {
+public:
+    Programming(const ProgrammingRequest &request, ProgrammingHost &host,
+                platform::Cancellation *cancellation)
+        : m_request(request), m_host(host), m_cancellation(cancellation)
+    {
+    }
+
+    ProgrammingResult Run();
+
+private:
+    bool Prepare();
+    bool Call(const QStringList &arguments);
+    bool ReadCalibrationByte();
+    bool Fail(ProgrammingOutcome outcome, const QString &message = {});
+    bool TakeOutput(const QByteArray &piece);
+
+    const ProgrammingRequest &m_request;
+    ProgrammingHost &m_host;
+    platform::Cancellation *m_cancellation;
+    ProgrammingResult m_result;
+    QTemporaryDir m_work;
+    ProgressReader m_progress;
+    QByteArray m_callOutput;
+    platform::ProgramEnd m_lastEnd;
+};
+
+ProgrammingResult Programming::Run()
+{
+    if (!Prepare())
+        return m_result;
+    if (!Call(ReadChipArguments(m_request.settings)))
+        return m_result;
+    // avrdude has compared the signature already; a chip it took for an
+    // ATtiny15 must also show as one here, or nothing is written.
+    m_result.signature = DeviceSignature(m_callOutput);
+    if (m_result.signature != Attiny15Signature()) {
+        Fail(WrongChip);
+        return m_result;
+    }
+    if (!ReadCalibrationByte())
+        return m_result;
+    m_result.chipTouched = true;
+    if (!Call(WriteChipArguments(m_request.settings)))
+        return m_result;
+    m_result.outcome = Programmed;
+    const QString written = m_request.settings.calibrationAddress
+        ? QStringLiteral("Das Kalibrierbyte 0x%1 steht im EEPROM an Adresse %2.")
+              .arg(QString::number(*m_result.calibrationByte, 16).toUpper().rightJustified(2, u'0'),
+                   QString::number(*m_request.settings.calibrationAddress))
+        : QStringLiteral("Das Kalibrierbyte 0x%1 wurde nicht ins EEPROM geschrieben.")
+              .arg(QString::number(*m_result.calibrationByte, 16).toUpper().rightJustified(2, u'0'));
+    m_result.message = QStringLiteral("Der ATtiny15 wurde mit \"%1\" programmiert und geprüft."
+                                      "\r\n%2")
+                           .arg(Shown(m_request.hexPath), written);
+    return m_result;
+}
+
+// The settings, avrdude, the HEX file copied into the work folder and the
+// old log gone: nothing reaches the chip before all of them are in place.
+bool Programming::Prepare()
+{
+    const QString refusal = SettingsRefusal(m_request.settings);
+    if (!refusal.isEmpty())
+        return Fail(SettingsRefused, refusal);
+    if (!platform::FileExists(m_request.settings.avrdudePath))
+        return Fail(AvrdudeMissing,
+                    QStringLiteral("Das Programm avrdude wurde nicht gefunden: \"%1\".\r\nBitte "
+                                   "avrdude installieren oder seinen Pfad angeben.")
+                        .arg(Shown(m_request.settings.avrdudePath)));
+    QString error;
+    const std::optional<QByteArray> hex = platform::ReadWholeFile(m_request.hexPath, &error);
+    if (!hex)
+        return Fail(FileFailed, error);
+    if (!m_work.isValid())
+        return Fail(FileFailed, QStringLiteral("Der Arbeitsordner für avrdude kann nicht "
+                                               "angelegt werden: %1")
+                                    .arg(m_work.errorString()));
+    if (!platform::WriteFileAtomically(m_work.filePath(kFlashFileName), *hex, &error))
+        return Fail(FileFailed, error);
+    // The log holds one programming: an older one would pass for this one.
+    const QString logPath = ProgrammingLogPath(m_request.hexPath);
+    if (!platform::RemoveFile(logPath, &error))
+        return Fail(FileFailed, error);
+    m_result.logPath = logPath;
+    return true;
+}
+
+// One avrdude call in the work folder, its output appended to the log.
+// False (with the result filled in) when it did not end well.
+bool Programming::Call(const QStringList &arguments)
+{
+    platform::ProgramStart start;
+    start.program = m_request.settings.avrdudePath;
+    start.arguments = arguments;
+    start.workingFolder = m_work.path();
+    start.outputFile = m_result.logPath;
+    start.appendOutput = true;
+    platform::ProgramWatch watch;
+    watch.output = [this](const QByteArray &piece) { return TakeOutput(piece); };
+    watch.cancellation = m_cancellation;
+
+    m_callOutput.clear();
+    m_progress.NewCall();
+    m_lastEnd = platform::RunProgram(start, m_request.wait, watch);
+    const ProgrammingOutcome outcome = OutcomeOfCall(m_lastEnd, m_callOutput);
+    if (outcome == Programmed)
+        return true;
+    if (outcome == WrongChip)
+        m_result.signature = DeviceSignature(m_callOutput);
+    if (outcome == AvrdudeMissing)
+        return Fail(outcome, QStringLiteral("avrdude konnte nicht gestartet werden: %1\r\nBitte "
+                                            "avrdude installieren oder seinen Pfad angeben.")
+                                 .arg(m_lastEnd.error));
+    if (outcome == FileFailed)
+        return Fail(outcome, m_lastEnd.error);
+    return Fail(outcome);
+}
+
+bool Programming::ReadCalibrationByte()
+{
+    const std::optional<QByteArray> bytes =
+        platform::ReadWholeFile(m_work.filePath(kCalibrationFileName));
+    if (!bytes || bytes->size() != 1)
+        return Fail(CalibrationUnread);
+    m_result.calibrationByte = quint8(bytes->at(0));
+    if (!m_request.settings.calibrationAddress)
+        return true;
+    QString error;
+    const QByteArray eeprom =
+        CalibrationEepromHex(*m_request.settings.calibrationAddress, *m_result.calibrationByte);
+    if (!platform::WriteFileAtomically(m_work.filePath(kEepromFileName), eeprom, &error))
+        return Fail(FileFailed, error);
+    return true;
+}
+
+// Fills in the failure; `message` replaces the one made from the outcome.
+// Always false, for "return Fail(...)".
+bool Programming::Fail(ProgrammingOutcome outcome, const QString &message)
+{
+    m_result.outcome = outcome;
+    if (!message.isEmpty()) {
+        m_result.message = message;
+    } else {
+        const QString cause = Cause(m_result, m_request, m_lastEnd);
+        m_result.message = QStringLiteral("%1\r\n%2").arg(cause, Afterwards(m_result));
+    }
+    const QString note = EndNote(outcome, m_result.message);
+    if (!note.isEmpty() && !m_result.logPath.isEmpty())
+        platform::AppendToFile(m_result.logPath,
+                               platform::TextEncoding::System().Encode(note + QStringLiteral("\r\n")));
+    return false;
+}
+
+// False ends the call: a programmer that stopped answering would keep
+// avrdude waiting for every byte's answer in turn.
+bool Programming::TakeOutput(const QByteArray &piece)
+{
+    // The faults are read from the beginning; an avrdude that prints
+    // without end is ended by the output's limit anyway.
+    if (m_callOutput.size() < kReadOutputLimit)
+        m_callOutput += piece.left(kReadOutputLimit - m_callOutput.size());
+    m_host.TakeOutput(piece);
+    if (m_progress.Take(piece))
+        m_host.ShowProgress(m_progress.Progress());
+    return !m_progress.ProgrammerLost();
+}
+
+} // namespace
+
+QString ProgrammingTitle(ProgrammingOutcome outcome)
+{
+    return outcome == Programmed ? QStringLiteral("Chip programmiert")
+                                 : QStringLiteral("Chip nicht programmiert");
+}
+
+QString ProgrammingLogPath(const QString &hexPath)
+{
+    return TargetFilePath(TargetBase(hexPath), TargetFileRole::ProgrammingLog);
+}
+
+ProgrammingResult ProgramChip(const ProgrammingRequest &request, ProgrammingHost &host,
+                              platform::Cancellation *cancellation)
+{
+    Programming programming(request, host, cancellation);
+    return programming.Run();
+}
+
+} // namespace generator

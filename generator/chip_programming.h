@@ -1,0 +1,97 @@
+#pragma once
+// Programming a HEX file into the ATtiny15 through avrdude, the calibration
+// byte included, in two avrdude calls:
+//   1. read the signature (avrdude refuses any chip but an ATtiny15, and so
+//      does this run) and the calibration byte; nothing is written;
+//   2. erase the chip, write and verify the flash, then write and verify
+//      the calibration byte at its EEPROM address.
+// Fuses and lock bits are never written. avrdude's output of both calls goes
+// into the programming log named after the HEX file (servo003.avrdude.log),
+// never into the run's log; nothing else is written beside the HEX file.
+// The window and pulsakor-cli call ProgramChip; the first watches the
+// progress and may cancel, the second echoes avrdude's output.
+
+#include "generator/avrdude_answer.h"
+#include "generator/avrdude_command.h"
+#include "platform/assembler_process.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+#include <chrono>
+#include <optional>
+
+namespace generator {
+
+struct ProgrammingRequest {
+    ProgrammingSettings settings;
+    /// The HEX file to write into the flash.
+    QString hexPath;
+    /// How long each avrdude call may take: a programmer that does not
+    /// answer makes avrdude give up by itself after about 50 seconds.
+    platform::WaitTimes wait{std::chrono::milliseconds(0), std::chrono::seconds(120)};
+};
+
+/// What a front end sees while the chip is programmed.
+class ProgrammingHost {
+public:
+    virtual ~ProgrammingHost() = default;
+    /// avrdude's output as it arrives (it goes into the log as well).
+    virtual void TakeOutput(const QByteArray &) {}
+    /// Called when the stage or its percentage moved on.
+    virtual void ShowProgress(const ProgrammingProgress &) {}
+};
+
+enum class ProgrammingOutcome {
+    Programmed,        ///< flash written and verified, calibration byte too
+    SettingsRefused,   ///< the settings cannot be used; nothing started
+    AvrdudeMissing,    ///< no avrdude program, or it could not start
+    FileFailed,        ///< the HEX file could not be read, or a file written
+    ProgrammerUnknown, ///< avrdude does not know the programmer id
+    PortUnavailable,   ///< the port could not be opened
+    NoAnswer,          ///< the programmer is not found or does not answer
+    ChipNotAnswering,  ///< the programmer answers, the chip does not
+    WrongChip,         ///< not an ATtiny15; nothing written
+    CalibrationUnread, ///< the calibration byte could not be read; nothing written
+    VerifyMismatch,    ///< a written byte did not read back
+    TimedOut,          ///< avrdude did not end in time and was ended
+    OutputTooLong,     ///< avrdude printed without end and was ended
+    Cancelled,         ///< the user cancelled; avrdude was ended
+    Interrupted,       ///< the application is ending; avrdude was ended
+    AvrdudeFailed,     ///< avrdude failed otherwise; its messages say why
+};
+
+struct ProgrammingResult {
+    ProgrammingOutcome outcome = ProgrammingOutcome::SettingsRefused;
+    /// In German: what happened and, for a failure, what to check (the
+    /// connection, the programmer's name, the port) and where avrdude's
+    /// messages are.
+    QString message;
+    /// The programming log; empty when no avrdude call began.
+    QString logPath;
+    /// The chip's signature as avrdude read it ("1E 90 06").
+    std::optional<QString> signature;
+    /// The chip's calibration byte, once read.
+    std::optional<quint8> calibrationByte;
+    /// The second call began: the chip may be erased or written in part.
+    bool chipTouched = false;
+};
+
+/// The title for `outcome`'s message: "Chip programmiert" or "Chip nicht
+/// programmiert".
+QString ProgrammingTitle(ProgrammingOutcome outcome);
+
+/// The programming log of the HEX file at `hexPath`: its target's base plus
+/// "avrdude.log" ("/d/servo003.hex" gives "/d/servo003.avrdude.log").
+QString ProgrammingLogPath(const QString &hexPath);
+
+/// Programs `request.hexPath` into the chip as described at the top, asking
+/// `host` nothing but showing it the output and the progress. `cancellation`,
+/// when given, ends the programming at once (avrdude and all it started).
+/// Needs a QCoreApplication: each call is waited for in a local event loop.
+/// The HEX file, the source and the run's log are never changed.
+ProgrammingResult ProgramChip(const ProgrammingRequest &request, ProgrammingHost &host,
+                              platform::Cancellation *cancellation = nullptr);
+
+} // namespace generator

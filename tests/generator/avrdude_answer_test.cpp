@@ -1,0 +1,151 @@
+// Reading avrdude's answers: the outputs in tests/data/avrdude are real
+// avrdude 7.1 output, against the emulated programmer, a pseudo-terminal
+// nobody answers on, one that answers with noise, and no programmer at all.
+
+#include "generator/avrdude_answer.h"
+#include "tests/support/test_data.h"
+
+#include <QtTest>
+
+using namespace generator;
+
+Q_DECLARE_METATYPE(generator::AvrdudeFault)
+Q_DECLARE_METATYPE(generator::ProgrammingStage)
+
+namespace {
+
+QByteArray Output(const char *name)
+{
+    return testsupport::ReadBytes(QStringLiteral(PULSAKOR_TEST_DATA "/avrdude/")
+                                  + QLatin1String(name));
+}
+
+} // namespace
+
+class AvrdudeAnswerTest : public QObject {
+    Q_OBJECT
+private slots:
+    void failedCallNamesItsFault_data();
+    void failedCallNamesItsFault();
+    void progressFollowsTheStages_data();
+    void progressFollowsTheStages();
+    void progressDoesNotDependOnHowTheOutputIsCut();
+};
+
+void AvrdudeAnswerTest::failedCallNamesItsFault_data()
+{
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<AvrdudeFault>("fault");
+    QTest::addColumn<QString>("signature");
+
+    QTest::newRow("unknown programmer id")
+        << Output("unknown-programmer.txt") << AvrdudeFault::ProgrammerUnknown << QString();
+    QTest::newRow("serial port that does not exist")
+        << Output("port-missing.txt") << AvrdudeFault::PortUnavailable << QString();
+    QTest::newRow("USB programmer not plugged in")
+        << Output("usb-not-found.txt") << AvrdudeFault::NoAnswer << QString();
+    QTest::newRow("nobody answers on the port")
+        << Output("not-responding.txt") << AvrdudeFault::NoAnswer << QString();
+    QTest::newRow("noise on the port") << Output("not-in-sync.txt") << AvrdudeFault::NoAnswer
+                                       << QString();
+    // avrdude also names the expected signature here, as for a wrong chip.
+    QTest::newRow("no chip: signature 00 00 00")
+        << Output("no-chip.txt") << AvrdudeFault::ChipNotAnswering << "00 00 00";
+    QTest::newRow("another chip") << Output("wrong-chip.txt") << AvrdudeFault::WrongChip
+                                  << "1E 90 07";
+    QTest::newRow("a byte that does not verify")
+        << Output("verify-mismatch.txt") << AvrdudeFault::VerifyMismatch << "1E 90 06";
+    QTest::newRow("programmer lost after the erase")
+        << Output("lost-after-erase.txt") << AvrdudeFault::NoAnswer << "1E 90 06";
+    QTest::newRow("nothing printed") << QByteArray() << AvrdudeFault::Other << QString();
+}
+
+void AvrdudeAnswerTest::failedCallNamesItsFault()
+{
+    QFETCH(QByteArray, output);
+    QFETCH(AvrdudeFault, fault);
+    QFETCH(QString, signature);
+    QVERIFY(!output.isEmpty() || QByteArray(QTest::currentDataTag()) == "nothing printed");
+    QCOMPARE(ReadAvrdudeFault(output), fault);
+    QCOMPARE(DeviceSignature(output).value_or(QString()), signature);
+}
+
+void AvrdudeAnswerTest::progressFollowsTheStages_data()
+{
+    QTest::addColumn<QByteArrayList>("calls");
+    QTest::addColumn<ProgrammingStage>("stage");
+    QTest::addColumn<int>("percent");
+    QTest::addColumn<bool>("programmerLost");
+
+    QTest::newRow("signature and calibration byte read")
+        << QByteArrayList{Output("read-chip.txt")} << ProgrammingStage::ReadingChip << 0 << false;
+    QTest::newRow("whole programming, both calls")
+        << QByteArrayList{Output("read-chip.txt"), Output("write-chip.txt")}
+        << ProgrammingStage::VerifyingEeprom << 100 << false;
+    QTest::newRow("flash verified, then the mismatch")
+        << QByteArrayList{Output("read-chip.txt"), Output("verify-mismatch.txt")}
+        << ProgrammingStage::VerifyingFlash << 100 << false;
+    QTest::newRow("lost after the erase")
+        << QByteArrayList{Output("read-chip.txt"), Output("lost-after-erase.txt")}
+        << ProgrammingStage::WritingFlash << 0 << true;
+    // Before the chip answered, avrdude retries the programmer by itself.
+    QTest::newRow("no answer before the chip answered")
+        << QByteArrayList{Output("read-chip.txt"), Output("not-responding.txt")}
+        << ProgrammingStage::ReadingChip << 0 << false;
+    QTest::newRow("bar broken off at 2 %")
+        << QByteArrayList{"avrdude: writing 504 bytes flash ...\n\nWriting | #---- | 3% 0.10s\n"}
+        << ProgrammingStage::WritingFlash << 2 << false;
+}
+
+void AvrdudeAnswerTest::progressFollowsTheStages()
+{
+    QFETCH(QByteArrayList, calls);
+    QFETCH(ProgrammingStage, stage);
+    QFETCH(int, percent);
+    QFETCH(bool, programmerLost);
+    ProgressReader reader;
+    for (const QByteArray &call : calls) {
+        QVERIFY(!call.isEmpty());
+        reader.NewCall();
+        reader.Take(call);
+    }
+    QCOMPARE(reader.Progress().stage, stage);
+    QCOMPARE(reader.Progress().percent, percent);
+    QCOMPARE(reader.ProgrammerLost(), programmerLost);
+}
+
+// avrdude writes its bar one "#" at a time; the reader sees every stage in
+// order and every percentage rise, however the pieces fall.
+void AvrdudeAnswerTest::progressDoesNotDependOnHowTheOutputIsCut()
+{
+    const QByteArray output = Output("write-chip.txt");
+    QVERIFY(!output.isEmpty());
+    ProgressReader bytewise;
+    QList<ProgrammingProgress> seen;
+    for (const char c : output) {
+        if (bytewise.Take(QByteArray(1, c)))
+            seen << bytewise.Progress();
+    }
+    ProgressReader whole;
+    whole.Take(output);
+    QCOMPARE(bytewise.Progress(), whole.Progress());
+
+    QList<ProgrammingStage> stages;
+    for (const ProgrammingProgress &progress : seen) {
+        if (stages.isEmpty() || stages.last() != progress.stage)
+            stages << progress.stage;
+    }
+    QCOMPARE(stages, QList<ProgrammingStage>({ProgrammingStage::Erasing,
+                                              ProgrammingStage::WritingFlash,
+                                              ProgrammingStage::VerifyingFlash,
+                                              ProgrammingStage::WritingEeprom,
+                                              ProgrammingStage::VerifyingEeprom}));
+    // Writing the flash: 0, 2, 4, ... 100.
+    int writingSteps = 0;
+    for (const ProgrammingProgress &progress : seen)
+        writingSteps += progress.stage == ProgrammingStage::WritingFlash ? 1 : 0;
+    QCOMPARE(writingSteps, 51);
+}
+
+QTEST_GUILESS_MAIN(AvrdudeAnswerTest)
+#include "avrdude_answer_test.moc"

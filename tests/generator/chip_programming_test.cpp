@@ -1,0 +1,132 @@
+// A programming against fake avrdudes (tests/data/fake-avrdude): how it ends
+// when avrdude hangs, prints without end, is cancelled or answers what a
+// real one never should; and that it writes nothing but its log. The real
+// avrdude against the emulated programmer is tests/cli/programming_test.
+
+#include "generator/chip_programming.h"
+
+#include "tests/support/process_state.h"
+#include "tests/support/test_data.h"
+
+#include <QtTest>
+
+using namespace generator;
+using namespace std::chrono_literals;
+
+Q_DECLARE_METATYPE(generator::ProgrammingOutcome)
+
+namespace {
+
+QString FakeAvrdude(const QString &name)
+{
+    return QStringLiteral(PULSAKOR_TEST_DATA "/fake-avrdude/") + name;
+}
+
+// Cancels at avrdude's first output, as the window's button would.
+class CancellingHost : public ProgrammingHost {
+public:
+    explicit CancellingHost(platform::Cancellation *cancellation) : m_cancellation(cancellation) {}
+    void TakeOutput(const QByteArray &) override
+    {
+        if (m_cancellation)
+            m_cancellation->Cancel();
+    }
+
+private:
+    platform::Cancellation *m_cancellation;
+};
+
+} // namespace
+
+class ChipProgrammingTest : public QObject {
+    Q_OBJECT
+private slots:
+    void failedProgrammingWritesOnlyItsLog_data();
+    void failedProgrammingWritesOnlyItsLog();
+};
+
+void ChipProgrammingTest::failedProgrammingWritesOnlyItsLog_data()
+{
+    QTest::addColumn<QString>("avrdude");
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<ProgrammingOutcome>("outcome");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("logged");
+
+    QTest::newRow("avrdude hangs past the time-out")
+        << FakeAvrdude("hangs.sh") << false << ProgrammingOutcome::TimedOut
+        << "nach 2 Sekunden nicht geendet" << true;
+    QTest::newRow("cancelled while avrdude runs")
+        << FakeAvrdude("hangs.sh") << true << ProgrammingOutcome::Cancelled << "abgebrochen"
+        << true;
+    QTest::newRow("avrdude prints without end")
+        << FakeAvrdude("prints-without-end.sh") << false << ProgrammingOutcome::OutputTooLong
+        << "16 MiB" << true;
+    QTest::newRow("two bytes where the calibration byte belongs")
+        << FakeAvrdude("reads-two-bytes.sh") << false << ProgrammingOutcome::CalibrationUnread
+        << "Kalibrierbyte" << true;
+    QTest::newRow("another chip although avrdude ended well")
+        << FakeAvrdude("other-signature.sh") << false << ProgrammingOutcome::WrongChip
+        << "Signatur 1E 90 07" << true;
+    QTest::newRow("no avrdude") << FakeAvrdude("missing.sh") << false
+                                << ProgrammingOutcome::AvrdudeMissing << "nicht gefunden"
+                                << false;
+}
+
+// Whatever ends it, the HEX file keeps its bytes, the only new file beside
+// it is the programming log, the chip was never written to (the second call
+// never began), and nothing avrdude started is left running.
+void ChipProgrammingTest::failedProgrammingWritesOnlyItsLog()
+{
+    SHELL_SCRIPT_TEST_ONLY_ON_LINUX();
+    QFETCH(QString, avrdude);
+    QFETCH(bool, cancel);
+    QFETCH(ProgrammingOutcome, outcome);
+    QFETCH(QString, message);
+    QFETCH(bool, logged);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString hexPath = dir.filePath("servo 003 ä.hex");
+    const QByteArray hex(":020000000C94\r\n:00000001FF\r\n");
+    testsupport::WriteBytes(hexPath, hex);
+    const QString childFile = dir.path() + "/../" + QFileInfo(dir.path()).fileName() + ".child";
+    qputenv("FAKE_AVRDUDE_CHILD", QFile::encodeName(childFile));
+
+    ProgrammingRequest request;
+    request.settings.avrdudePath = avrdude;
+    request.settings.programmer = "stk500v1";
+    request.hexPath = hexPath;
+    request.wait = {0ms, 20s};
+    if (avrdude.endsWith("hangs.sh") && !cancel)
+        request.wait.maximum = 2s;
+    platform::Cancellation cancellation;
+    CancellingHost host(cancel ? &cancellation : nullptr);
+    const ProgrammingResult result = ProgramChip(request, host, &cancellation);
+
+    QCOMPARE(result.outcome, outcome);
+    QVERIFY2(result.message.contains(message), qPrintable(result.message));
+    QVERIFY(!result.chipTouched);
+    QCOMPARE(testsupport::ReadBytes(hexPath), hex);
+    const QString logPath = dir.filePath("servo 003 ä.avrdude.log");
+    QCOMPARE(result.logPath, logged ? logPath : QString());
+    QStringList expected{"servo 003 ä.hex"};
+    if (logged)
+        expected.prepend("servo 003 ä.avrdude.log");
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
+    if (outcome == ProgrammingOutcome::OutputTooLong)
+        QCOMPARE(QFileInfo(logPath).size(), platform::DefaultOutputLimit
+                     + QByteArray("pulsakor: ").size() + result.message.section("\r\n", 0, 0).toUtf8().size() + 2);
+
+    if (QFileInfo::exists(childFile)) {
+        const qint64 child = testsupport::ReadBytes(childFile).trimmed().toLongLong();
+        QFile::remove(childFile);
+        QVERIFY(child > 0);
+        QVERIFY2(testsupport::IsDead(child), "a child of avrdude is still running");
+    } else {
+        QVERIFY(!avrdude.endsWith("hangs.sh"));
+    }
+}
+
+QTEST_GUILESS_MAIN(ChipProgrammingTest)
+#include "chip_programming_test.moc"
