@@ -22,9 +22,10 @@ QString HexCheckTitle()
     return QStringLiteral("HEX-Prüfung");
 }
 
+} // namespace
+
 // The assembler starts in the target's folder, so a relative path must be
-// made absolute against ours first; a bare name that is no file here is
-// looked up on PATH ("--assembler avra").
+// made absolute against ours first.
 QString AbsoluteProgramPath(const QString &path)
 {
     const QFileInfo info(path);
@@ -37,6 +38,8 @@ QString AbsoluteProgramPath(const QString &path)
     }
     return QDir::toNativeSeparators(info.absoluteFilePath());
 }
+
+namespace {
 
 // The window's run with the command line's answers. Nothing here reads or
 // writes the window's settings files.
@@ -149,6 +152,10 @@ GenerationOutcome RunWholeGeneration(const generator::ParameterTexts &texts,
     // same name may still lie there.
     const QString logPath =
         generator::TargetFilePath(result.targetBase, generator::TargetFileRole::Log);
+    const QString hexPath =
+        generator::TargetFilePath(result.targetBase, generator::TargetFileRole::Hex);
+    if (result.outcome == RunOutcome::Assembled && result.files.contains(hexPath))
+        outcome.hexPath = hexPath;
     if (result.files.contains(logPath)) {
         if (const auto log = platform::ReadWholeFile(logPath))
             outcome.log = *log;

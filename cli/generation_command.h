@@ -27,7 +27,14 @@ struct GenerationOutcome {
     /// The run accepted the fields, the table and the target, so a picture
     /// of the table may go beside its files.
     bool tableAccepted = false;
+    /// The HEX file the run made, when it holds the table.
+    QString hexPath;
 };
+
+/// `path` as a program to start from another folder: a relative path made
+/// absolute against the current folder, a bare name that is no file here
+/// looked up on PATH ("--assembler avra").
+QString AbsoluteProgramPath(const QString &path);
 
 /// The exit status for a run that ended with `outcome`.
 ExitCode ExitCodeFor(generator::RunOutcome outcome);

@@ -4,6 +4,7 @@
 #include "cli/generation_command.h"
 #include "cli/listing_command.h"
 #include "cli/options.h"
+#include "cli/programming_command.h"
 
 #include "platform/environment.h"
 #include "platform/files.h"
@@ -95,6 +96,9 @@ int CarryOutRun(const cli::Options &options, QChar separator)
         toStderr(QStringLiteral("Das Log konnte nicht ausgegeben werden."));
         return exitCode == cli::ExitSuccess ? cli::ExitFileFailed : exitCode;
     }
+    // Only a run that ended well has a HEX file worth writing into a chip.
+    if (options.programming && exitCode == cli::ExitSuccess)
+        return cli::ProgramHexFile(outcome.hexPath, *options.programming, toStderr);
     return exitCode;
 }
 
@@ -154,6 +158,12 @@ int main(int argc, char *argv[])
         platform::WriteToStandardError(
             QStringLiteral("Der Text konnte nicht ausgegeben werden.\n"));
         return cli::ExitFileFailed;
+    }
+    if (options.flashPath) {
+        return cli::ProgramHexFile(*options.flashPath, *options.programming,
+                                   [](const QString &message) {
+                                       platform::WriteToStandardError(ForTerminal(message));
+                                   });
     }
     const QChar separator = options.decimalSeparator.value_or(platform::DecimalSeparator());
     if (options.run)

@@ -11,7 +11,8 @@ namespace {
 
 // The six field options first, in ParameterField order.
 enum class Slot { Supply, End1, End2, Pulse1, Pulse2, Pwm, Separator, Template, Out, Assembler,
-                  DeleteSource, Plot, Count };
+                  DeleteSource, Plot, Programmer, Port, Baud, Avrdude, CalibrationEeprom, Flash,
+                  Count };
 static_assert(size_t(Slot::Pwm) == generator::PwmCountRangeField);
 
 // What follows an option's name: a text, a file name (taken as the file
@@ -37,6 +38,12 @@ constexpr std::array<OptionName, size_t(Slot::Count)> kOptionNames = {{
     {"--assembler", Slot::Assembler, Takes::Path},
     {"--delete-asm", Slot::DeleteSource, Takes::Nothing},
     {"--plot", Slot::Plot, Takes::Path},
+    {"--programmer", Slot::Programmer, Takes::Text},
+    {"--port", Slot::Port, Takes::Text},
+    {"--baud", Slot::Baud, Takes::Text},
+    {"--avrdude", Slot::Avrdude, Takes::Path},
+    {"--calibration-eeprom", Slot::CalibrationEeprom, Takes::Text},
+    {"--flash", Slot::Flash, Takes::Path},
 }};
 
 const QLatin1String kHelpOption("--help");
@@ -146,11 +153,77 @@ std::variant<GivenOption, UsageError> ReadOption(const QStringList &arguments,
     return given;
 }
 
-// Puts a read option into the record; refuses a value it cannot take.
-std::optional<UsageError> Apply(const GivenOption &given, Options *options, RunRequest *run)
+// A plain decimal number from `low` to `high`: no sign, no blanks.
+std::optional<int> PlainNumber(const QString &text, int low, int high)
+{
+    const auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    if (text.isEmpty() || text.size() > 9 || !std::all_of(text.cbegin(), text.cend(), digit))
+        return std::nullopt;
+    const int value = text.toInt();
+    if (value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+// The programming options' values; a refusal for a value they cannot take.
+std::optional<UsageError> ApplyProgramming(const GivenOption &given,
+                                           ProgrammingOptions *programming)
 {
     const QString &value = given.value;
     switch (given.option->slot) {
+    case Slot::Programmer:
+    case Slot::Port:
+        // avrdude would read a value that begins with "-" as an option.
+        if (value.isEmpty() || value.startsWith(u'-'))
+            return UsageError{QStringLiteral("Option '%1' braucht einen Namen, der nicht mit "
+                                             "'-' beginnt")
+                                  .arg(given.name)};
+        (given.option->slot == Slot::Programmer ? programming->programmer : programming->port) =
+            value;
+        break;
+    case Slot::Baud:
+        programming->baudRate = PlainNumber(value, 1, 99'999'999);
+        if (!programming->baudRate)
+            return UsageError{QStringLiteral("Die Baudrate (--baud) muss eine positive ganze "
+                                             "Zahl sein; angegeben war %1.")
+                                  .arg(Shown(value))};
+        break;
+    case Slot::Avrdude:
+        programming->avrdudePath = value;
+        break;
+    case Slot::CalibrationEeprom:
+        if (value == QLatin1String("none")) {
+            programming->calibrationAddress.reset();
+            break;
+        }
+        programming->calibrationAddress = PlainNumber(value, 0, 63);
+        if (!programming->calibrationAddress)
+            return UsageError{QStringLiteral("Die EEPROM-Adresse des Kalibrierbytes "
+                                             "(--calibration-eeprom) muss 0 bis 63 oder 'none' "
+                                             "sein; angegeben war %1.")
+                                  .arg(Shown(value))};
+        break;
+    default:
+        break;
+    }
+    return std::nullopt;
+}
+
+// Puts a read option into the record; refuses a value it cannot take.
+std::optional<UsageError> Apply(const GivenOption &given, Options *options, RunRequest *run,
+                                ProgrammingOptions *programming)
+{
+    const QString &value = given.value;
+    switch (given.option->slot) {
+    case Slot::Programmer:
+    case Slot::Port:
+    case Slot::Baud:
+    case Slot::Avrdude:
+    case Slot::CalibrationEeprom:
+        return ApplyProgramming(given, programming);
+    case Slot::Flash:
+        options->flashPath = value;
+        break;
     case Slot::Separator:
         // The separator stands inside numbers of the listing, the source and
         // the log: a line end, a digit, a sign or a blank there would break a
@@ -197,6 +270,33 @@ std::optional<UsageError> CheckRunOptions(const SeenOptions &seen)
     return std::nullopt;
 }
 
+// The programming options go with --programmer, and --programmer with a run
+// or --flash; --flash programs a HEX file and does nothing else.
+std::optional<UsageError> CheckProgrammingOptions(const SeenOptions &seen)
+{
+    const bool programmer = seen[size_t(Slot::Programmer)];
+    const bool flash = seen[size_t(Slot::Flash)];
+    for (const Slot slot : {Slot::Port, Slot::Baud, Slot::Avrdude, Slot::CalibrationEeprom}) {
+        if (seen[size_t(slot)] && !programmer)
+            return UsageError{QStringLiteral("die Optionen '--port', '--baud', '--avrdude' und "
+                                             "'--calibration-eeprom' brauchen '--programmer'")};
+    }
+    if (flash) {
+        if (!programmer)
+            return UsageError{QStringLiteral("Option '--flash' braucht '--programmer'")};
+        for (qsizetype slot = 0; slot <= qsizetype(Slot::Plot); ++slot) {
+            if (seen[size_t(slot)])
+                return UsageError{QStringLiteral("Option '--flash' programmiert nur eine "
+                                                 "HEX-Datei und nimmt keine Option des Laufs "
+                                                 "oder der Tabelle")};
+        }
+    } else if (programmer && !seen[size_t(Slot::Template)]) {
+        return UsageError{QStringLiteral("Option '--programmer' braucht '--template' und "
+                                         "'--out' oder '--flash'")};
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::variant<Options, UsageError> ParseOptions(const QStringList &arguments,
@@ -215,17 +315,22 @@ std::variant<Options, UsageError> ParseOptions(const QStringList &arguments,
         fileNameArguments.size() == arguments.size() ? fileNameArguments : arguments;
     SeenOptions seen{};
     RunRequest run;
+    ProgrammingOptions programming;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const auto read = ReadOption(arguments, fileNames, &i, &seen);
         if (const auto *error = std::get_if<UsageError>(&read))
             return *error;
-        if (const auto error = Apply(std::get<GivenOption>(read), &options, &run))
+        if (const auto error = Apply(std::get<GivenOption>(read), &options, &run, &programming))
             return *error;
     }
     if (const auto error = CheckRunOptions(seen))
         return *error;
+    if (const auto error = CheckProgrammingOptions(seen))
+        return *error;
     if (seen[size_t(Slot::Template)])
         options.run = run;
+    if (seen[size_t(Slot::Programmer)])
+        options.programming = programming;
     return options;
 }
 
@@ -237,6 +342,10 @@ QString UsageText()
         "                     [--pwm T] [--decimal-separator Z]\n"
         "                     [--template DATEI --out ZIEL [--assembler PFAD] [--delete-asm]]\n"
         "                     [--plot DATEI.svg]\n"
+        "                     [--programmer ID [--port ANSCHLUSS] [--baud N]\n"
+        "                      [--avrdude PFAD] [--calibration-eeprom ADRESSE|none]]\n"
+        "        pulsakor-cli --flash DATEI.hex --programmer ID [--port ANSCHLUSS]\n"
+        "                     [--baud N] [--avrdude PFAD] [--calibration-eeprom ADRESSE|none]\n"
         "\n"
         "Ohne --template und --out: gibt das Listing der Korrekturtabelle für einen\n"
         "ATtiny15-Servo aus, genau so, wie das Fenster es in den Assembler-Quelltext\n"
@@ -267,6 +376,20 @@ QString UsageText()
         "  --plot DATEI.svg        die Tabelle auch als Kurve (SVG) in DATEI.svg zeichnen;\n"
         "                          mit '-' geht die Kurve statt des Listings oder des\n"
         "                          Logs auf die Standardausgabe\n"
+        "  --programmer ID         nach dem Lauf den ATtiny15 mit der HEX-Datei\n"
+        "                          programmieren, mit dem avrdude-Programmer ID (-c),\n"
+        "                          z. B. usbasp, usbtiny, avrisp2, stk500v1, arduino\n"
+        "  --port ANSCHLUSS        Anschluss des Programmers (-P), z. B. usb,\n"
+        "                          /dev/ttyUSB0, COM3 (sonst der von avrdude)\n"
+        "  --baud N                Baudrate des Programmers (-b)\n"
+        "  --avrdude PFAD          das Programm avrdude; ein bloßer Name wird im PATH\n"
+        "                          gesucht (sonst das installierte)\n"
+        "  --calibration-eeprom ADRESSE|none\n"
+        "                          EEPROM-Adresse 0..63 für das Kalibrierbyte des\n"
+        "                          Chips (sonst 0); none: nicht ins EEPROM schreiben\n"
+        "  --flash DATEI.hex       nur die vorhandene HEX-Datei programmieren; neben\n"
+        "                          ihr entsteht allein das Programmier-Log\n"
+        "                          (DATEI.avrdude.log)\n"
         "  --help                  diesen Text zeigen\n"
         "  --version               die Version zeigen\n"
         "\n"
@@ -274,7 +397,9 @@ QString UsageText()
         "abgelehnt (nichts geschrieben); 2 falscher Aufruf; 3 der Assembler fehlt oder\n"
         "ist gescheitert, oder der HEX-Datei fehlt die Tabelle; 4 eine Datei oder die\n"
         "Standardausgabe konnte nicht gelesen oder geschrieben werden, oder das Ziel\n"
-        "würde die Vorlage überschreiben.\n")
+        "würde die Vorlage überschreiben; 5 der Chip wurde nicht programmiert (kein\n"
+        "avrdude, der Programmer antwortet nicht, ein anderer Chip, ein Byte stimmt\n"
+        "beim Prüfen nicht, avrdude hängt oder gibt ohne Ende aus, Abbruch).\n")
         .arg(defaults[0], defaults[1], defaults[2], defaults[3], defaults[4], defaults[5]);
 }
 

@@ -25,6 +25,10 @@ enum ExitCode : int {
     /// A file or standard output could not be read or written, or the
     /// target would overwrite the template.
     ExitFileFailed = 4,
+    /// The chip was not programmed (--programmer): no avrdude, no answer
+    /// from the programmer, another chip, a byte that did not verify,
+    /// avrdude hung or printed without end, or it was interrupted.
+    ExitNotProgrammed = 5,
 };
 
 /// What --template, --out, --assembler and --delete-asm ask for: the whole
@@ -40,6 +44,20 @@ struct RunRequest {
     bool deleteSource = false;
 };
 
+/// What --programmer, --port, --baud, --avrdude and --calibration-eeprom
+/// ask for: programming the chip through avrdude.
+struct ProgrammingOptions {
+    QString programmer;
+    /// Empty: avrdude's default port for the programmer.
+    QString port;
+    std::optional<int> baudRate;
+    /// The avrdude program; the platform's default when not given.
+    std::optional<QString> avrdudePath;
+    /// The calibration byte's EEPROM address; none for --calibration-eeprom
+    /// none.
+    std::optional<int> calibrationAddress = 0;
+};
+
 struct Options {
     /// The six field texts as typed; the window's defaults unless given.
     generator::ParameterTexts texts = generator::DefaultParameterTexts();
@@ -49,6 +67,11 @@ struct Options {
     std::optional<RunRequest> run;
     /// --plot: where the curve of the table goes; "-" is standard output.
     std::optional<QString> plotPath;
+    /// Set with --programmer: the chip is programmed after the run, or with
+    /// the HEX file of --flash.
+    std::optional<ProgrammingOptions> programming;
+    /// --flash: the existing HEX file to program, instead of a run.
+    std::optional<QString> flashPath;
     bool help = false;
     bool version = false;
 };
@@ -65,6 +88,10 @@ struct UsageError {
 /// digit, a sign or a blank is a UsageError. So is
 /// --template without --out or the other way round, --assembler or
 /// --delete-asm without both, and an --out that ends with a folder separator.
+/// --programmer needs --template and --out or --flash; --port, --baud,
+/// --avrdude and --calibration-eeprom need --programmer; --flash needs
+/// --programmer and takes no other option; a --baud that is not a positive
+/// number and a --calibration-eeprom other than 0..63 or "none" are refused.
 /// `fileNameArguments`, when given, are the same arguments decoded as file
 /// names; the values of --template, --out, --assembler and --plot are taken
 /// from them, so a name reaches the file system byte for byte whatever the
