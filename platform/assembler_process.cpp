@@ -292,6 +292,10 @@ void ProgramWait::TakeOutput()
 
 void ProgramWait::TakeErrorOutput()
 {
+    // With merged channels there is no standard error of its own, and
+    // asking for it makes Qt warn on ours.
+    if (!KeepsErrorOutput())
+        return;
     const QByteArray chunk = m_process.readAllStandardError();
     m_errorOutput += chunk.left(ErrorOutputLimit - m_errorOutput.size());
 }
