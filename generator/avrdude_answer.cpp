@@ -17,8 +17,11 @@ struct FaultWords {
     std::initializer_list<const char *> words;
 };
 
-const std::array<FaultWords, 6> kFaultWords = {{
+const std::array<FaultWords, 7> kFaultWords = {{
     {AvrdudeFault::ProgrammerUnknown, {"cannot find programmer id"}},
+    // A programmer that does not answer also fails the chip's
+    // initialization afterwards: the programmer is the one to check.
+    {AvrdudeFault::NoAnswer, {"not responding", "not in sync", "timeout"}},
     // A signature of 00 00 00 or FF FF FF is what a programmer reads where
     // no chip answers ("Yikes!  Invalid device signature", followed by the
     // expected signature as for a wrong chip); "initialization failed" is a
@@ -26,12 +29,11 @@ const std::array<FaultWords, 6> kFaultWords = {{
     {AvrdudeFault::ChipNotAnswering, {"invalid device signature", "initialization failed"}},
     {AvrdudeFault::WrongChip, {"expected signature for"}},
     {AvrdudeFault::VerifyMismatch, {"verification error", "mismatch"}},
-    // Before NoAnswer: a port that does not open is also followed by
-    // "unable to open programmer".
+    // Before the programmer that is not found: a port that does not open is
+    // also followed by "unable to open programmer".
     {AvrdudeFault::PortUnavailable, {"cannot open port", "can't open device"}},
     {AvrdudeFault::NoAnswer,
-     {"not responding", "not in sync", "timeout", "unable to open programmer",
-      "cannot find usb", "did not find any usb device"}},
+     {"unable to open programmer", "cannot find usb", "did not find any usb device"}},
 }};
 
 // One mark of avrdude's bar: 2 %.

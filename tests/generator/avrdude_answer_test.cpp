@@ -46,6 +46,9 @@ void AvrdudeAnswerTest::failedCallNamesItsFault_data()
         << Output("usb-not-found.txt") << AvrdudeFault::NoAnswer << QString();
     QTest::newRow("nobody answers on the port")
         << Output("not-responding.txt") << AvrdudeFault::NoAnswer << QString();
+    // avrdude then also fails the chip's initialization.
+    QTest::newRow("programmer silent after the first answer")
+        << Output("silent-after-sync.txt") << AvrdudeFault::NoAnswer << QString();
     QTest::newRow("noise on the port") << Output("not-in-sync.txt") << AvrdudeFault::NoAnswer
                                        << QString();
     // avrdude also names the expected signature here, as for a wrong chip.
