@@ -1,0 +1,255 @@
+// pulsakor-cli programs the chip with the real avrdude, against the
+// emulated programmer (tests/tools/fake_programmer.cpp) on a pseudo-terminal
+// or a socket: after a whole run and with --flash, and every failure as
+// exit 5 with the HEX file, the source and the run's log as they were.
+
+#include "generator/hex_check.h"
+
+#include "tests/support/cli_process.h"
+#include "tests/support/emulated_chip.h"
+#include "tests/support/test_data.h"
+
+#include <QtTest>
+
+#include <QElapsedTimer>
+#include <QStandardPaths>
+
+using namespace generator;
+
+namespace {
+
+// What the emulated chip should hold after the run.
+enum class Chip {
+    Programmed, // flash = the HEX file, the calibration byte at its address
+    Untouched,  // as before, byte for byte
+    Touched,    // erased, the EEPROM not written; fuse and lock bits as before
+};
+
+// The chip before each row: another firmware, an EEPROM full of 0x11.
+QByteArray OldChip()
+{
+    emulatedchip::State state;
+    for (int i = 0; i < int(emulatedchip::kFlashSize); ++i)
+        state.flash.append(char(i * 7));
+    state.eeprom = QByteArray(emulatedchip::kEepromSize, char(0x11));
+    return emulatedchip::StateBytes(state);
+}
+
+// The flash as the HEX file fills it, the rest erased.
+QByteArray FlashOf(const QByteArray &hex)
+{
+    QByteArray flash(emulatedchip::kFlashSize, char(emulatedchip::kErased));
+    const auto image = ParseIntelHex(hex);
+    if (!std::holds_alternative<HexImage>(image))
+        return {};
+    for (const HexBlock &block : std::get<HexImage>(image))
+        flash.replace(qsizetype(block.address), block.bytes.size(), block.bytes);
+    return flash.left(emulatedchip::kFlashSize);
+}
+
+QStringList FilesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+#ifdef PULSAKOR_FAKE_PROGRAMMER
+// The emulated programmer for one row, ended with the row.
+class FakeProgrammer {
+public:
+    FakeProgrammer(const QString &folder, bool socket, const QStringList &arguments)
+        : m_folder(folder), m_socket(socket)
+    {
+        const QString where = folder + (socket ? "/port" : "/tty");
+        m_process.start(PULSAKOR_FAKE_PROGRAMMER,
+                        QStringList{socket ? "--tcp" : "--pty", where, "--state", StatePath()}
+                            + arguments);
+        // The link or the port file appears once it serves.
+        m_ready = m_process.waitForStarted()
+            && QTest::qWaitFor([&] { return QFileInfo::exists(where); }, 10000);
+        if (m_ready && socket)
+            m_port = "net:127.0.0.1:" + testsupport::ReadBytes(where).trimmed();
+        else if (m_ready)
+            m_port = where;
+    }
+    ~FakeProgrammer()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000))
+            m_process.kill();
+    }
+    bool IsReady() const { return m_ready && !m_port.endsWith(':'); }
+    QString Port() const { return m_port; }
+    QString StatePath() const { return m_folder + "/chip.bin"; }
+
+private:
+    QProcess m_process;
+    QString m_folder;
+    bool m_socket;
+    bool m_ready = false;
+    QString m_port;
+};
+#endif
+
+} // namespace
+
+Q_DECLARE_METATYPE(Chip)
+
+class ProgrammingTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void programsTheChipOrLeavesEverythingAsItWas_data();
+    void programsTheChipOrLeavesEverythingAsItWas();
+
+private:
+    QTemporaryDir m_made;
+};
+
+// One HEX file, with its source and log, made from the example firmware by
+// the real assembler; the --flash rows program copies of it.
+void ProgrammingTest::initTestCase()
+{
+#ifndef PULSAKOR_FAKE_PROGRAMMER
+    QSKIP("the emulated programmer is built on Linux only");
+#endif
+    if (QStandardPaths::findExecutable("avrdude").isEmpty())
+        QSKIP("avrdude is not installed (scripts/install-deps installs it)");
+    QVERIFY(m_made.isValid());
+    QProcess cli;
+    cli.start(PULSAKOR_CLI, {"--template", testsupport::ExampleTemplatePath(), "--out",
+                             m_made.filePath("servo000.asm")});
+    const testsupport::CliRun run = testsupport::FinishCli(cli);
+    QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+    QVERIFY(!FlashOf(testsupport::ReadBytes(m_made.filePath("servo000.hex"))).isEmpty());
+}
+
+void ProgrammingTest::programsTheChipOrLeavesEverythingAsItWas_data()
+{
+    QTest::addColumn<bool>("socket");
+    QTest::addColumn<QStringList>("fake");
+    QTest::addColumn<bool>("wholeRun");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<Chip>("chip");
+    QTest::addColumn<int>("calibrationAddress");
+
+    const QString fakeAvrdudes = QStringLiteral(PULSAKOR_TEST_DATA "/fake-avrdude/");
+    QTest::newRow("whole run, pseudo-terminal")
+        << false << QStringList() << true << QStringList() << 0 << "Chip programmiert: "
+        << Chip::Programmed << 0;
+    QTest::newRow("existing HEX file, socket, calibration byte at 63")
+        << true << QStringList{"--calibration", "0x3c"} << false
+        << QStringList{"--calibration-eeprom", "63"} << 0 << "steht im EEPROM an Adresse 63"
+        << Chip::Programmed << 63;
+    QTest::newRow("calibration byte not written")
+        << false << QStringList() << false << QStringList{"--calibration-eeprom", "none"} << 0
+        << "nicht ins EEPROM geschrieben" << Chip::Programmed << -1;
+    QTest::newRow("another chip") << false << QStringList{"--signature", "1e9007"} << false
+                                  << QStringList() << 5 << "kein ATtiny15" << Chip::Untouched
+                                  << 0;
+    QTest::newRow("a byte that does not verify")
+        << false << QStringList{"--fault", "verify"} << true << QStringList() << 5
+        << "Beim Prüfen stimmte" << Chip::Touched << 0;
+    QTest::newRow("programmer silent after the erase")
+        << true << QStringList{"--fault", "silent-after-erase"} << false << QStringList() << 5
+        << "antwortet nicht" << Chip::Touched << 0;
+    QTest::newRow("programmer silent from the start")
+        << false << QStringList{"--fault", "silent"} << false << QStringList() << 5
+        << "antwortet nicht" << Chip::Untouched << 0;
+    QTest::newRow("no avrdude") << false << QStringList() << false
+                                << QStringList{"--avrdude", "/nonexistent/avrdude"} << 5
+                                << "avrdude wurde nicht gefunden" << Chip::Untouched << 0;
+    QTest::newRow("avrdude prints without end")
+        << false << QStringList() << false
+        << QStringList{"--avrdude", fakeAvrdudes + "prints-without-end.sh"} << 5 << "16 MiB"
+        << Chip::Untouched << 0;
+}
+
+void ProgrammingTest::programsTheChipOrLeavesEverythingAsItWas()
+{
+#ifdef PULSAKOR_FAKE_PROGRAMMER
+    QFETCH(bool, socket);
+    QFETCH(QStringList, fake);
+    QFETCH(bool, wholeRun);
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    QFETCH(Chip, chip);
+    QFETCH(int, calibrationAddress);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = dir.filePath("Servos mit Ümlaut");
+    QVERIFY(QDir().mkpath(folder));
+    const QString hexPath = folder + "/servo000.hex";
+    QMap<QString, QByteArray> before;
+    if (!wholeRun) {
+        for (const char *name : {"servo000.asm", "servo000.hex", "servo000.log"}) {
+            before[name] = testsupport::ReadBytes(m_made.filePath(name));
+            testsupport::WriteBytes(folder + '/' + name, before[name]);
+        }
+    }
+    testsupport::WriteBytes(dir.filePath("chip.bin"), OldChip());
+    FakeProgrammer programmer(dir.path(), socket, fake);
+    QVERIFY(programmer.IsReady());
+
+    QStringList arguments = wholeRun
+        ? QStringList{"--template", testsupport::ExampleTemplatePath(), "--out",
+                      folder + "/servo000.asm"}
+        : QStringList{"--flash", hexPath};
+    arguments << "--programmer" << "stk500v1" << "--port" << programmer.Port() << "--baud"
+              << "19200" << options;
+    QProcess cli;
+    QElapsedTimer clock;
+    clock.start();
+    cli.start(PULSAKOR_CLI, arguments);
+    const testsupport::CliRun run = testsupport::FinishCli(cli, 180000);
+    qInfo("%s: %.1f s", QTest::currentDataTag(), double(clock.elapsed()) / 1000.0);
+
+    QCOMPARE(run.exitCode, exitCode);
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QVERIFY2(run.err.contains(exitCode == 0 ? "Chip programmiert: " : "Chip nicht programmiert: "),
+             qPrintable(run.err));
+
+    // The HEX file, the source and the run's log keep their bytes; beside
+    // them only the programming log, and avrdude's output never in the log.
+    const QByteArray hex = testsupport::ReadBytes(hexPath);
+    for (auto file = before.cbegin(); file != before.cend(); ++file)
+        QCOMPARE(testsupport::ReadBytes(folder + '/' + file.key()), file.value());
+    QVERIFY(!testsupport::ReadBytes(folder + "/servo000.log").contains("avrdude"));
+    QStringList files = wholeRun ? QStringList{"servo000.asm", "servo000.eep.hex", "servo000.hex",
+                                               "servo000.log"}
+                                 : before.keys();
+    if (!message.contains("nicht gefunden"))
+        files << "servo000.avrdude.log";
+    files.sort();
+    QCOMPARE(FilesIn(folder), files);
+
+    const auto state = emulatedchip::ReadState(programmer.StatePath());
+    QVERIFY(state);
+    QCOMPARE(state->fuse, emulatedchip::kNewFuse);
+    QCOMPARE(state->lock, emulatedchip::kNewLock);
+    switch (chip) {
+    case Chip::Programmed: {
+        QCOMPARE(state->flash, FlashOf(hex));
+        QByteArray eeprom(emulatedchip::kEepromSize, char(emulatedchip::kErased));
+        if (calibrationAddress >= 0)
+            eeprom[calibrationAddress] = char(state->calibration);
+        QCOMPARE(state->eeprom, eeprom);
+        QVERIFY(run.err.contains("Writing | ####"));
+        break;
+    }
+    case Chip::Untouched:
+        QCOMPARE(testsupport::ReadBytes(programmer.StatePath()), OldChip());
+        break;
+    case Chip::Touched:
+        // avrdude stops at the flash: the calibration byte never follows.
+        QCOMPARE(state->eeprom, QByteArray(emulatedchip::kEepromSize, char(emulatedchip::kErased)));
+        break;
+    }
+#endif
+}
+
+QTEST_GUILESS_MAIN(ProgrammingTest)
+#include "programming_test.moc"
