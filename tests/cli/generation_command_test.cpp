@@ -451,6 +451,8 @@ void GenerationCommandTest::endsBeforeTheAssemblerWhenAnOldFileCannotGo_data()
     QTest::addColumn<QString>("name");
     QTest::newRow("log") << "servo000.log";
     QTest::newRow("HEX file") << "servo000.hex";
+    // It tells of programming an older HEX file into the chip.
+    QTest::newRow("programming log") << "servo000.avrdude.log";
 }
 
 void GenerationCommandTest::endsBeforeTheAssemblerWhenAnOldFileCannotGo()
