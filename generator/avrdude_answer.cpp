@@ -75,11 +75,9 @@ AvrdudeFault ReadAvrdudeFault(const QByteArray &output)
 
 std::optional<QString> DeviceSignature(const QByteArray &output)
 {
-    static const QRegularExpression signature(
-        QStringLiteral("device signature = 0x([0-9a-f]{6})"),
-        QRegularExpression::CaseInsensitiveOption);
-    QRegularExpressionMatchIterator matches =
-        signature.globalMatch(QString::fromLatin1(output));
+    static const QRegularExpression signature(QStringLiteral("device signature = 0x([0-9a-f]{6})"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    QRegularExpressionMatchIterator matches = signature.globalMatch(QString::fromLatin1(output));
     std::optional<QString> last;
     while (matches.hasNext()) {
         const QString digits = matches.next().captured(1).toUpper();

@@ -213,12 +213,12 @@ ProgrammingResult Programming::Run()
     if (!Call(WriteChipArguments(m_request.settings)))
         return m_result;
     m_result.outcome = Programmed;
+    const QString byte =
+        QString::number(*m_result.calibrationByte, 16).toUpper().rightJustified(2, u'0');
     const QString written = m_request.settings.calibrationAddress
         ? QStringLiteral("Das Kalibrierbyte 0x%1 steht im EEPROM an Adresse %2.")
-              .arg(QString::number(*m_result.calibrationByte, 16).toUpper().rightJustified(2, u'0'),
-                   QString::number(*m_request.settings.calibrationAddress))
-        : QStringLiteral("Das Kalibrierbyte 0x%1 wurde nicht ins EEPROM geschrieben.")
-              .arg(QString::number(*m_result.calibrationByte, 16).toUpper().rightJustified(2, u'0'));
+              .arg(byte, QString::number(*m_request.settings.calibrationAddress))
+        : QStringLiteral("Das Kalibrierbyte 0x%1 wurde nicht ins EEPROM geschrieben.").arg(byte);
     m_result.message = QStringLiteral("Der ATtiny15 wurde mit \"%1\" programmiert und geprüft."
                                       "\r\n%2")
                            .arg(Shown(m_request.hexPath), written);
@@ -242,9 +242,10 @@ bool Programming::Prepare()
     if (!hex)
         return Fail(FileFailed, error);
     if (!m_work.isValid())
-        return Fail(FileFailed, QStringLiteral("Der Arbeitsordner für avrdude kann nicht "
-                                               "angelegt werden: %1")
-                                    .arg(m_work.errorString()));
+        return Fail(FileFailed,
+                    QStringLiteral("Der Arbeitsordner für avrdude kann nicht "
+                                   "angelegt werden: %1")
+                        .arg(m_work.errorString()));
     if (!platform::WriteFileAtomically(m_work.filePath(kFlashFileName), *hex, &error))
         return Fail(FileFailed, error);
     // The log holds one programming: an older one would pass for this one.
@@ -278,9 +279,10 @@ bool Programming::Call(const QStringList &arguments)
     if (outcome == WrongChip)
         m_result.signature = DeviceSignature(m_callOutput);
     if (outcome == AvrdudeMissing)
-        return Fail(outcome, QStringLiteral("avrdude konnte nicht gestartet werden: %1\r\nBitte "
-                                            "avrdude installieren oder seinen Pfad angeben.")
-                                 .arg(m_lastEnd.error));
+        return Fail(outcome,
+                    QStringLiteral("avrdude konnte nicht gestartet werden: %1\r\nBitte "
+                                   "avrdude installieren oder seinen Pfad angeben.")
+                        .arg(m_lastEnd.error));
     if (outcome == FileFailed)
         return Fail(outcome, m_lastEnd.error);
     return Fail(outcome);
@@ -316,8 +318,9 @@ bool Programming::Fail(ProgrammingOutcome outcome, const QString &message)
     }
     const QString note = EndNote(outcome, m_result.message);
     if (!note.isEmpty() && !m_result.logPath.isEmpty())
-        platform::AppendToFile(m_result.logPath,
-                               platform::TextEncoding::System().Encode(note + QStringLiteral("\r\n")));
+        platform::AppendToFile(
+            m_result.logPath,
+            platform::TextEncoding::System().Encode(note + QStringLiteral("\r\n")));
     return false;
 }
 

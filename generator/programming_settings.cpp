@@ -62,9 +62,9 @@ QByteArray ProgrammingSettingsText(const ProgrammingChoices &choices)
         {kProgrammerKey, settings.programmer},
         {kPortKey, settings.port},
         {kBaudKey, settings.baudRate ? QString::number(*settings.baudRate) : QString()},
-        {kCalibrationKey, settings.calibrationAddress
-                              ? QString::number(*settings.calibrationAddress)
-                              : QString(kNoAddress)},
+        {kCalibrationKey,
+         settings.calibrationAddress ? QString::number(*settings.calibrationAddress)
+                                     : QString(kNoAddress)},
         {kAfterRunKey, choices.afterEachRun ? QStringLiteral("1") : QStringLiteral("0")},
     };
     QString text;

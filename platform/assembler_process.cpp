@@ -313,7 +313,8 @@ void ProgramWait::CutRedirectedOutput()
 {
     const QString &path = m_start.redirectedOutputFile;
     if (path.isEmpty() || m_state == WaitState::OutputFailed || m_state == WaitState::Interrupted
-        || m_state == WaitState::Cancelled || m_state == WaitState::Stopped || QFileInfo(path).size() <= m_start.outputLimit)
+        || m_state == WaitState::Cancelled || m_state == WaitState::Stopped
+        || QFileInfo(path).size() <= m_start.outputLimit)
         return;
     // Also what grew past the limit between two measurements counts.
     m_state = WaitState::OutputTooLong;
