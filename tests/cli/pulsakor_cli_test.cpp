@@ -249,6 +249,34 @@ void PulsakorCliTest::exitsWith2OnBadUsage_data()
     QTest::newRow("empty --plot") << QStringList{"--plot="} << "'--plot' braucht einen Dateinamen";
     QTest::newRow("--out names a folder") << QStringList{"--template", "servo00.asm", "--out", "x/"}
                                           << "nicht den Ordner 'x/'";
+
+    // Nothing is programmed, and no programmer is asked, on such a line.
+    const QStringList run = {"--template", "servo00.asm", "--out", "servo000.asm"};
+    QTest::newRow("--programmer without a run or --flash")
+        << QStringList{"--programmer", "usbasp"}
+        << "braucht '--template' und '--out' oder '--flash'";
+    QTest::newRow("--port without --programmer")
+        << (run + QStringList{"--port", "usb"}) << "brauchen '--programmer'";
+    QTest::newRow("--flash without --programmer")
+        << QStringList{"--flash", "servo000.hex"} << "'--flash' braucht '--programmer'";
+    QTest::newRow("--flash with a run")
+        << (run + QStringList{"--flash", "servo000.hex", "--programmer", "usbasp"})
+        << "nimmt keine Option des Laufs";
+    QTest::newRow("--flash with a field")
+        << QStringList{"--flash", "servo000.hex", "--programmer", "usbasp", "--pwm", "5"}
+        << "nimmt keine Option des Laufs";
+    QTest::newRow("programmer read by avrdude as an option")
+        << (run + QStringList{"--programmer=-F"}) << "nicht mit '-' beginnt";
+    QTest::newRow("baud rate 0") << (run + QStringList{"--programmer", "arduino", "--baud", "0"})
+                                 << "Baudrate (--baud)";
+    QTest::newRow("baud rate with a sign")
+        << (run + QStringList{"--programmer", "arduino", "--baud=+19200"}) << "'+19200'";
+    QTest::newRow("EEPROM address past the EEPROM")
+        << (run + QStringList{"--programmer", "usbasp", "--calibration-eeprom", "64"})
+        << "0 bis 63 oder 'none'";
+    QTest::newRow("EEPROM address as a word")
+        << (run + QStringList{"--programmer", "usbasp", "--calibration-eeprom", "keine"})
+        << "'keine'";
 }
 
 void PulsakorCliTest::exitsWith2OnBadUsage()
@@ -272,7 +300,8 @@ void PulsakorCliTest::printsUsageForHelp()
     QVERIFY(run.out.startsWith("Aufruf: pulsakor-cli [--supply T]"));
     for (const char *option : {"--supply", "--end1", "--end2", "--pulse1", "--pulse2", "--pwm",
                                "--decimal-separator", "--template", "--out", "--assembler",
-                               "--delete-asm", "--plot", "--help", "--version"})
+                               "--delete-asm", "--plot", "--help", "--version", "--programmer",
+                               "--port", "--baud", "--avrdude", "--calibration-eeprom", "--flash"})
         QVERIFY2(run.out.contains(option), option);
 }
 
