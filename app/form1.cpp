@@ -50,7 +50,9 @@ QStringList InstalledFamilies(const QStringList &families)
     static const QStringList installed = QFontDatabase::families();
     QStringList present;
     std::copy_if(families.cbegin(), families.cend(), std::back_inserter(present),
-                 [](const QString &family) { return installed.contains(family, Qt::CaseInsensitive); });
+                 [](const QString &family) {
+                     return installed.contains(family, Qt::CaseInsensitive);
+                 });
     return present.isEmpty() ? families : present;
 }
 

@@ -238,8 +238,9 @@ std::optional<UsageError> Apply(const GivenOption &given, Options *options, RunR
     case Slot::Out:
         // The output names come from the file name; a folder has none.
         if (platform::EndsWithFolderSeparator(value))
-            return UsageError{
-                QStringLiteral("Option '--out' braucht einen Dateinamen, nicht den Ordner '%1'").arg(value)};
+            return UsageError{QStringLiteral("Option '--out' braucht einen Dateinamen, nicht "
+                                             "den Ordner '%1'")
+                                  .arg(value)};
         run->targetPath = value;
         break;
     case Slot::Assembler:
@@ -263,7 +264,8 @@ std::optional<UsageError> CheckRunOptions(const SeenOptions &seen)
 {
     const bool haveTemplate = seen[size_t(Slot::Template)];
     if (haveTemplate != seen[size_t(Slot::Out)])
-        return UsageError{QStringLiteral("die Optionen '--template' und '--out' gehören zusammen")};
+        return UsageError{
+            QStringLiteral("die Optionen '--template' und '--out' gehören zusammen")};
     if (!haveTemplate && (seen[size_t(Slot::Assembler)] || seen[size_t(Slot::DeleteSource)]))
         return UsageError{QStringLiteral("die Optionen '--assembler' und '--delete-asm' brauchen "
                                          "'--template' und '--out'")};

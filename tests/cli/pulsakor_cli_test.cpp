@@ -197,7 +197,8 @@ void PulsakorCliTest::exitsWith2OnBadUsage_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("unknown option") << QStringList{"--volts", "5000"} << "unbekannte Option '--volts'";
+    QTest::newRow("unknown option")
+        << QStringList{"--volts", "5000"} << "unbekannte Option '--volts'";
     QTest::newRow("single dash") << QStringList{"-supply", "5000"} << "unerwartetes Argument";
     QTest::newRow("stray argument") << QStringList{"5000"} << "unerwartetes Argument '5000'";
     QTest::newRow("value missing at the end") << QStringList{"--pwm"} << "braucht einen Wert";
