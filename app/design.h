@@ -98,6 +98,23 @@ inline constexpr TwipRect kCheck1{240, 2520, 4695, 255};
 inline const QString kCommand2Caption = QStringLiteral("ASM-Datei speichern und HEX-Datei erzeugen");
 inline constexpr TwipRect kCommand2{4080, 3000, 2655, 735};
 
+// Page 1: programming the chip through avrdude, in the room the page leaves
+// free at the default size (the tab row has none for a fourth page): a row
+// below the generate button and, beside it, the box that makes each run
+// program the chip. Even where the window system reports no title bar, so
+// that the frames come out lowest, the row stays inside the page.
+/// Command3 writes a HEX file into the chip; the layout keeps it right-
+/// aligned below Command2, with Command2's width.
+inline const QString kCommand3Caption = QStringLiteral("Chip programmieren...");
+inline constexpr TwipRect kCommand3{4080, 3885, 2655, 375};
+/// Command4 opens the programmer's settings.
+inline const QString kCommand4Caption = QStringLiteral("Programmer...");
+inline constexpr TwipRect kCommand4{240, 3885, 1815, 375};
+/// Check2 makes each generation run program the chip; it stands left of
+/// Command2, centred on it, below Check1.
+inline const QString kCheck2Caption = QStringLiteral("Danach den Chip programmieren");
+inline constexpr TwipRect kCheck2{240, 3240, 3600, 255};
+
 // Page 2: the listing view; its text comes at start-up.
 inline constexpr TwipRect kText2{0, 0, 6735, 4575};
 

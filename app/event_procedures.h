@@ -9,6 +9,8 @@
 
 namespace app {
 
+class ProgressView;
+
 /// What the system tells the program at start.
 struct StartEnvironment {
     QString settingsFolder;       ///< folder of "pulsakor.ini", with separator
@@ -21,7 +23,8 @@ StartEnvironment SystemStartEnvironment();
 
 /// Start-up after the window's own steps (page 1, hint table, info text):
 /// the folders, the default assembler, "pulsakor.ini", the template search
-/// and "pulsakor.cfg", in this order.
+/// and "pulsakor.cfg", in this order; then the programming's
+/// "pulsakor-avrdude.ini".
 void LoadStartValues(WindowModel &window, const StartEnvironment &environment);
 
 /// The template picker (click on Label3).
@@ -31,7 +34,9 @@ void Label3_Click(WindowModel &window, platform::UserInteraction &user);
 void Label5_Click(WindowModel &window, platform::UserInteraction &user);
 
 /// The generation run (click on Command2), from the template check to the
-/// saved settings.
-void Command2_Click(WindowModel &window, platform::UserInteraction &user);
+/// saved settings; then, with Check2 ticked, the programming of the chip,
+/// showing its progress in `progress`.
+void Command2_Click(WindowModel &window, platform::UserInteraction &user,
+                    ProgressView *progress = nullptr);
 
 } // namespace app

@@ -1,13 +1,18 @@
 #include "app/form1.h"
 
+#include "app/chip_programming.h"
 #include "app/design.h"
 #include "app/info_page_wait.h"
 #include "app/info_text.h"
 #include "app/widgets/delete_asm_box.h"
+#include "app/widgets/programmer_dialog.h"
+#include "app/widgets/progress_window.h"
 #include "app/widgets/shape_widget.h"
 #include "app/widgets/tab_control.h"
 #include "app/widgets/text_wrapping.h"
 #include "app/widgets/wrapping_button.h"
+#include "generator/avrdude_answer.h"
+#include "platform/environment.h"
 #include "platform/widgets/desktop_interaction.h"
 
 #include <QCheckBox>
@@ -141,6 +146,39 @@ QString ToCrLf(QString text)
 
 } // namespace
 
+// The programming's progress in a window over Form1, which it keeps from
+// input meanwhile; its "Abbrechen" triggers the programming's Cancellation.
+class WindowProgress : public ProgressView {
+public:
+    explicit WindowProgress(QWidget *parent)
+        : m_window(new ProgressWindow(QStringLiteral("Chip programmieren"), parent))
+    {
+        QObject::connect(m_window, &ProgressWindow::cancelRequested, m_window, [this] {
+            if (m_cancellation)
+                m_cancellation->Cancel();
+        });
+    }
+
+    void Begin(platform::Cancellation &cancellation) override
+    {
+        m_cancellation = &cancellation;
+        m_window->Restart();
+        m_window->SetStage(generator::StageText(generator::ProgrammingStage::ReadingChip), 0);
+        m_window->show();
+    }
+    void Show(const QString &stage, int percent) override { m_window->SetStage(stage, percent); }
+    void End() override
+    {
+        m_cancellation = nullptr;
+        m_window->hide();
+    }
+
+private:
+    // A child of the window, deleted with it.
+    ProgressWindow *m_window;
+    platform::Cancellation *m_cancellation = nullptr;
+};
+
 Form1::Form1(platform::UserInteraction *user, QWidget *parent) : QWidget(parent)
 {
     if (user) {
@@ -191,6 +229,7 @@ Form1::Form1(platform::UserInteraction *user, QWidget *parent) : QWidget(parent)
 
     BuildParameterPage();
     BuildTemplatePage();
+    BuildProgrammingControls();
     BuildInfoPage();
     SetTabOrder();
 
@@ -302,7 +341,46 @@ void Form1::BuildTemplatePage()
     // which the run no longer reads (it took its inputs at the click) except
     // Check1 after the wait; "Ende" and closing make IsClosing() true, and the
     // run returns without touching the window again.
-    connect(m_command2, &QPushButton::clicked, this, [this] { Command2_Click(*this, *m_user); });
+    connect(m_command2, &QPushButton::clicked, this,
+            [this] { Command2_Click(*this, *m_user, m_programmingProgress.get()); });
+}
+
+void Form1::BuildProgrammingControls()
+{
+    QWidget *frame = m_frame1[TemplatePage];
+    m_programmingProgress = std::make_unique<WindowProgress>(this);
+
+    m_command3 = new QPushButton(design::kCommand3Caption, frame);
+    m_command3->setObjectName(QStringLiteral("Command3"));
+    m_command3->setAutoDefault(false);
+    Place(m_command3, design::kCommand3);
+    WatchHint(m_command3, ProgramChipHint);
+    connect(m_command3, &QPushButton::clicked, this,
+            [this] { Command3_Click(*this, *m_user, *m_programmingProgress); });
+
+    m_command4 = new QPushButton(design::kCommand4Caption, frame);
+    m_command4->setObjectName(QStringLiteral("Command4"));
+    m_command4->setAutoDefault(false);
+    Place(m_command4, design::kCommand4);
+    WatchHint(m_command4, ProgrammerHint);
+    connect(m_command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+
+    m_check2 = new QCheckBox(design::kCheck2Caption, frame);
+    m_check2->setObjectName(QStringLiteral("Check2"));
+    Place(m_check2, design::kCheck2);
+    WatchHint(m_check2, ProgramAfterRunHint);
+    // Only the user's click: SetProgramming sets the box without saving.
+    connect(m_check2, &QCheckBox::clicked, this,
+            [this](bool ticked) { Check2_Click(*this, ticked, *m_user); });
+}
+
+void Form1::Command4_Click()
+{
+    ProgrammerDialog dialog(
+        Programming().settings, platform::DefaultAvrdudePath(),
+        [this](const QString &shown) { return ChooseAvrdude(*m_user, shown); }, this);
+    if (dialog.exec() == QDialog::Accepted && !m_closing)
+        SaveProgrammerSettings(*this, dialog.Settings(), *m_user);
 }
 
 void Form1::BuildInfoPage()
@@ -324,9 +402,12 @@ void Form1::BuildInfoPage()
 
 void Form1::SetTabOrder()
 {
-    const std::array<QWidget *, 11> order{m_ssTab1->tabBar(), m_command1, m_text1[0], m_text1[1],
-                                          m_text1[2],         m_text1[3], m_text1[4], m_text2,
-                                          m_command2,         m_text1[5], m_check1};
+    // The programming's controls come after the described ones, in reading
+    // order.
+    const std::array<QWidget *, 14> order{
+        m_ssTab1->tabBar(), m_command1, m_text1[0], m_text1[1], m_text1[2],
+        m_text1[3],         m_text1[4], m_text2,    m_command2, m_text1[5],
+        m_check1,           m_check2,   m_command4, m_command3};
     for (std::size_t i = 0; i + 1 < order.size(); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
 }
@@ -509,7 +590,8 @@ void Form1::Form_Resize()
                                  Twips(m_text2),
                                  Twips(m_label3),
                                  Twips(m_label5),
-                                 Twips(m_command2)};
+                                 Twips(m_command2),
+                                 Twips(m_command3)};
     const QSizeF outer = OuterSize();
     m_laidOutFor = outer;
     const ResizeGeometry next =
@@ -528,6 +610,7 @@ void Form1::Form_Resize()
     apply(m_label3, current.label3, next.label3);
     apply(m_label5, current.label5, next.label5);
     apply(m_command2, current.command2, next.command2);
+    apply(m_command3, current.command3, next.command3);
 
     // "Ende" lies in front of the right end of the tab row; the tabs stop a
     // little before it.
@@ -664,6 +747,13 @@ void Form1::FocusListing()
 void Form1::SetGenerateEnabled(bool enabled)
 {
     m_command2->setEnabled(enabled);
+    m_command3->setEnabled(enabled);
+}
+
+void Form1::SetProgramming(const generator::ProgrammingChoices &choices)
+{
+    WindowModel::SetProgramming(choices);
+    m_check2->setChecked(choices.afterEachRun);
 }
 
 } // namespace app

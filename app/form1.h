@@ -34,7 +34,9 @@ class UserInteraction;
 namespace app {
 
 class InfoPageWait;
+class ProgressWindow;
 class TabControl;
+class WindowProgress;
 
 class Form1 : public QWidget, public WindowModel {
     Q_OBJECT
@@ -59,8 +61,12 @@ public:
     QString ListingText() const override;
     void SetListingText(const QString &text) override;
     void FocusListing() override;
+    /// Disables Command3 along with Command2: no programming starts while a
+    /// run or another programming waits.
     void SetGenerateEnabled(bool enabled) override;
     bool IsClosing() const override;
+    /// Check2 shows the after-run choice.
+    void SetProgramming(const generator::ProgrammingChoices &choices) override;
 
     /// Form_Load: page 1, the hint table, the info text in Text2, then the
     /// folders and values of the previous run.
@@ -78,6 +84,8 @@ public:
     void SSTab1_Click(int previousPage);
     /// Selects the whole text of Text1(index).
     void Text1_GotFocus(int index);
+    /// "Programmer...": the programmer's settings in a dialog, saved on OK.
+    void Command4_Click();
 
     /// Puts hint `index` into the bar unless it is the hint already shown;
     /// indices outside the hint table are ignored.
@@ -110,6 +118,7 @@ protected:
 private:
     void BuildParameterPage();
     void BuildTemplatePage();
+    void BuildProgrammingControls();
     void BuildInfoPage();
     void SetTabOrder();
     void Place(QWidget *control, const TwipRect &twips);
@@ -137,6 +146,11 @@ private:
     QCheckBox *m_check1 = nullptr;
     QPushButton *m_command2 = nullptr;
     QPlainTextEdit *m_text2 = nullptr;
+    // The programming's controls on page 1, below Command2.
+    QPushButton *m_command3 = nullptr;
+    QPushButton *m_command4 = nullptr;
+    QCheckBox *m_check2 = nullptr;
+    std::unique_ptr<WindowProgress> m_programmingProgress;
 
     // The captions of Label3 and Label5 exactly as set; the labels show
     // them with wrap points added.

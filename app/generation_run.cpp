@@ -2,6 +2,7 @@
 
 #include "app/event_procedures.h"
 #include "app/settings_files.h"
+#include "generator/target_files.h"
 
 namespace app {
 
@@ -58,6 +59,14 @@ private:
     const WindowRunOptions &m_options;
 };
 
+// A programming after the run that shows nothing but its message.
+class NoProgress : public ProgressView {
+public:
+    void Begin(platform::Cancellation &) override {}
+    void Show(const QString &, int) override {}
+    void End() override {}
+};
+
 } // namespace
 
 bool DeletesSource(int check1Value)
@@ -77,12 +86,26 @@ generator::RunResult RunGenerationInWindow(WindowModel &window, platform::UserIn
     inputs.deleteSource = DeletesSource(window.DeleteAsmValue());
     inputs.assemblerWait = options.wait;
     WindowRunHost host(window, user, options);
-    return generator::RunGeneration(inputs, host);
+    generator::RunResult result = generator::RunGeneration(inputs, host);
+    if (result.outcome != generator::RunOutcome::Assembled || window.IsClosing())
+        return result;
+    // The run is complete, its messages shown and its files written; the
+    // programming adds only its own log.
+    window.lastHexFile =
+        generator::TargetFilePath(result.targetBase, generator::TargetFileRole::Hex);
+    if (window.Programming().afterEachRun) {
+        NoProgress noProgress;
+        ProgramChipInWindow(window, window.lastHexFile, user,
+                            options.progress ? *options.progress : noProgress);
+    }
+    return result;
 }
 
-void Command2_Click(WindowModel &window, platform::UserInteraction &user)
+void Command2_Click(WindowModel &window, platform::UserInteraction &user, ProgressView *progress)
 {
-    RunGenerationInWindow(window, user);
+    WindowRunOptions options;
+    options.progress = progress;
+    RunGenerationInWindow(window, user, options);
 }
 
 } // namespace app

@@ -45,6 +45,16 @@ HintTable BuildHintTexts()
                            "Programmoberfläche ausgewählt.");
     t[17] = QStringLiteral("Dieses Feld dient im Rahmen der Benutzerführung zur Anzeige von "
                            "Hilfetexten bzw. Hinweisen.");
+    t[ProgramChipHint] = QStringLiteral(
+        "Mausklick öffnet Dialog zum Auswählen der HEX-Datei, vorgeschlagen wird die zuletzt "
+        "erstellte. Sie wird dann mit avrdude in den AT-Tiny15 geschrieben, sein Kalibrierbyte "
+        "ins EEPROM.");
+    t[ProgramAfterRunHint] = QStringLiteral(
+        "Wird dieses Feld aktiviert, so wird nach dem Erstellen der HEX-Datei gleich der Chip "
+        "programmiert, mit den Einstellungen unter 'Programmer...'.");
+    t[ProgrammerHint] = QStringLiteral(
+        "Mausklick öffnet Dialog zum Einstellen von avrdude: Programmer, Anschluss, Baudrate und "
+        "die EEPROM-Adresse für das Kalibrierbyte.");
     return t;
 }
 

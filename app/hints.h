@@ -9,8 +9,8 @@
 
 namespace app {
 
-/// HintTexts: entries 1 to 17 explain the controls, entry 0 (the page
-/// frames) and 18 to 99 are empty.
+/// HintTexts: entries 1 to 17 explain the described controls, 18 to 20 the
+/// programming's; entry 0 (the page frames) and 21 to 99 are empty.
 using HintTable = std::array<QString, 100>;
 
 /// The filled hint table that Form_Load puts into the window.
@@ -27,6 +27,9 @@ enum HintIndex : std::int16_t {
     DeleteAsmHint = 15,
     TabHint = 16,
     HintBarHint = 17,
+    ProgramChipHint = 18,
+    ProgramAfterRunHint = 19,
+    ProgrammerHint = 20,
 };
 
 /// Label1_MouseMove: caption box `index` (0..5) explains itself with 1..6.

@@ -44,6 +44,12 @@ ResizeGeometry ResizedGeometry(float outerWidth, float outerHeight, float tabRow
     Place(g.label5, path2.left, path2.top, pageWidth - 2 * path2.left, path2.height);
     Place(g.command2, pageWidth - button.width - path1.left, button.top, button.width,
           button.height);
+    // The programming button stands below the generate button, right-aligned
+    // like it; the other programming controls keep their design places at
+    // the left, like Check1.
+    const TwipRect &programChip = design::kCommand3;
+    Place(g.command3, pageWidth - programChip.width - path1.left, programChip.top,
+          programChip.width, programChip.height);
     return g;
 }
 

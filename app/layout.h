@@ -19,6 +19,8 @@ struct ResizeGeometry {
     TwipRect label3;
     TwipRect label5;
     TwipRect command2;
+    /// "Chip programmieren...", after the described steps.
+    TwipRect command3;
 
     friend bool operator==(const ResizeGeometry &, const ResizeGeometry &) = default;
 };

@@ -1,5 +1,6 @@
 #include "app/event_procedures.h"
 
+#include "app/chip_programming.h"
 #include "app/settings_files.h"
 #include "platform/environment.h"
 #include "platform/files.h"
@@ -48,6 +49,7 @@ void LoadStartValues(WindowModel &window, const StartEnvironment &environment)
         window.SetTemplatePath(folders.templateFolder + firstTemplate);
 
     LoadParameters(window);
+    LoadProgrammingChoices(window);
 }
 
 } // namespace app

@@ -4,6 +4,8 @@
 // settings files, pickers, the generation run) read and write the window only
 // through it, and tests use the widget-free one in tests/support instead.
 
+#include "generator/programming_settings.h"
+
 #include <QString>
 
 namespace app {
@@ -55,11 +57,25 @@ public:
     /// waited in an event loop must then return without touching the window.
     virtual bool IsClosing() const { return false; }
 
+    /// The programming's choices from "pulsakor-avrdude.ini": avrdude's
+    /// settings and Check2 (program the chip after each run). Form1 shows
+    /// the latter in Check2.
+    virtual generator::ProgrammingChoices Programming() const { return m_programming; }
+    virtual void SetProgramming(const generator::ProgrammingChoices &choices)
+    {
+        m_programming = choices;
+    }
+
     Folders &folders() { return m_folders; }
     const Folders &folders() const { return m_folders; }
 
+    /// The HEX file the last run in this window made: Command3 proposes it.
+    /// Empty before the first run that made one.
+    QString lastHexFile;
+
 private:
     Folders m_folders;
+    generator::ProgrammingChoices m_programming;
 };
 
 } // namespace app

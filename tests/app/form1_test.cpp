@@ -37,8 +37,8 @@ protected:
 };
 
 // The controls that the layout places, by name.
-const QStringList kLaidOut{"SSTab1",   "hlpt",     "Command1", "Frame1_0", "Frame1_1",
-                           "Frame1_2", "Text2",    "Label3",   "Label5",   "Command2"};
+const QStringList kLaidOut{"SSTab1", "hlpt",   "Command1", "Frame1_0", "Frame1_1", "Frame1_2",
+                           "Text2",  "Label3", "Label5",   "Command2", "Command3"};
 
 // The geometry of each control in kLaidOut by name; a missing one is left out.
 QHash<QString, QRect> LaidOutGeometry(const QWidget &form)
@@ -93,7 +93,10 @@ private slots:
     void unitLabelsAndFieldsLieInFront();
     void rectanglesEncloseTheirRowWithMargin_data();
     void rectanglesEncloseTheirRowWithMargin();
-    void tabWalksParameterFieldsInOrder();
+    void tabWalksThePageInOrder_data();
+    void tabWalksThePageInOrder();
+    void programmingControlsFitBesideTheDescribedOnes_data();
+    void programmingControlsFitBesideTheDescribedOnes();
     void hintBarFollowsTheMouse_data();
     void hintBarFollowsTheMouse();
     void sameHintIndexLeavesTheBarAlone();
@@ -208,7 +211,9 @@ void Form1Test::controlsStartAtTheirDesignPlaces_data()
         {"SSTab1", design::kSSTab1}, {"hlpt", design::kHlpt},       {"Command1", design::kCommand1},
         {"Shape1", design::kShape1}, {"Shape2", design::kShape2},   {"Shape3", design::kShape3},
         {"Label4", design::kLabel4}, {"Label3", design::kLabel3},   {"Label5", design::kLabel5},
-        {"Check1", design::kCheck1}, {"Command2", design::kCommand2}, {"Text2", design::kText2}};
+        {"Check1", design::kCheck1}, {"Command2", design::kCommand2}, {"Text2", design::kText2},
+        {"Command3", design::kCommand3}, {"Command4", design::kCommand4},
+        {"Check2", design::kCheck2}};
     for (const auto &[name, twips] : controls)
         QTest::newRow(name) << QString::fromLatin1(name) << twips;
     for (int i = 0; i < design::kPageCount; ++i)
@@ -314,21 +319,63 @@ void Form1Test::rectanglesEncloseTheirRowWithMargin()
     QCOMPARE((s.top + s.height) - (a.top + a.height), 120.f);
 }
 
-void Form1Test::tabWalksParameterFieldsInOrder()
+void Form1Test::tabWalksThePageInOrder_data()
 {
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("parameter fields")
+        << int(app::ParameterPage) << "Text1_0"
+        << QStringList{"Text1_1", "Text1_2", "Text1_3",     "Text1_4",
+                       "Text1_5", "SSTab1_tabs", "Command1", "Text1_0"};
+    // The programming's controls come after the described ones.
+    QTest::newRow("template page, programming last")
+        << int(app::TemplatePage) << "Command2"
+        << QStringList{"Check1",      "Check2",   "Command4", "Command3",
+                       "SSTab1_tabs", "Command1", "Command2"};
+}
+
+void Form1Test::tabWalksThePageInOrder()
+{
+    QFETCH(int, page);
+    QFETCH(QString, start);
+    QFETCH(QStringList, expected);
     ShowWindow();
-    m_form->SetCurrentPage(app::ParameterPage);
-    Control(QStringLiteral("Text1_0"))->setFocus(Qt::TabFocusReason);
-    const QStringList expected{QStringLiteral("Text1_1"), QStringLiteral("Text1_2"),
-                               QStringLiteral("Text1_3"), QStringLiteral("Text1_4"),
-                               QStringLiteral("Text1_5"), QStringLiteral("SSTab1_tabs"),
-                               QStringLiteral("Command1"), QStringLiteral("Text1_0")};
+    m_form->SetCurrentPage(page);
+    Control(start)->setFocus(Qt::TabFocusReason);
     for (const QString &name : expected) {
         QVERIFY(QApplication::focusWidget());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QVERIFY(QApplication::focusWidget());
         QCOMPARE(QApplication::focusWidget()->objectName(), name);
     }
+}
+
+void Form1Test::programmingControlsFitBesideTheDescribedOnes_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const char *name : {"Command3", "Command4", "Check2"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+// At the default size each programming control lies whole inside page 1,
+// clear of the described controls and of each other, and its caption has
+// room. Offscreen the window system reports no title bar, which leaves the
+// page lower than on a desktop.
+void Form1Test::programmingControlsFitBesideTheDescribedOnes()
+{
+    QFETCH(QString, name);
+    ShowWindow();
+    const QWidget *control = Control(name);
+    const QRect place = control->geometry();
+    QVERIFY(Control(QStringLiteral("Frame1_1"))->rect().contains(place));
+    for (const QString other : {"Label4", "Label3", "Label5", "Check1", "Command2", "Command3",
+                                "Command4", "Check2"}) {
+        if (other != name)
+            QVERIFY2(!place.intersects(Control(other)->geometry()), qPrintable(other));
+    }
+    QVERIFY2(control->sizeHint().width() <= place.width(),
+             qPrintable(QString::number(control->sizeHint().width())));
 }
 
 void Form1Test::hintBarFollowsTheMouse_data()
@@ -357,6 +404,9 @@ void Form1Test::hintBarFollowsTheMouse_data()
         << QStringList{hints[10], hints[10], hints[11], hints[15], hints[12], hints[13]};
     QTest::newRow("info page")
         << 2 << QStringList{"Text2", "Frame1_2@2,2"} << QStringList{hints[14], QString()};
+    QTest::newRow("programming controls")
+        << 1 << QStringList{"Command4", "Command3", "Check2", "Frame1_1@3,3"}
+        << QStringList{hints[20], hints[18], hints[19], QString()};
 }
 
 void Form1Test::hintBarFollowsTheMouse()

@@ -64,6 +64,21 @@ public:
     }
 };
 
+// What the programming after a run showed of its progress.
+class RecordedProgress : public app::ProgressView {
+public:
+    int begun = 0;
+    int ended = 0;
+    QStringList stages;
+    void Begin(platform::Cancellation &) override { ++begun; }
+    void Show(const QString &stage, int) override
+    {
+        if (stages.isEmpty() || stages.last() != stage)
+            stages.append(stage);
+    }
+    void End() override { ++ended; }
+};
+
 // A work folder, a template folder with servo00.asm and a settings folder.
 struct Bench {
     testsupport::TemplateFolder root{
@@ -143,6 +158,8 @@ private slots:
     void fullDiskAtTheSummaryFailsTheRun();
     void vanishedTemplateIsReported();
     void flagTickedDuringTheWaitCounts();
+    void tickedCheck2ProgramsAfterAGoodRunOnly_data();
+    void tickedCheck2ProgramsAfterAGoodRunOnly();
     void closingWithoutQuitLeavesWindowAlone();
     void buttonOfTheRealWindowRunsIt();
     // Last: it quits the application's event loops for good.
@@ -243,6 +260,70 @@ void GenerationRunTest::goodRunLeavesTheTableInTheHexFile()
     QCOMPARE(
         bench.window.listingText,
         generator::RunLogView(log, testsupport::ListingFor(texts, platform::DecimalSeparator())));
+}
+
+void GenerationRunTest::tickedCheck2ProgramsAfterAGoodRunOnly_data()
+{
+    QTest::addColumn<QString>("assembler");
+    QTest::addColumn<bool>("check2");
+    QTest::addColumn<bool>("programs");
+    QTest::newRow("good run, Check2 ticked") << FakeAssemblerPath("writes-hex.sh") << true << true;
+    QTest::newRow("good run, Check2 cleared")
+        << FakeAssemblerPath("writes-hex.sh") << false << false;
+    QTest::newRow("HEX without the table, Check2 ticked")
+        << FakeAssemblerPath("hex-without-table.sh") << true << false;
+}
+
+// With Check2 ticked a run whose HEX file holds the table programs it into
+// the chip once the run is complete: its messages, log, listing view and
+// settings are a run's without Check2, and only the programming log joins
+// the files. A HEX file that failed the check is never programmed.
+void GenerationRunTest::tickedCheck2ProgramsAfterAGoodRunOnly()
+{
+    SHELL_SCRIPT_TEST_ONLY_ON_LINUX();
+    QFETCH(QString, assembler);
+    QFETCH(bool, check2);
+    QFETCH(bool, programs);
+
+    Bench bench;
+    bench.window.assemblerPath = assembler;
+    generator::ProgrammingChoices choices;
+    choices.settings.avrdudePath = QStringLiteral(PULSAKOR_TEST_DATA "/fake-avrdude/programs.sh");
+    choices.settings.programmer = QStringLiteral("stk500v1");
+    choices.afterEachRun = check2;
+    bench.window.SetProgramming(choices);
+    RecordedProgress progress;
+    bench.options.progress = &progress;
+    const QString flashCopy = bench.root.Path("flash-written.hex");
+    qputenv("FAKE_AVRDUDE_FLASH", QFile::encodeName(flashCopy));
+    const QString base = bench.work + "servo000.";
+
+    const generator::RunResult result = bench.Run(base + "asm");
+    qunsetenv("FAKE_AVRDUDE_FLASH");
+
+    const bool assembled = result.outcome == RunOutcome::Assembled;
+    QCOMPARE(bench.window.lastHexFile, assembled ? base + "hex" : QString());
+    QCOMPARE(bench.user.messages.size(), size_t(programs ? 2 : 1));
+    QCOMPARE(bench.user.messages[0].text, assembled ? HexAssembledMessage() : HexNotMadeMessage());
+    QStringList files{"pulsakor.cfg", "servo000.asm", "servo000.hex", "servo000.log"};
+    if (programs) {
+        QCOMPARE(bench.user.messages[1].title, QStringLiteral("Chip programmiert"));
+        QCOMPARE(testsupport::ReadBytes(flashCopy), testsupport::ReadBytes(base + "hex"));
+        QCOMPARE(progress.begun, 1);
+        QCOMPARE(progress.ended, 1);
+        // avrdude's whole output arrives at once: the stage it ends in.
+        QCOMPARE(progress.stages, QStringList{QStringLiteral("EEPROM prüfen")});
+        QCOMPARE(bench.window.generateStates, (std::vector<bool>{false, true, false, true}));
+        files.insert(2, "servo000.avrdude.log");
+    } else {
+        QVERIFY(!QFileInfo::exists(flashCopy));
+        QCOMPARE(progress.begun, 0);
+        QCOMPARE(bench.window.generateStates, (std::vector<bool>{false, true}));
+    }
+    QCOMPARE(bench.FilesIn(bench.work), files);
+    const QString log = Bytes(base + "log");
+    QVERIFY(!log.contains("avrdude"));
+    QVERIFY(bench.window.listingText.startsWith(log.left(20)));
 }
 
 void GenerationRunTest::runFollowsWhatTheAssemblerDid_data()

@@ -16,7 +16,8 @@ ResizeGeometry DesignGeometry()
 {
     namespace design = app::design;
     return {design::kSSTab1, design::kHlpt,   design::kCommand1, design::kFrame1,
-            design::kText2,  design::kLabel3, design::kLabel5,   design::kCommand2};
+            design::kText2,  design::kLabel3, design::kLabel5,   design::kCommand2,
+            design::kCommand3};
 }
 
 } // namespace
@@ -50,6 +51,7 @@ void LayoutTest::startSizeGivesTheDesignedLayout_data()
     QTest::newRow("Label3") << g.label3 << TwipRect{240, 480, 6465, 615};
     QTest::newRow("Label5") << g.label5 << TwipRect{240, 1680, 6465, 615};
     QTest::newRow("Command2") << g.command2 << TwipRect{4050, 3000, 2655, 735};
+    QTest::newRow("Command3 below Command2") << g.command3 << TwipRect{4050, 3885, 2655, 375};
 }
 
 void LayoutTest::startSizeGivesTheDesignedLayout()
@@ -91,6 +93,7 @@ void LayoutTest::tooNarrowForFramesKeepsFramesAndTheirContents()
     QCOMPARE(g.text2, before.text2);
     QCOMPARE(g.label3, before.label3);
     QCOMPARE(g.command2, before.command2);
+    QCOMPARE(g.command3, before.command3);
 }
 
 void LayoutTest::growingMovesOnlyWhatFollowsTheEdge_data()
@@ -120,6 +123,7 @@ void LayoutTest::growingMovesOnlyWhatFollowsTheEdge()
     QCOMPARE(b.label3, (TwipRect{240, 480, a.label3.width + dw, 615}));
     QCOMPARE(b.label5, (TwipRect{240, 1680, a.label5.width + dw, 615}));
     QCOMPARE(b.command2, (TwipRect{a.command2.left + dw, 3000, 2655, 735}));
+    QCOMPARE(b.command3, (TwipRect{a.command3.left + dw, 3885, 2655, 375}));
 }
 
 void LayoutTest::hintBarKeepsItsHeightThroughResizes()
@@ -162,6 +166,10 @@ void LayoutTest::pageOneKeepsItsDesignTopsAndSizes()
     QCOMPARE(g.command2.width, design::kCommand2.width);
     QCOMPARE(g.command2.height, design::kCommand2.height);
     QCOMPARE(g.command2.left + g.command2.width + design::kLabel3.left, g.frame1[1].width);
+    QCOMPARE(g.command3.top, design::kCommand3.top);
+    QCOMPARE(g.command3.width, design::kCommand3.width);
+    QCOMPARE(g.command3.height, design::kCommand3.height);
+    QCOMPARE(g.command3.left, g.command2.left);
 }
 
 QTEST_GUILESS_MAIN(LayoutTest)

@@ -1,0 +1,104 @@
+#include "app/chip_programming.h"
+
+#include "platform/environment.h"
+#include "platform/files.h"
+
+namespace app {
+
+namespace {
+
+// The core's progress, as the window shows it.
+class ProgressHost : public generator::ProgrammingHost {
+public:
+    explicit ProgressHost(ProgressView &view) : m_view(view) {}
+    void ShowProgress(const generator::ProgrammingProgress &progress) override
+    {
+        m_view.Show(generator::StageText(progress.stage), progress.percent);
+    }
+
+private:
+    ProgressView &m_view;
+};
+
+void SaveChoices(WindowModel &window, const generator::ProgrammingChoices &choices,
+                 platform::UserInteraction &user)
+{
+    window.SetProgramming(choices);
+    QString error;
+    if (!generator::SaveProgrammingSettings(window.folders().settingsFolder, choices, &error))
+        user.ShowMessage(error, QStringLiteral("Einstellungen nicht gespeichert"));
+}
+
+} // namespace
+
+generator::ProgrammingSettings SettingsToUse(const generator::ProgrammingChoices &choices)
+{
+    generator::ProgrammingSettings settings = choices.settings;
+    if (settings.avrdudePath.isEmpty())
+        settings.avrdudePath = platform::DefaultAvrdudePath();
+    return settings;
+}
+
+generator::ProgrammingResult ProgramChipInWindow(WindowModel &window, const QString &hexPath,
+                                                 platform::UserInteraction &user,
+                                                 ProgressView &progress)
+{
+    generator::ProgrammingRequest request;
+    request.settings = SettingsToUse(window.Programming());
+    request.hexPath = hexPath;
+
+    platform::Cancellation cancellation;
+    ProgressHost host(progress);
+    window.SetGenerateEnabled(false);
+    progress.Begin(cancellation);
+    const generator::ProgrammingResult result =
+        generator::ProgramChip(request, host, &cancellation);
+    progress.End();
+    if (window.IsClosing())
+        return result;
+    window.SetGenerateEnabled(true);
+    user.ShowMessage(result.message, generator::ProgrammingTitle(result.outcome));
+    return result;
+}
+
+void Command3_Click(WindowModel &window, platform::UserInteraction &user, ProgressView &progress)
+{
+    const QString proposal =
+        window.lastHexFile.isEmpty() ? window.folders().workFolder : window.lastHexFile;
+    const QString hexPath = user.ChooseFileToOpen({QStringLiteral("HEX-Datei|*.hex"), proposal,
+                                                   QStringLiteral("HEX-Datei in den Chip "
+                                                                  "schreiben")});
+    if (hexPath.isEmpty())
+        return;
+    ProgramChipInWindow(window, hexPath, user, progress);
+}
+
+void Check2_Click(WindowModel &window, bool ticked, platform::UserInteraction &user)
+{
+    generator::ProgrammingChoices choices = window.Programming();
+    choices.afterEachRun = ticked;
+    SaveChoices(window, choices, user);
+}
+
+QString ChooseAvrdude(platform::UserInteraction &user, const QString &shown)
+{
+    const QString chosen = user.ChooseFileToOpen(
+        {QStringLiteral("avrdude|avrdude;avrdude.exe"), shown,
+         QStringLiteral("Auswahl des Programms avrdude...")});
+    return platform::FileExists(chosen) ? chosen : QString();
+}
+
+void SaveProgrammerSettings(WindowModel &window, const generator::ProgrammingSettings &settings,
+                            platform::UserInteraction &user)
+{
+    generator::ProgrammingChoices choices = window.Programming();
+    choices.settings = settings;
+    SaveChoices(window, choices, user);
+}
+
+void LoadProgrammingChoices(WindowModel &window)
+{
+    window.SetProgramming(generator::LoadProgrammingSettings(window.folders().settingsFolder));
+}
+
+} // namespace app

@@ -1,0 +1,65 @@
+#pragma once
+// Programming the chip from the window, through the core's ProgramChip.
+// Command3 ("Chip programmieren...") writes a HEX file into the ATtiny15,
+// Check2 makes each generation run do so after its HEX check
+// (generation_run.cpp), and Command4 ("Programmer...") edits avrdude's
+// settings; the choices live in "pulsakor-avrdude.ini" in SettingsFolder.
+// avrdude runs while the event loop runs; a ProgressView shows how far it
+// has come and carries the cancel button.
+
+#include "app/window_model.h"
+#include "generator/chip_programming.h"
+#include "platform/assembler_process.h"
+#include "platform/user_interaction.h"
+
+#include <QString>
+
+namespace app {
+
+/// What the window shows while avrdude runs.
+class ProgressView {
+public:
+    virtual ~ProgressView() = default;
+    /// Shown before avrdude starts; its cancel calls `cancellation.Cancel()`
+    /// until End.
+    virtual void Begin(platform::Cancellation &cancellation) = 0;
+    /// The stage in German and its progress 0..100.
+    virtual void Show(const QString &stage, int percent) = 0;
+    /// Hidden once avrdude has ended.
+    virtual void End() = 0;
+};
+
+/// The settings the programming uses: the window's, with the platform's
+/// avrdude where none is given.
+generator::ProgrammingSettings SettingsToUse(const generator::ProgrammingChoices &choices);
+
+/// Programs `hexPath` with the window's settings, showing the progress in
+/// `progress`, then shows the outcome's message with its title, unless the
+/// window began closing meanwhile. Command2 and Command3 are disabled while
+/// avrdude runs. The HEX file, the source and the run's log stay as they are.
+generator::ProgrammingResult ProgramChipInWindow(WindowModel &window, const QString &hexPath,
+                                                 platform::UserInteraction &user,
+                                                 ProgressView &progress);
+
+/// Command3_Click: the open dialog proposes the last HEX file this window
+/// made, else it opens in WorkFolder; a cancelled dialog ends silently.
+void Command3_Click(WindowModel &window, platform::UserInteraction &user, ProgressView &progress);
+
+/// Check2_Click: the box's new value goes into the choices and into
+/// "pulsakor-avrdude.ini"; a file that cannot be written is told.
+void Check2_Click(WindowModel &window, bool ticked, platform::UserInteraction &user);
+
+/// The avrdude picker in Command4's dialog: the open dialog starts at
+/// `shown`; the chosen file when it exists, else an empty text.
+QString ChooseAvrdude(platform::UserInteraction &user, const QString &shown);
+
+/// Command4's dialog confirmed with `settings`: they go into the choices and
+/// into "pulsakor-avrdude.ini"; a file that cannot be written is told.
+void SaveProgrammerSettings(WindowModel &window, const generator::ProgrammingSettings &settings,
+                            platform::UserInteraction &user);
+
+/// The choices in SettingsFolder's "pulsakor-avrdude.ini" into the window
+/// (the defaults when there is none): the last step of start-up.
+void LoadProgrammingChoices(WindowModel &window);
+
+} // namespace app
