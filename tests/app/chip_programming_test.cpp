@@ -1,9 +1,10 @@
 // Programming the chip from the window: "Chip programmieren..." against fake
-// avrdudes (tests/data/fake-avrdude), cancelled from the progress window
-// too, and the programmer's dialog of "Programmer..." with what it keeps in
-// "pulsakor-avrdude.ini". The programming after a run is in
-// generation_run_test; the real avrdude against the emulated programmer in
-// tests/cli.
+// avrdudes (tests/data/fake-avrdude) and with the real avrdude against the
+// emulated programmer (tests/tools/fake_programmer.cpp), cancelled from the
+// progress window too, and the programmer's dialog of "Programmer..." with
+// what it keeps in "pulsakor-avrdude.ini". The programming after a run is
+// in generation_run_test; every failure of the programming itself in
+// tests/generator and tests/cli.
 
 #include "app/form1.h"
 #include "app/widgets/programmer_dialog.h"
@@ -11,11 +12,16 @@
 #include "generator/chip_programming.h"
 #include "generator/programming_settings.h"
 
+#include "tests/support/emulated_chip.h"
 #include "tests/support/fake_user_interaction.h"
 #include "tests/support/process_state.h"
 #include "tests/support/test_data.h"
 
 #include <QCheckBox>
+#include <QLabel>
+#include <QProcess>
+#include <QProgressBar>
+#include <QStandardPaths>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -51,6 +57,77 @@ void WhileWaiting(QObject *owner, const std::function<bool()> &step)
     timer->start(20);
 }
 
+#ifdef PULSAKOR_FAKE_PROGRAMMER
+// An Intel HEX file of `bytes` from address 0, 16 bytes a record.
+QByteArray IntelHex(const QByteArray &bytes)
+{
+    QByteArray hex;
+    for (qsizetype at = 0; at < bytes.size(); at += 16) {
+        const QByteArray data = bytes.mid(at, 16);
+        QByteArray record;
+        record.append(char(data.size())).append(char(at >> 8)).append(char(at & 0xFF));
+        record.append('\0').append(data);
+        quint8 sum = 0;
+        for (const char c : record)
+            sum = quint8(sum + quint8(c));
+        record.append(char(quint8(-sum)));
+        hex += ':' + record.toHex().toUpper() + "\r\n";
+    }
+    return hex + ":00000001FF\r\n";
+}
+
+// The avrdudes this test started that still run (a zombie runs no more).
+int RunningAvrdudes()
+{
+    int running = 0;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &entry : entries) {
+        bool isPid = false;
+        const qint64 pid = entry.toLongLong(&isPid);
+        if (!isPid)
+            continue;
+        const QByteArray stat = testsupport::ReadBytes("/proc/" + entry + "/stat");
+        const qsizetype close = stat.lastIndexOf(')');
+        const QByteArray name = stat.mid(stat.indexOf('(') + 1, close - stat.indexOf('(') - 1);
+        const QList<QByteArray> rest = stat.mid(close + 2).split(' ');
+        if (name == "avrdude" && rest.size() > 1
+            && rest[1].toLongLong() == QCoreApplication::applicationPid()
+            && !testsupport::IsDead(pid))
+            ++running;
+    }
+    return running;
+}
+
+// The emulated programmer on a pseudo-terminal, ended with the test.
+class FakeProgrammer {
+public:
+    explicit FakeProgrammer(const QString &folder) : m_folder(folder)
+    {
+        const QString link = folder + "/tty";
+        m_process.start(PULSAKOR_FAKE_PROGRAMMER, {"--pty", link, "--state", StatePath()});
+        // The link appears once it serves.
+        m_ready = m_process.waitForStarted()
+            && QTest::qWaitFor([&] { return QFileInfo::exists(link); }, 10000);
+        m_port = link;
+    }
+    ~FakeProgrammer()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000))
+            m_process.kill();
+    }
+    bool IsReady() const { return m_ready; }
+    QString Port() const { return m_port; }
+    QString StatePath() const { return m_folder + "/chip.bin"; }
+
+private:
+    QProcess m_process;
+    QString m_folder;
+    bool m_ready = false;
+    QString m_port;
+};
+#endif
+
 } // namespace
 
 class ChipProgrammingTest : public QObject {
@@ -61,6 +138,8 @@ private slots:
 
     void command3WritesTheChosenHexFile_data();
     void command3WritesTheChosenHexFile();
+    void realAvrdudeFromTheWindow_data();
+    void realAvrdudeFromTheWindow();
     void programmerDialogSavesAndReadsBack_data();
     void programmerDialogSavesAndReadsBack();
     void check2IsKeptForTheNextStart();
@@ -190,6 +269,83 @@ void ChipProgrammingTest::command3WritesTheChosenHexFile()
     }
     qunsetenv("FAKE_AVRDUDE_FLASH");
     qunsetenv("FAKE_AVRDUDE_CHILD");
+}
+
+void ChipProgrammingTest::realAvrdudeFromTheWindow_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("programmed") << false;
+    QTest::newRow("cancelled while the flash is written") << true;
+}
+
+// The real avrdude writes the emulated chip at 19200 baud while the progress
+// window follows its stages; "Abbrechen" in the middle of the flash ends it,
+// nothing of it is left running, and the message says that the chip is
+// erased or written in part.
+void ChipProgrammingTest::realAvrdudeFromTheWindow()
+{
+#ifndef PULSAKOR_FAKE_PROGRAMMER
+    QSKIP("the emulated programmer is built on Linux only");
+#else
+    QFETCH(bool, cancel);
+    if (QStandardPaths::findExecutable("avrdude").isEmpty())
+        QSKIP("avrdude is not installed (scripts/install-deps installs it)");
+
+    QByteArray firmware;
+    for (int i = 0; i < 512; ++i)
+        firmware.append(char(i * 13 + 5));
+    const QString hexPath = QDir::toNativeSeparators(m_folder->filePath("servo004.hex"));
+    const QByteArray hex = IntelHex(firmware);
+    testsupport::WriteBytes(hexPath, hex);
+    FakeProgrammer programmer(m_folder->path());
+    QVERIFY(programmer.IsReady());
+
+    const std::unique_ptr<Form1> form = LoadedWindow();
+    ProgrammingChoices choices;
+    choices.settings.programmer = "stk500v1";
+    choices.settings.port = programmer.Port();
+    choices.settings.baudRate = 19200;
+    form->SetProgramming(choices);
+    m_user->openAnswers.push_back(hexPath);
+
+    auto *progress = form->findChild<app::ProgressWindow *>();
+    QVERIFY(progress);
+    QStringList stages;
+    int mostPercent = 0;
+    WhileWaiting(form.get(), [&] {
+        const QString stage = Control<QLabel>(*progress, "Stage")->text();
+        if (progress->isVisible() && (stages.isEmpty() || stages.last() != stage))
+            stages.append(stage);
+        mostPercent = std::max(mostPercent, Control<QProgressBar>(*progress, "Bar")->value());
+        if (cancel && stage == QLatin1String("Flash schreiben") && mostPercent >= 10) {
+            Control<QPushButton>(*progress, "Cancel")->click();
+            return true;
+        }
+        return false;
+    });
+    Control<QPushButton>(*form, "Command3")->click();
+
+    QCOMPARE(RunningAvrdudes(), 0);
+    QCOMPARE(m_user->messages.size(), size_t(1));
+    const QString text = m_user->messages[0].text;
+    QVERIFY2(stages.contains(QStringLiteral("Flash schreiben")), qPrintable(stages.join(" / ")));
+    QVERIFY(mostPercent > 0);
+    QCOMPARE(testsupport::ReadBytes(hexPath), hex);
+    const auto chip = emulatedchip::ReadState(programmer.StatePath());
+    QVERIFY(chip);
+    if (cancel) {
+        QCOMPARE(m_user->messages[0].title, QStringLiteral("Chip nicht programmiert"));
+        QVERIFY2(text.contains("abgebrochen") && text.contains("zum Teil beschrieben"),
+                 qPrintable(text));
+        QVERIFY(chip->flash.left(firmware.size()) != firmware);
+    } else {
+        QCOMPARE(m_user->messages[0].title, QStringLiteral("Chip programmiert"));
+        QVERIFY2(text.contains("0x5A steht im EEPROM an Adresse 0"), qPrintable(text));
+        QCOMPARE(chip->flash.left(firmware.size()), firmware);
+        QCOMPARE(quint8(chip->eeprom.at(0)), chip->calibration);
+    }
+    QCOMPARE(chip->fuse, emulatedchip::kNewFuse);
+#endif
 }
 
 void ChipProgrammingTest::programmerDialogSavesAndReadsBack_data()
