@@ -337,10 +337,12 @@ void Form1::BuildTemplatePage()
     WatchHint(m_command2, GenerateHint);
     // The run hands control to the event loop while the assembler works. What
     // stays live then cannot touch the run: Command2 is disabled, so no second
-    // run starts; the fields, the pickers and the pages change the window,
+    // run starts, and Command3 with it, so no programming waits inside the
+    // run's wait; the fields, the pickers and the pages change the window,
     // which the run no longer reads (it took its inputs at the click) except
-    // Check1 after the wait; "Ende" and closing make IsClosing() true, and the
-    // run returns without touching the window again.
+    // Check1 after the wait and the programming's choices once the run is
+    // complete; "Ende" and closing make IsClosing() true, and the run returns
+    // without touching the window again.
     connect(m_command2, &QPushButton::clicked, this,
             [this] { Command2_Click(*this, *m_user, m_programmingProgress.get()); });
 }
