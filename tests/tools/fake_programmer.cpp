@@ -39,11 +39,16 @@
 // without a byte. SIGTERM and SIGINT end it; it removes LINK or PORTFILE.
 // It waits in poll() and never spins.
 //
-// Linux only for now (openpty, POSIX sockets); the TCP part is what a
-// Windows build would keep.
+// On Windows (for the suites under wine) only --tcp serves; it ends when it
+// is killed. Paths are UTF-8 inside, wide at the Windows API.
 
 #include "tests/support/emulated_chip.h"
 
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+#else
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -53,6 +58,7 @@
 #include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <array>
@@ -195,31 +201,65 @@ Options ReadOptions(int argc, char **argv)
     std::exit(1);
 }
 
-bool WriteAll(int fd, const std::uint8_t *bytes, std::size_t size)
+// Files by UTF-8 path: opened, renamed over another, removed.
+#ifdef _WIN32
+std::wstring Wide(const std::string &path)
 {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, bytes, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        bytes += written;
-        size -= std::size_t(written);
-    }
-    return true;
+    std::wstring wide(path.size(), L'\0');
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, path.data(), int(path.size()), wide.data(),
+                                           int(wide.size()));
+    wide.resize(std::size_t(std::max(size, 0)));
+    return wide;
 }
+std::string Utf8(const wchar_t *text)
+{
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(std::size_t(std::max(size, 1)), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), size, nullptr, nullptr);
+    utf8.pop_back();
+    return utf8;
+}
+FILE *OpenFile(const std::string &path, const wchar_t *mode)
+{
+    return ::_wfopen(Wide(path).c_str(), mode);
+}
+bool ReplaceFile(const std::string &from, const std::string &to)
+{
+    return ::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+void RemoveFile(const std::string &path)
+{
+    ::_wunlink(Wide(path).c_str());
+}
+#define FILE_MODE(mode) L##mode
+#else
+FILE *OpenFile(const std::string &path, const char *mode)
+{
+    return std::fopen(path.c_str(), mode);
+}
+bool ReplaceFile(const std::string &from, const std::string &to)
+{
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+void RemoveFile(const std::string &path)
+{
+    ::unlink(path.c_str());
+}
+#define FILE_MODE(mode) mode
+#endif
 
 // Writes beside `path` and renames over it, so a reader sees the old or the
 // new file, never half of one. No sync: a test chip need not survive a crash.
 void WriteFileAtomically(const std::string &path, const std::uint8_t *bytes, std::size_t size)
 {
     const std::string temporary = path + ".new";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
+    FILE *file = OpenFile(temporary, FILE_MODE("wb"));
+    if (!file)
         Fail("cannot write " + temporary);
-    if (!WriteAll(fd, bytes, size) || ::close(fd) != 0)
+    const bool written = std::fwrite(bytes, 1, size, file) == size;
+    if (std::fclose(file) != 0 || !written)
         Fail("cannot write " + temporary);
-    if (::rename(temporary.c_str(), path.c_str()) != 0)
+    if (!ReplaceFile(temporary, path))
         Fail("cannot rename " + temporary);
 }
 
@@ -232,17 +272,14 @@ public:
         m_bytes[kFuseOffset] = emulatedchip::kNewFuse;
         m_bytes[kLockOffset] = emulatedchip::kNewLock;
         m_bytes[kCalibrationOffset] = emulatedchip::kNewCalibration;
-        const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd >= 0) {
+        if (FILE *file = OpenFile(m_path, FILE_MODE("rb"))) {
             // One byte more than a state file holds shows a longer file.
             std::array<std::uint8_t, kStateSize + 1> bytes{};
-            std::size_t size = 0;
-            for (ssize_t got = 1; got > 0 && size < bytes.size(); size += std::size_t(got)) {
-                got = ::read(fd, bytes.data() + size, bytes.size() - size);
-                if (got < 0)
-                    Fail("cannot read " + m_path);
-            }
-            ::close(fd);
+            const std::size_t size = std::fread(bytes.data(), 1, bytes.size(), file);
+            const bool failed = std::ferror(file) != 0;
+            std::fclose(file);
+            if (failed)
+                Fail("cannot read " + m_path);
             std::copy_n(bytes.begin(), kStateSize, m_bytes.begin());
             if (size != kStateSize) {
                 std::fprintf(stderr, "fake-programmer: %s is not a state file of %zu bytes\n",
@@ -589,7 +626,75 @@ private:
     bool m_mute = false;
 };
 
-// SIGTERM and SIGINT reach the poll through a pipe.
+// What is served: a socket, or (Linux) the terminal's master side.
+#ifdef _WIN32
+using Handle = SOCKET;
+constexpr Handle kNoHandle = INVALID_SOCKET;
+#else
+using Handle = int;
+constexpr Handle kNoHandle = -1;
+#endif
+
+struct Channel {
+    Handle handle = kNoHandle;
+    bool socket = true;
+};
+
+#ifdef _WIN32
+long Receive(const Channel &channel, std::uint8_t *bytes, std::size_t size)
+{
+    return ::recv(channel.handle, reinterpret_cast<char *>(bytes), int(size), 0);
+}
+long Send(const Channel &channel, const std::uint8_t *bytes, std::size_t size)
+{
+    return ::send(channel.handle, reinterpret_cast<const char *>(bytes), int(size), 0);
+}
+bool Interrupted()
+{
+    return false;
+}
+void CloseChannel(Handle handle)
+{
+    ::closesocket(handle);
+}
+#else
+long Receive(const Channel &channel, std::uint8_t *bytes, std::size_t size)
+{
+    return channel.socket ? ::recv(channel.handle, bytes, size, 0)
+                          : ::read(channel.handle, bytes, size);
+}
+long Send(const Channel &channel, const std::uint8_t *bytes, std::size_t size)
+{
+    return channel.socket ? ::send(channel.handle, bytes, size, MSG_NOSIGNAL)
+                          : ::write(channel.handle, bytes, size);
+}
+bool Interrupted()
+{
+    return errno == EINTR || errno == EAGAIN;
+}
+void CloseChannel(Handle handle)
+{
+    ::close(handle);
+}
+#endif
+
+bool SendAll(const Channel &channel, const std::uint8_t *bytes, std::size_t size)
+{
+    while (size > 0) {
+        const long sent = Send(channel, bytes, size);
+        if (sent < 0 && Interrupted())
+            continue;
+        if (sent <= 0)
+            return false;
+        bytes += sent;
+        size -= std::size_t(sent);
+    }
+    return true;
+}
+
+// SIGTERM and SIGINT reach the poll through a pipe. Windows has no such
+// signal for a program that has no window: there it is killed.
+#ifndef _WIN32
 int g_signalPipe[2] = {-1, -1};
 
 void OnSignal(int)
@@ -599,9 +704,15 @@ void OnSignal(int)
     [[maybe_unused]] const ssize_t ignored = ::write(g_signalPipe[1], &byte, 1);
     errno = saved;
 }
+#endif
 
 void InstallSignalHandlers()
 {
+#ifdef _WIN32
+    WSADATA data;
+    if (::WSAStartup(MAKEWORD(2, 2), &data) != 0)
+        Fail("WSAStartup");
+#else
     if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         Fail("pipe");
     struct sigaction action {};
@@ -610,15 +721,23 @@ void InstallSignalHandlers()
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
     ::signal(SIGPIPE, SIG_IGN);
+#endif
 }
 
 enum class Wait { Readable, Idle, Signal };
 
-// Waits until `fd` can be read, `idleMilliseconds` passed (-1: no limit)
-// or a signal came.
-Wait WaitFor(int fd, int idleMilliseconds)
+// Waits until `handle` can be read, `idleMilliseconds` passed (-1: no
+// limit) or a signal came.
+Wait WaitFor(Handle handle, int idleMilliseconds)
 {
-    std::array<pollfd, 2> fds = {pollfd{fd, POLLIN, 0}, pollfd{g_signalPipe[0], POLLIN, 0}};
+#ifdef _WIN32
+    std::array<WSAPOLLFD, 1> fds = {WSAPOLLFD{handle, POLLRDNORM, 0}};
+    const int ready = ::WSAPoll(fds.data(), ULONG(fds.size()), idleMilliseconds);
+    if (ready < 0)
+        Fail("WSAPoll");
+    return ready == 0 ? Wait::Idle : Wait::Readable;
+#else
+    std::array<pollfd, 2> fds = {pollfd{handle, POLLIN, 0}, pollfd{g_signalPipe[0], POLLIN, 0}};
     for (;;) {
         const int ready = ::poll(fds.data(), fds.size(), idleMilliseconds);
         if (ready < 0 && errno == EINTR)
@@ -631,28 +750,30 @@ Wait WaitFor(int fd, int idleMilliseconds)
             return Wait::Idle;
         return Wait::Readable;
     }
+#endif
 }
 
-// Serves `fd` until its end (false) or a signal (true).
-bool Serve(int fd, Programmer &programmer)
+// Serves `channel` until its end (false) or a signal (true).
+bool Serve(const Channel &channel, Programmer &programmer)
 {
     std::array<std::uint8_t, 512> buffer{};
     for (;;) {
-        const Wait wait = WaitFor(fd, programmer.InCommand() ? kIdleResetMilliseconds : -1);
+        const Wait wait =
+            WaitFor(channel.handle, programmer.InCommand() ? kIdleResetMilliseconds : -1);
         if (wait == Wait::Signal)
             return true;
         if (wait == Wait::Idle) {
             programmer.StartSession();
             continue;
         }
-        const ssize_t size = ::read(fd, buffer.data(), buffer.size());
-        if (size < 0 && (errno == EINTR || errno == EAGAIN))
+        const long size = Receive(channel, buffer.data(), buffer.size());
+        if (size < 0 && Interrupted())
             continue;
         if (size <= 0)
             return false;
-        for (ssize_t i = 0; i < size; ++i) {
+        for (long i = 0; i < size; ++i) {
             const std::vector<std::uint8_t> answer = programmer.Take(buffer[std::size_t(i)]);
-            if (!answer.empty() && !WriteAll(fd, answer.data(), answer.size()))
+            if (!answer.empty() && !SendAll(channel, answer.data(), answer.size()))
                 return false;
         }
     }
@@ -660,6 +781,11 @@ bool Serve(int fd, Programmer &programmer)
 
 int ServePty(const Options &options, Programmer &programmer)
 {
+#ifdef _WIN32
+    (void)options;
+    (void)programmer;
+    Usage("--pty needs Linux; use --tcp");
+#else
     int master = -1;
     int slave = -1;
     if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0)
@@ -675,13 +801,13 @@ int ServePty(const Options &options, Programmer &programmer)
         Fail("ptsname");
     const std::string temporary = options.ptyLink + ".new";
     ::unlink(temporary.c_str());
-    if (::symlink(name, temporary.c_str()) != 0 || ::rename(temporary.c_str(), options.ptyLink.c_str()) != 0)
+    if (::symlink(name, temporary.c_str()) != 0 || !ReplaceFile(temporary, options.ptyLink))
         Fail("cannot link " + options.ptyLink);
     programmer.StartSession();
     // The slave stays open here, so a closing avrdude hangs nothing up; a
     // quiet second starts the next session instead.
-    const bool signalled = Serve(master, programmer);
-    ::unlink(options.ptyLink.c_str());
+    const bool signalled = Serve(Channel{master, false}, programmer);
+    RemoveFile(options.ptyLink);
     ::close(slave);
     ::close(master);
     if (!signalled) {
@@ -689,13 +815,17 @@ int ServePty(const Options &options, Programmer &programmer)
         return 1;
     }
     return 0;
+#endif
 }
 
 int ServeTcp(const Options &options, Programmer &programmer)
 {
-    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (listener < 0)
+    const Handle listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (listener == kNoHandle)
         Fail("socket");
+#ifndef _WIN32
+    ::fcntl(listener, F_SETFD, FD_CLOEXEC);
+#endif
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -713,24 +843,26 @@ int ServeTcp(const Options &options, Programmer &programmer)
     while (!signalled) {
         if (WaitFor(listener, -1) == Wait::Signal)
             break;
-        const int connection = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-        if (connection < 0)
+        const Handle connection = ::accept(listener, nullptr, nullptr);
+        if (connection == kNoHandle)
             continue;
+#ifndef _WIN32
+        ::fcntl(connection, F_SETFD, FD_CLOEXEC);
+#endif
         // One small answer per command: Nagle would hold each one back.
         const int one = 1;
-        ::setsockopt(connection, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        ::setsockopt(connection, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char *>(&one),
+                     sizeof one);
         programmer.StartSession();
-        signalled = Serve(connection, programmer);
-        ::close(connection);
+        signalled = Serve(Channel{connection, true}, programmer);
+        CloseChannel(connection);
     }
-    ::unlink(options.tcpPortFile.c_str());
-    ::close(listener);
+    RemoveFile(options.tcpPortFile);
+    CloseChannel(listener);
     return 0;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+int Main(int argc, char **argv)
 {
     const Options options = ReadOptions(argc, argv);
     InstallSignalHandlers();
@@ -739,3 +871,25 @@ int main(int argc, char **argv)
     return options.ptyLink.empty() ? ServeTcp(options, programmer)
                                    : ServePty(options, programmer);
 }
+
+} // namespace
+
+#ifdef _WIN32
+// The arguments as UTF-8, whatever the system's code page.
+int wmain(int argc, wchar_t **argv)
+{
+    std::vector<std::string> arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.push_back(Utf8(argv[i]));
+    std::vector<char *> pointers;
+    for (std::string &argument : arguments)
+        pointers.push_back(argument.data());
+    pointers.push_back(nullptr);
+    return Main(argc, pointers.data());
+}
+#else
+int main(int argc, char **argv)
+{
+    return Main(argc, argv);
+}
+#endif
