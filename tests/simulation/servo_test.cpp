@@ -1,14 +1,13 @@
 // The example firmware on a simulated servo. A run of pulsakor-cli makes the
-// HEX file from examples/servo00.asm and writes it and the calibration byte
-// into the emulated programmer's ATtiny15 (where pulsakor-cli cannot program
-// yet, avrdude is called as it would call it). The chip's flash and EEPROM
-// run on simavr's ATtiny13 model (the same I/O addresses for everything the
-// firmware uses, and the ATtiny15's instructions) at 1.6 MHz, with receiver
-// pulses on PB2 and a motor that moves the potentiometer's wiper (ADC2). The
-// servo has settled when the table entry at the wiper's reading stays within
-// 20 us of the pulse.
+// HEX file from examples/servo00.asm and programs it, with the chip's own
+// calibration byte, into the emulated programmer's ATtiny15 through avrdude.
+// The chip's flash and EEPROM run on simavr's ATtiny13 model (the same I/O
+// addresses for everything the firmware uses, and the ATtiny15's
+// instructions) at 1.6 MHz, with receiver pulses on PB2 and a motor that
+// moves the potentiometer's wiper (ADC2). The servo has settled when the
+// table entry at the wiper's reading stays within 20 us of the pulse.
 //
-// Linux only: the emulated programmer and simavr are Linux test tools.
+// Linux only: simavr is a Linux test tool.
 
 #include "generator/table_from_fields.h"
 
@@ -36,8 +35,8 @@ using generator::ParameterTexts;
 
 namespace {
 
-// The calibration byte of the emulated chip, which the firmware must find
-// in EEPROM address 0 and load into OSCCAL.
+// The calibration byte of the emulated chip: the programming copies it to
+// EEPROM address 0, where the firmware finds it and loads it into OSCCAL.
 constexpr quint8 kCalibration = 0x4C;
 
 // The servo: a 1.6 MHz chip on a 5 V supply; receiver frames of 20 ms; a
@@ -153,35 +152,10 @@ testsupport::CliRun RunCli(const QStringList &arguments)
     return testsupport::FinishCli(cli, 120000);
 }
 
-// Whether pulsakor-cli programs a chip itself after its run. Until it does,
-// the test calls avrdude as such a programming would.
-bool CliProgramsChips()
-{
-    return RunCli({QStringLiteral("--help")}).out.contains("--programmer");
-}
-
-// Writes `hex` and the calibration byte at EEPROM address 0 with avrdude.
-bool ProgramWithAvrdude(const QString &hex, const QString &port)
-{
-    QProcess avrdude;
-    avrdude.setProcessChannelMode(QProcess::MergedChannels);
-    avrdude.start(QStringLiteral("avrdude"),
-                  {QStringLiteral("-q"), QStringLiteral("-c"), QStringLiteral("stk500v1"),
-                   QStringLiteral("-p"), QStringLiteral("t15"), QStringLiteral("-P"), port,
-                   QStringLiteral("-U"), QStringLiteral("flash:w:%1:i").arg(hex),
-                   QStringLiteral("-U"),
-                   QStringLiteral("eeprom:w:0x%1:m").arg(kCalibration, 2, 16, QLatin1Char('0'))});
-    if (avrdude.waitForFinished(60000) && avrdude.exitStatus() == QProcess::NormalExit
-        && avrdude.exitCode() == 0)
-        return true;
-    qWarning("avrdude: %s", avrdude.readAll().constData());
-    return false;
-}
-
 // A whole run of pulsakor-cli for `texts` that programs the emulated chip,
 // whose EEPROM address 0 then holds the chip's calibration byte. The table
 // comes from the generator for the same texts.
-std::optional<ProgrammedChip> ProgramChip(const ParameterTexts &texts, bool cliProgramsChips)
+std::optional<ProgrammedChip> ProgramChip(const ParameterTexts &texts)
 {
     testsupport::TemplateFolder folder;
     if (!folder.IsValid())
@@ -190,19 +164,15 @@ std::optional<ProgrammedChip> ProgramChip(const ParameterTexts &texts, bool cliP
     const QString port = programmer.Port();
     if (port.isEmpty())
         return std::nullopt;
-    QStringList arguments = FieldArguments(texts)
+    const testsupport::CliRun run = RunCli(
+        FieldArguments(texts)
         + QStringList{QStringLiteral("--template"), folder.TemplatePath(), QStringLiteral("--out"),
-                      folder.Path(QStringLiteral("servo000.asm"))};
-    if (cliProgramsChips)
-        arguments << QStringLiteral("--programmer") << QStringLiteral("stk500v1")
-                  << QStringLiteral("--port") << port;
-    const testsupport::CliRun run = RunCli(arguments);
+                      folder.Path(QStringLiteral("servo000.asm")), QStringLiteral("--programmer"),
+                      QStringLiteral("stk500v1"), QStringLiteral("--port"), port});
     if (run.exitCode != 0) {
         qWarning("pulsakor-cli: exit %d: %s", run.exitCode, qPrintable(run.err));
         return std::nullopt;
     }
-    if (!cliProgramsChips && !ProgramWithAvrdude(folder.Path(QStringLiteral("servo000.hex")), port))
-        return std::nullopt;
     const std::optional<emulatedchip::State> state = programmer.EndAndReadChip();
     const generator::FieldTable table = generator::TableFromFields(texts);
     if (!state || !table.table)
@@ -290,9 +260,8 @@ void ServoTest::initTestCase()
         QSKIP("the assembler avra is missing");
     if (QStandardPaths::findExecutable(QStringLiteral("avrdude")).isEmpty())
         QSKIP("avrdude is missing");
-    const bool cliProgramsChips = CliProgramsChips();
     for (const bool reversed : {false, true}) {
-        std::optional<ProgrammedChip> chip = ProgramChip(ServoTexts(reversed), cliProgramsChips);
+        std::optional<ProgrammedChip> chip = ProgramChip(ServoTexts(reversed));
         QVERIFY2(chip, reversed ? "reversed servo" : "normal servo");
         QCOMPARE(quint8(chip->state.eeprom.at(0)), kCalibration);
         m_chips.emplace(reversed, *chip);
