@@ -1,5 +1,6 @@
 #include "generator/chip_programming.h"
 
+#include "generator/hex_check.h"
 #include "generator/target_files.h"
 #include "generator/target_name.h"
 #include "platform/files.h"
@@ -9,11 +10,16 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <algorithm>
+
 namespace generator {
 
 namespace {
 
 using enum ProgrammingOutcome;
+
+// The ATtiny15's flash: 512 words.
+constexpr quint32 kFlashSize = 1024;
 
 // How much of a call's output is kept to read its faults from.
 constexpr qsizetype kReadOutputLimit = 1024 * 1024;
@@ -166,6 +172,32 @@ QString EndNote(ProgrammingOutcome outcome, const QString &cause)
     }
 }
 
+// avrdude 7.1 erases the chip before it reads the HEX file: a file it
+// cannot read, or one with bytes beyond the 1 KiB flash, would leave the
+// chip erased. Such a file is refused before anything starts; empty when
+// the file can go into the flash.
+QString FlashRefusal(const QByteArray &hex, const QString &hexPath)
+{
+    const auto image = ParseIntelHex(hex);
+    if (const auto *fault = std::get_if<HexFault>(&image))
+        return QStringLiteral("Die Datei \"%1\" ist keine HEX-Datei für den Chip (Zeile %2: "
+                              "%3).\r\nAuf den Chip wurde nichts geschrieben.")
+            .arg(Shown(hexPath), QString::number(fault->line), fault->reason);
+    const HexImage &blocks = std::get<HexImage>(image);
+    const bool fits = std::all_of(blocks.cbegin(), blocks.cend(), [](const HexBlock &block) {
+        return block.address + quint32(block.bytes.size()) <= kFlashSize;
+    });
+    if (blocks.isEmpty() || !fits) {
+        const QString what = blocks.isEmpty()
+            ? QStringLiteral("keine Daten für den Flash")
+            : QStringLiteral("Daten jenseits des Flash von %1 Bytes").arg(kFlashSize);
+        return QStringLiteral("Die Datei \"%1\" enthält %2.\r\nAuf den Chip wurde nichts "
+                              "geschrieben.")
+            .arg(Shown(hexPath), what);
+    }
+    return {};
+}
+
 // One programming: its files, its two calls and what they told.
 class Programming {
 public:
@@ -241,6 +273,9 @@ bool Programming::Prepare()
     const std::optional<QByteArray> hex = platform::ReadWholeFile(m_request.hexPath, &error);
     if (!hex)
         return Fail(FileFailed, error);
+    const QString flashRefusal = FlashRefusal(*hex, m_request.hexPath);
+    if (!flashRefusal.isEmpty())
+        return Fail(FileFailed, flashRefusal);
     if (!m_work.isValid())
         return Fail(FileFailed,
                     QStringLiteral("Der Arbeitsordner für avrdude kann nicht "

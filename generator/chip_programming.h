@@ -47,7 +47,8 @@ enum class ProgrammingOutcome {
     Programmed,        ///< flash written and verified, calibration byte too
     SettingsRefused,   ///< the settings cannot be used; nothing started
     AvrdudeMissing,    ///< no avrdude program, or it could not start
-    FileFailed,        ///< the HEX file could not be read, or a file written
+    FileFailed,        ///< the HEX file could not be read or holds no flash for the
+                       ///< chip, or a file could not be written; nothing started
     ProgrammerUnknown, ///< avrdude does not know the programmer id
     PortUnavailable,   ///< the port could not be opened
     NoAnswer,          ///< the programmer is not found or does not answer

@@ -47,30 +47,42 @@ private slots:
 
 void ChipProgrammingTest::failedProgrammingWritesOnlyItsLog_data()
 {
+    QTest::addColumn<QByteArray>("hex");
     QTest::addColumn<QString>("avrdude");
     QTest::addColumn<bool>("cancel");
     QTest::addColumn<ProgrammingOutcome>("outcome");
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("logged");
 
+    const QByteArray hex(":020000000C945E\r\n:00000001FF\r\n");
     QTest::newRow("avrdude hangs past the time-out")
-        << FakeAvrdude("hangs.sh") << false << ProgrammingOutcome::TimedOut
+        << hex << FakeAvrdude("hangs.sh") << false << ProgrammingOutcome::TimedOut
         << "nach 2 Sekunden nicht geendet" << true;
     QTest::newRow("cancelled while avrdude runs")
-        << FakeAvrdude("hangs.sh") << true << ProgrammingOutcome::Cancelled << "abgebrochen"
+        << hex << FakeAvrdude("hangs.sh") << true << ProgrammingOutcome::Cancelled << "abgebrochen"
         << true;
     QTest::newRow("avrdude prints without end")
-        << FakeAvrdude("prints-without-end.sh") << false << ProgrammingOutcome::OutputTooLong
+        << hex << FakeAvrdude("prints-without-end.sh") << false << ProgrammingOutcome::OutputTooLong
         << "16 MiB" << true;
     QTest::newRow("two bytes where the calibration byte belongs")
-        << FakeAvrdude("reads-two-bytes.sh") << false << ProgrammingOutcome::CalibrationUnread
-        << "Kalibrierbyte" << true;
+        << hex << FakeAvrdude("reads-two-bytes.sh") << false
+        << ProgrammingOutcome::CalibrationUnread << "Kalibrierbyte" << true;
     QTest::newRow("another chip although avrdude ended well")
-        << FakeAvrdude("other-signature.sh") << false << ProgrammingOutcome::WrongChip
+        << hex << FakeAvrdude("other-signature.sh") << false << ProgrammingOutcome::WrongChip
         << "Signatur 1E 90 07" << true;
-    QTest::newRow("no avrdude") << FakeAvrdude("missing.sh") << false
-                                << ProgrammingOutcome::AvrdudeMissing << "nicht gefunden"
-                                << false;
+    QTest::newRow("no avrdude") << hex << FakeAvrdude("missing.sh") << false
+                                << ProgrammingOutcome::AvrdudeMissing << "nicht gefunden" << false;
+    // avrdude would erase the chip before it found out.
+    QTest::newRow("no Intel HEX") << QByteArray("servo000.asm(1) : Error\r\n")
+                                  << FakeAvrdude("other-signature.sh") << false
+                                  << ProgrammingOutcome::FileFailed
+                                  << "keine HEX-Datei für den Chip (Zeile 1" << false;
+    QTest::newRow("a byte beyond the flash")
+        << QByteArray(":01040000AA51\r\n:00000001FF\r\n") << FakeAvrdude("other-signature.sh")
+        << false << ProgrammingOutcome::FileFailed << "jenseits des Flash von 1024 Bytes" << false;
+    QTest::newRow("no data") << QByteArray(":00000001FF\r\n") << FakeAvrdude("other-signature.sh")
+                             << false << ProgrammingOutcome::FileFailed
+                             << "keine Daten für den Flash" << false;
 }
 
 // Whatever ends it, the HEX file keeps its bytes, the only new file beside
@@ -79,6 +91,7 @@ void ChipProgrammingTest::failedProgrammingWritesOnlyItsLog_data()
 void ChipProgrammingTest::failedProgrammingWritesOnlyItsLog()
 {
     SHELL_SCRIPT_TEST_ONLY_ON_LINUX();
+    QFETCH(QByteArray, hex);
     QFETCH(QString, avrdude);
     QFETCH(bool, cancel);
     QFETCH(ProgrammingOutcome, outcome);
@@ -88,7 +101,6 @@ void ChipProgrammingTest::failedProgrammingWritesOnlyItsLog()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString hexPath = dir.filePath("servo 003 ä.hex");
-    const QByteArray hex(":020000000C94\r\n:00000001FF\r\n");
     testsupport::WriteBytes(hexPath, hex);
     const QString childFile = dir.path() + "/../" + QFileInfo(dir.path()).fileName() + ".child";
     qputenv("FAKE_AVRDUDE_CHILD", QFile::encodeName(childFile));
