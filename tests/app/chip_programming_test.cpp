@@ -214,7 +214,7 @@ void ChipProgrammingTest::command3WritesTheChosenHexFile()
     const QString hexFolder = m_folder->filePath("Servos mit Ä");
     QVERIFY(QDir().mkpath(hexFolder));
     const QString hexPath = QDir::toNativeSeparators(hexFolder + "/servo003.hex");
-    const QByteArray hex(":020000000C94\r\n:00000001FF\r\n");
+    const QByteArray hex(":020000000C945E\r\n:00000001FF\r\n");
     testsupport::WriteBytes(hexPath, hex);
     const QString flashCopy = m_folder->filePath("flash-written.hex");
     const QString childFile = m_folder->filePath("avrdude-child");
