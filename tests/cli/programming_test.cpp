@@ -25,6 +25,7 @@ enum class Chip {
     Touched,    // erased, the EEPROM not written; fuse and lock bits as before
 };
 
+#ifdef PULSAKOR_FAKE_PROGRAMMER
 // The chip before each row: another firmware, an EEPROM full of 0x11.
 QByteArray OldChip()
 {
@@ -34,6 +35,12 @@ QByteArray OldChip()
     state.eeprom = QByteArray(emulatedchip::kEepromSize, char(0x11));
     return emulatedchip::StateBytes(state);
 }
+
+QStringList FilesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+#endif
 
 // The flash as the HEX file fills it, the rest erased.
 QByteArray FlashOf(const QByteArray &hex)
@@ -45,11 +52,6 @@ QByteArray FlashOf(const QByteArray &hex)
     for (const HexBlock &block : std::get<HexImage>(image))
         flash.replace(qsizetype(block.address), block.bytes.size(), block.bytes);
     return flash.left(emulatedchip::kFlashSize);
-}
-
-QStringList FilesIn(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
 #ifdef PULSAKOR_FAKE_PROGRAMMER
