@@ -10,6 +10,7 @@
 #include "generator/parameter_text.h"
 
 #include "platform/files.h"
+#include "platform/short_names.h"
 #include "platform/text_encoding.h"
 #include "tests/support/cli_process.h"
 #include "tests/support/expected_output.h"
@@ -138,6 +139,8 @@ private slots:
     void neverDrawsOverTheLogThroughALink();
     void guardsIgnoreTheCaseOfNamesOnWindows_data();
     void guardsIgnoreTheCaseOfNamesOnWindows();
+    void guardsKnowTheShortNamesOfFolders_data();
+    void guardsKnowTheShortNamesOfFolders();
 };
 
 void GenerationCommandTest::initTestCase()
@@ -613,6 +616,51 @@ void GenerationCommandTest::guardsIgnoreTheCaseOfNamesOnWindows()
     QCOMPARE(FilesIn(box.Path(QStringLiteral("out"))), QStringList());
     QCOMPARE(FilesIn(box.Path(QStringLiteral("in"))), QStringList{"servo00.asm"});
     QCOMPARE(ReadBytes(box.Path(QStringLiteral("in/servo00.asm"))), box.TemplateBytes());
+}
+
+void GenerationCommandTest::guardsKnowTheShortNamesOfFolders_data()
+{
+    // "<lang>" is the template's folder, whose name is too long for 8.3;
+    // "<kurz>" is the same folder by its short name.
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("target is the template")
+        << QStringList{"--out", "<kurz>/Servo07.Asm"} << "ist die Vorlage selbst";
+    QTest::newRow("curve would be the template")
+        << QStringList{"--out", "out/servo000.asm", "--plot", "<kurz>/servo07.asm"}
+        << "wäre die Vorlage selbst";
+    QTest::newRow("curve would be the run's HEX file, not made yet")
+        << QStringList{"--out", "<lang>/servo000.asm", "--plot", "<kurz>/SERVO000.HEX"}
+        << "wäre die Ausgabedatei";
+}
+
+void GenerationCommandTest::guardsKnowTheShortNamesOfFolders()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    Sandbox box;
+    QVERIFY(box.IsValid());
+    const QString longFolder = box.Path(QStringLiteral("in/ein-langer-ordnername"));
+    const QString templatePath = longFolder + QStringLiteral("/servo07.asm");
+    QVERIFY(QDir().mkpath(longFolder));
+    QVERIFY(WriteFile(templatePath, box.TemplateBytes()));
+    const QString shortFolder = platform::ShortPathName(longFolder);
+    if (shortFolder.isEmpty()
+        || shortFolder.compare(QDir::toNativeSeparators(longFolder), Qt::CaseInsensitive) == 0)
+        QSKIP("no short names here: Linux has none, a Windows drive may have them turned off");
+    for (QString &argument : arguments) {
+        argument.replace(QStringLiteral("<lang>"), QDir::toNativeSeparators(longFolder));
+        argument.replace(QStringLiteral("<kurz>"), shortFolder);
+    }
+
+    const Run run = box.RunCli(QStringList{"--template", QDir::toNativeSeparators(templatePath),
+                                           "--assembler", FakeAssemblerPath("writes-hex.sh")}
+                               + arguments);
+    QVERIFY2(run.exitCode == 4, qPrintable(QString::number(run.exitCode) + u' ' + run.err));
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QCOMPARE(FilesIn(longFolder), QStringList{"servo07.asm"});
+    QCOMPARE(FilesIn(box.Path(QStringLiteral("out"))), QStringList());
+    QCOMPARE(ReadBytes(templatePath), box.TemplateBytes());
 }
 
 QTEST_GUILESS_MAIN(GenerationCommandTest)
