@@ -241,6 +241,12 @@ ProgrammingResult Programming::Run()
     }
     if (!ReadCalibrationByte())
         return m_result;
+    // A cancel that came with the first call's last output ends here, with
+    // the chip as it was.
+    if (m_cancellation && m_cancellation->IsCancelled()) {
+        Fail(Cancelled);
+        return m_result;
+    }
     m_result.chipTouched = true;
     if (!Call(WriteChipArguments(m_request.settings)))
         return m_result;
