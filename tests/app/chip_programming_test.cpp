@@ -32,6 +32,11 @@
 #include <memory>
 #include <optional>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#include <tlhelp32.h>
+#endif
+
 using app::Form1;
 using generator::ProgrammingChoices;
 using generator::ProgrammingSettings;
@@ -80,6 +85,21 @@ QByteArray IntelHex(const QByteArray &bytes)
 int RunningAvrdudes()
 {
     int running = 0;
+#ifdef Q_OS_WIN
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return -1;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (bool more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
+        if (entry.th32ParentProcessID == GetCurrentProcessId()
+            && QString::fromWCharArray(entry.szExeFile).compare("avrdude.exe", Qt::CaseInsensitive)
+                == 0)
+            ++running;
+    }
+    CloseHandle(snapshot);
+#else
     const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
     for (const QString &entry : entries) {
         bool isPid = false;
@@ -95,20 +115,33 @@ int RunningAvrdudes()
             && !testsupport::IsDead(pid))
             ++running;
     }
+#endif
     return running;
 }
 
-// The emulated programmer on a pseudo-terminal, ended with the test.
+// The emulated programmer on a pseudo-terminal (on Windows a socket), ended
+// with the test.
 class FakeProgrammer {
 public:
     explicit FakeProgrammer(const QString &folder) : m_folder(folder)
     {
+#ifdef Q_OS_WIN
+        // Windows has no pseudo-terminals: there avrdude reaches it through
+        // a socket.
+        const QString link = folder + "/port";
+        const QString mode = "--tcp";
+#else
         const QString link = folder + "/tty";
-        m_process.start(PULSAKOR_FAKE_PROGRAMMER, {"--pty", link, "--state", StatePath()});
-        // The link appears once it serves.
+        const QString mode = "--pty";
+#endif
+        m_process.start(PULSAKOR_FAKE_PROGRAMMER, {mode, link, "--state", StatePath()});
+        // The link or the port file appears once it serves.
         m_ready = m_process.waitForStarted()
             && QTest::qWaitFor([&] { return QFileInfo::exists(link); }, 10000);
         m_port = link;
+#ifdef Q_OS_WIN
+        m_port = "net:127.0.0.1:" + testsupport::ReadBytes(link).trimmed();
+#endif
     }
     ~FakeProgrammer()
     {
