@@ -13,6 +13,7 @@
 #include "generator/programming_settings.h"
 
 #include "tests/support/emulated_chip.h"
+#include "tests/support/emulated_programmer.h"
 #include "tests/support/fake_user_interaction.h"
 #include "tests/support/process_state.h"
 #include "tests/support/test_data.h"
@@ -119,46 +120,6 @@ int RunningAvrdudes()
     return running;
 }
 
-// The emulated programmer on a pseudo-terminal (on Windows a socket), ended
-// with the test.
-class FakeProgrammer {
-public:
-    explicit FakeProgrammer(const QString &folder) : m_folder(folder)
-    {
-#ifdef Q_OS_WIN
-        // Windows has no pseudo-terminals: there avrdude reaches it through
-        // a socket.
-        const QString link = folder + "/port";
-        const QString mode = "--tcp";
-#else
-        const QString link = folder + "/tty";
-        const QString mode = "--pty";
-#endif
-        m_process.start(PULSAKOR_FAKE_PROGRAMMER, {mode, link, "--state", StatePath()});
-        // The link or the port file appears once it serves.
-        m_ready = m_process.waitForStarted()
-            && QTest::qWaitFor([&] { return QFileInfo::exists(link); }, 10000);
-        m_port = link;
-#ifdef Q_OS_WIN
-        m_port = "net:127.0.0.1:" + testsupport::ReadBytes(link).trimmed();
-#endif
-    }
-    ~FakeProgrammer()
-    {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
-    }
-    bool IsReady() const { return m_ready; }
-    QString Port() const { return m_port; }
-    QString StatePath() const { return m_folder + "/chip.bin"; }
-
-private:
-    QProcess m_process;
-    QString m_folder;
-    bool m_ready = false;
-    QString m_port;
-};
 #endif
 
 } // namespace
@@ -330,7 +291,8 @@ void ChipProgrammingTest::realAvrdudeFromTheWindow()
     const QString hexPath = QDir::toNativeSeparators(m_folder->filePath("servo004.hex"));
     const QByteArray hex = IntelHex(firmware);
     testsupport::WriteBytes(hexPath, hex);
-    FakeProgrammer programmer(m_folder->path());
+    testsupport::EmulatedProgrammer programmer(m_folder->path(),
+                                           testsupport::EmulatedProgrammer::Link::Terminal);
     QVERIFY(programmer.IsReady());
 
     const std::unique_ptr<Form1> form = LoadedWindow();

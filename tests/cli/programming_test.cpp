@@ -7,6 +7,7 @@
 
 #include "tests/support/cli_process.h"
 #include "tests/support/emulated_chip.h"
+#include "tests/support/emulated_programmer.h"
 #include "tests/support/test_data.h"
 
 #include <QtTest>
@@ -53,49 +54,6 @@ QByteArray FlashOf(const QByteArray &hex)
         flash.replace(qsizetype(block.address), block.bytes.size(), block.bytes);
     return flash.left(emulatedchip::kFlashSize);
 }
-
-#ifdef PULSAKOR_FAKE_PROGRAMMER
-// The emulated programmer for one row, ended with the row.
-class FakeProgrammer {
-public:
-    FakeProgrammer(const QString &folder, bool socket, const QStringList &arguments)
-        : m_folder(folder), m_socket(socket)
-    {
-#ifdef Q_OS_WIN
-        // Windows has no pseudo-terminals: there every row goes through the
-        // socket.
-        socket = m_socket = true;
-#endif
-        const QString where = folder + (socket ? "/port" : "/tty");
-        m_process.start(PULSAKOR_FAKE_PROGRAMMER,
-                        QStringList{socket ? "--tcp" : "--pty", where, "--state", StatePath()}
-                            + arguments);
-        // The link or the port file appears once it serves.
-        m_ready = m_process.waitForStarted()
-            && QTest::qWaitFor([&] { return QFileInfo::exists(where); }, 10000);
-        if (m_ready && socket)
-            m_port = "net:127.0.0.1:" + testsupport::ReadBytes(where).trimmed();
-        else if (m_ready)
-            m_port = where;
-    }
-    ~FakeProgrammer()
-    {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
-    }
-    bool IsReady() const { return m_ready && !m_port.endsWith(':'); }
-    QString Port() const { return m_port; }
-    QString StatePath() const { return m_folder + "/chip.bin"; }
-
-private:
-    QProcess m_process;
-    QString m_folder;
-    bool m_socket;
-    bool m_ready = false;
-    QString m_port;
-};
-#endif
 
 } // namespace
 
@@ -202,7 +160,11 @@ void ProgrammingTest::programsTheChipOrLeavesEverythingAsItWas()
         }
     }
     testsupport::WriteBytes(dir.filePath("chip.bin"), OldChip());
-    FakeProgrammer programmer(dir.path(), socket, fake);
+    using testsupport::EmulatedProgrammer;
+    EmulatedProgrammer programmer(dir.path(),
+                                  socket ? EmulatedProgrammer::Link::Socket
+                                         : EmulatedProgrammer::Link::Terminal,
+                                  fake);
     QVERIFY(programmer.IsReady());
 
     QStringList arguments = wholeRun

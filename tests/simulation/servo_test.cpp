@@ -13,6 +13,7 @@
 
 #include "tests/support/cli_process.h"
 #include "tests/support/emulated_chip.h"
+#include "tests/support/emulated_programmer.h"
 #include "tests/support/test_data.h"
 
 #include <QProcess>
@@ -82,52 +83,6 @@ struct ProgrammedChip {
     CorrectionTable table{};
 };
 
-// The emulated programmer on a TCP port of 127.0.0.1, ended with the object.
-class EmulatedProgrammer {
-public:
-    explicit EmulatedProgrammer(const QString &folder)
-        : m_portFile(folder + QStringLiteral("/port")), m_stateFile(folder + QStringLiteral("/chip"))
-    {
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(QStringLiteral(PULSAKOR_FAKE_PROGRAMMER),
-                        {QStringLiteral("--tcp"), m_portFile, QStringLiteral("--state"), m_stateFile,
-                         QStringLiteral("--calibration"), QString::number(kCalibration)});
-    }
-    ~EmulatedProgrammer()
-    {
-        m_process.terminate();
-        m_process.waitForFinished(5000);
-    }
-
-    /// avrdude's -P for it once it listens; empty when it does not.
-    QString Port() const
-    {
-        if (!m_process.waitForStarted(5000))
-            return {};
-        // It writes the file beside and renames it: once there, it is whole.
-        QFile portFile(m_portFile);
-        for (int waited = 0; !portFile.exists() && waited < 10000; waited += 50)
-            QTest::qWait(50);
-        if (!portFile.open(QIODevice::ReadOnly))
-            return {};
-        return QStringLiteral("net:127.0.0.1:") + QString::fromLatin1(portFile.readAll().trimmed());
-    }
-
-    /// The chip after the programmer has ended.
-    std::optional<emulatedchip::State> EndAndReadChip()
-    {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            return std::nullopt;
-        return emulatedchip::ReadState(m_stateFile);
-    }
-
-private:
-    QString m_portFile;
-    QString m_stateFile;
-    mutable QProcess m_process;
-};
-
 } // namespace
 
 class ServoTest : public QObject {
@@ -160,7 +115,9 @@ std::optional<ProgrammedChip> ProgramChip(const ParameterTexts &texts)
     testsupport::TemplateFolder folder;
     if (!folder.IsValid())
         return std::nullopt;
-    EmulatedProgrammer programmer(folder.Root());
+    testsupport::EmulatedProgrammer programmer(
+        folder.Root(), testsupport::EmulatedProgrammer::Link::Socket,
+        {QStringLiteral("--calibration"), QString::number(kCalibration)});
     const QString port = programmer.Port();
     if (port.isEmpty())
         return std::nullopt;

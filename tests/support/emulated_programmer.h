@@ -1,0 +1,91 @@
+#pragma once
+// The emulated programmer (tests/tools/fake_programmer.cpp) as a test starts
+// it: an STK500 version 1 programmer with an ATtiny15 behind it, on a
+// pseudo-terminal or on a socket of 127.0.0.1, ended with the object.
+
+#include "tests/support/emulated_chip.h"
+#include "tests/support/test_data.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QtTest>
+
+#include <optional>
+
+#ifdef PULSAKOR_FAKE_PROGRAMMER
+namespace testsupport {
+
+class EmulatedProgrammer {
+public:
+    /// How avrdude reaches it: -P names the terminal, or net:127.0.0.1:PORT.
+    enum class Link { Terminal, Socket };
+
+    /// Starts it with its chip in `folder`/chip.bin (an erased chip unless
+    /// the file is there) and `arguments` after the usual ones, and waits
+    /// until it serves. Windows has no pseudo-terminals: there it always
+    /// listens on the socket.
+    EmulatedProgrammer(const QString &folder, Link link, const QStringList &arguments = {})
+        : m_statePath(folder + "/chip.bin")
+    {
+#ifdef Q_OS_WIN
+        link = Link::Socket;
+#endif
+        const bool socket = link == Link::Socket;
+        const QString where = folder + (socket ? "/port" : "/tty");
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start(PULSAKOR_FAKE_PROGRAMMER,
+                        QStringList{socket ? "--tcp" : "--pty", where, "--state", m_statePath}
+                            + arguments);
+        // The link or the port file appears once it serves; the port file is
+        // written beside and renamed, so once there it is whole.
+        if (!m_process.waitForStarted()
+            || !QTest::qWaitFor([&] { return QFileInfo::exists(where); }, 10000))
+            return;
+        if (!socket) {
+            m_port = where;
+            return;
+        }
+        const QByteArray number = ReadBytes(where).trimmed();
+        if (!number.isEmpty())
+            m_port = "net:127.0.0.1:" + QString::fromLatin1(number);
+    }
+    ~EmulatedProgrammer() { End(); }
+
+    /// True once it serves on Port().
+    bool IsReady() const { return !m_port.isEmpty(); }
+    /// avrdude's -P for it; empty when it does not serve.
+    QString Port() const { return m_port; }
+    /// The state file of its chip.
+    QString StatePath() const { return m_statePath; }
+
+    /// The chip after the programmer has ended; nothing when it would not end
+    /// or its state cannot be read.
+    std::optional<emulatedchip::State> EndAndReadChip()
+    {
+        if (!End())
+            return std::nullopt;
+        return emulatedchip::ReadState(m_statePath);
+    }
+
+private:
+    bool End()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return true;
+        m_process.terminate();
+        if (m_process.waitForFinished(5000))
+            return true;
+        m_process.kill();
+        m_process.waitForFinished(5000);
+        return false;
+    }
+
+    QProcess m_process;
+    QString m_statePath;
+    QString m_port;
+};
+
+} // namespace testsupport
+#endif
