@@ -52,6 +52,7 @@ QString SettingsRefusal(const ProgrammingSettings &settings)
 QStringList ReadChipArguments(const ProgrammingSettings &settings)
 {
     return ConnectionArguments(settings)
+        << QStringLiteral("-U") << MemoryOperation("signature", 'r', kSignatureFileName, 'r')
         << QStringLiteral("-U") << MemoryOperation("calibration", 'r', kCalibrationFileName, 'r');
 }
 

@@ -46,6 +46,7 @@ QLatin1String AvrdudePartName();
 /// a path such as "C:\Servos\servo000.hex" or "/home/b/a:b.hex" never
 /// reaches avrdude's command line.
 inline constexpr QLatin1String kFlashFileName{"flash.hex"};
+inline constexpr QLatin1String kSignatureFileName{"signature.bin"};
 inline constexpr QLatin1String kCalibrationFileName{"calibration.bin"};
 inline constexpr QLatin1String kEepromFileName{"eeprom.hex"};
 
@@ -54,10 +55,12 @@ inline constexpr QLatin1String kEepromFileName{"eeprom.hex"};
 /// empty when they can.
 QString SettingsRefusal(const ProgrammingSettings &settings);
 
-/// The first call: avrdude reads and checks the chip's signature itself
-/// (never overridden: no -F), then the calibration byte goes into
-/// kCalibrationFileName as one raw byte. Writes nothing to the chip.
-/// "-p t15 -c ID [-P PORT] [-b BAUD] -U calibration:r:calibration.bin:r"
+/// The first call: avrdude checks the chip's signature itself (never
+/// overridden: no -F), then the signature goes into kSignatureFileName as
+/// three raw bytes, for the programming to check as well, and the
+/// calibration byte into kCalibrationFileName as one. Writes nothing to the
+/// chip. "-p t15 -c ID [-P PORT] [-b BAUD] -U signature:r:signature.bin:r
+/// -U calibration:r:calibration.bin:r"
 QStringList ReadChipArguments(const ProgrammingSettings &settings);
 
 /// The second call: erase the chip, write the flash from kFlashFileName and

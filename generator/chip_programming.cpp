@@ -204,14 +204,14 @@ public:
     Programming(const ProgrammingRequest &request, ProgrammingHost &host,
                 platform::Cancellation *cancellation)
         : m_request(request), m_host(host), m_cancellation(cancellation)
-    {
-    }
+    {}
 
     ProgrammingResult Run();
 
 private:
     bool Prepare();
-    bool Call(const QStringList &arguments);
+    bool Call(const QStringList &arguments, ProgrammingStage from = ProgrammingStage::ReadingChip);
+    bool CheckSignature();
     bool ReadCalibrationByte();
     bool Fail(ProgrammingOutcome outcome, const QString &message = {});
     bool TakeOutput(const QByteArray &piece);
@@ -232,14 +232,7 @@ ProgrammingResult Programming::Run()
         return m_result;
     if (!Call(ReadChipArguments(m_request.settings)))
         return m_result;
-    // avrdude has compared the signature already; a chip it took for an
-    // ATtiny15 must also show as one here, or nothing is written.
-    m_result.signature = DeviceSignature(m_callOutput);
-    if (m_result.signature != Attiny15Signature()) {
-        Fail(WrongChip);
-        return m_result;
-    }
-    if (!ReadCalibrationByte())
+    if (!CheckSignature() || !ReadCalibrationByte())
         return m_result;
     // A cancel that came with the first call's last output ends here, with
     // the chip as it was.
@@ -248,7 +241,7 @@ ProgrammingResult Programming::Run()
         return m_result;
     }
     m_result.chipTouched = true;
-    if (!Call(WriteChipArguments(m_request.settings)))
+    if (!Call(WriteChipArguments(m_request.settings), ProgrammingStage::Erasing))
         return m_result;
     m_result.outcome = Programmed;
     const QString byte =
@@ -299,7 +292,7 @@ bool Programming::Prepare()
 
 // One avrdude call in the work folder, its output appended to the log.
 // False (with the result filled in) when it did not end well.
-bool Programming::Call(const QStringList &arguments)
+bool Programming::Call(const QStringList &arguments, ProgrammingStage from)
 {
     platform::ProgramStart start;
     start.program = m_request.settings.avrdudePath;
@@ -312,7 +305,9 @@ bool Programming::Call(const QStringList &arguments)
     watch.cancellation = m_cancellation;
 
     m_callOutput.clear();
-    m_progress.NewCall();
+    m_progress.NewCall(from);
+    if (from != ProgrammingStage::ReadingChip)
+        m_host.ShowProgress(m_progress.Progress());
     m_lastEnd = platform::RunProgram(start, m_request.wait, watch);
     const ProgrammingOutcome outcome = OutcomeOfCall(m_lastEnd, m_callOutput);
     if (outcome == Programmed)
@@ -327,6 +322,23 @@ bool Programming::Call(const QStringList &arguments)
     if (outcome == FileFailed)
         return Fail(outcome, m_lastEnd.error);
     return Fail(outcome);
+}
+
+// avrdude has compared the signature already; a chip it took for an
+// ATtiny15 must also be one by the bytes it read, or nothing is written.
+bool Programming::CheckSignature()
+{
+    const std::optional<QByteArray> bytes =
+        platform::ReadWholeFile(m_work.filePath(kSignatureFileName));
+    if (!bytes || bytes->size() != 3)
+        return Fail(AvrdudeFailed,
+                    QStringLiteral("avrdude hat die Signatur des Chips nicht vollständig "
+                                   "gelesen.\r\n%1")
+                        .arg(Afterwards(m_result)));
+    m_result.signature = SignatureText(*bytes);
+    if (m_result.signature != Attiny15Signature())
+        return Fail(WrongChip);
+    return true;
 }
 
 bool Programming::ReadCalibrationByte()
