@@ -56,6 +56,13 @@ QStringList ReadChipArguments(const ProgrammingSettings &settings)
         << QStringLiteral("-U") << MemoryOperation("calibration", 'r', kCalibrationFileName, 'r');
 }
 
+QStringList ReadEepromArguments(const ProgrammingSettings &settings)
+{
+    return ConnectionArguments(settings)
+        << QStringLiteral("-U") << MemoryOperation("signature", 'r', kSignatureFileName, 'r')
+        << QStringLiteral("-U") << MemoryOperation("eeprom", 'r', kEepromReadFileName, 'r');
+}
+
 QStringList WriteChipArguments(const ProgrammingSettings &settings)
 {
     QStringList arguments = ConnectionArguments(settings);

@@ -49,6 +49,7 @@ inline constexpr QLatin1String kFlashFileName{"flash.hex"};
 inline constexpr QLatin1String kSignatureFileName{"signature.bin"};
 inline constexpr QLatin1String kCalibrationFileName{"calibration.bin"};
 inline constexpr QLatin1String kEepromFileName{"eeprom.hex"};
+inline constexpr QLatin1String kEepromReadFileName{"eeprom.bin"};
 
 /// The German reason why `settings` cannot be used (no programmer, a
 /// calibration address outside 0..63, a baud rate that is not positive);
@@ -70,6 +71,12 @@ QStringList ReadChipArguments(const ProgrammingSettings &settings);
 /// "-p t15 -c ID [-P PORT] [-b BAUD] -e -U flash:w:flash.hex:i
 ///  [-U eeprom:w:eeprom.hex:i]"
 QStringList WriteChipArguments(const ProgrammingSettings &settings);
+
+/// The EEPROM read: the signature as in ReadChipArguments, then the whole
+/// EEPROM into kEepromReadFileName as raw bytes. Writes nothing to the chip.
+/// "-p t15 -c ID [-P PORT] [-b BAUD] -U signature:r:signature.bin:r
+/// -U eeprom:r:eeprom.bin:r"
+QStringList ReadEepromArguments(const ProgrammingSettings &settings);
 
 /// An Intel HEX file that holds `byte` at EEPROM address `address` and no
 /// other byte, so avrdude writes and verifies only that one: one data

@@ -88,7 +88,12 @@ void AvrdudeCommandTest::callsNameTheChipAndTheWorkFiles()
               << "eeprom:w:eeprom.hex:i";
     QCOMPARE(WriteChipArguments(settings), write);
 
-    for (const QString &argument : ReadChipArguments(settings) + WriteChipArguments(settings)) {
+    // The reads never erase or write.
+    const QStringList reads = ReadChipArguments(settings) + ReadEepromArguments(settings);
+    QCOMPARE(ReadEepromArguments(settings).mid(head.size()),
+             QStringList({"-U", "signature:r:signature.bin:r", "-U", "eeprom:r:eeprom.bin:r"}));
+    QVERIFY(!reads.contains("-e") && reads.filter(":w:").isEmpty());
+    for (const QString &argument : reads + WriteChipArguments(settings)) {
         QVERIFY2(!QStringList({"-F", "-V", "-D", "-n", "-t"}).contains(argument),
                  qPrintable(argument));
         QVERIFY2(!argument.contains("fuse") && !argument.contains("lock"), qPrintable(argument));
