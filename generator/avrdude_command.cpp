@@ -52,7 +52,15 @@ QString SettingsRefusal(const ProgrammingSettings &settings)
 QStringList ReadChipArguments(const ProgrammingSettings &settings)
 {
     return ConnectionArguments(settings)
+        << QStringLiteral("-U") << MemoryOperation("signature", 'r', kSignatureFileName, 'r')
         << QStringLiteral("-U") << MemoryOperation("calibration", 'r', kCalibrationFileName, 'r');
+}
+
+QStringList ReadEepromArguments(const ProgrammingSettings &settings)
+{
+    return ConnectionArguments(settings)
+        << QStringLiteral("-U") << MemoryOperation("signature", 'r', kSignatureFileName, 'r')
+        << QStringLiteral("-U") << MemoryOperation("eeprom", 'r', kEepromReadFileName, 'r');
 }
 
 QStringList WriteChipArguments(const ProgrammingSettings &settings)

@@ -46,18 +46,22 @@ QLatin1String AvrdudePartName();
 /// a path such as "C:\Servos\servo000.hex" or "/home/b/a:b.hex" never
 /// reaches avrdude's command line.
 inline constexpr QLatin1String kFlashFileName{"flash.hex"};
+inline constexpr QLatin1String kSignatureFileName{"signature.bin"};
 inline constexpr QLatin1String kCalibrationFileName{"calibration.bin"};
 inline constexpr QLatin1String kEepromFileName{"eeprom.hex"};
+inline constexpr QLatin1String kEepromReadFileName{"eeprom.bin"};
 
 /// The German reason why `settings` cannot be used (no programmer, a
 /// calibration address outside 0..63, a baud rate that is not positive);
 /// empty when they can.
 QString SettingsRefusal(const ProgrammingSettings &settings);
 
-/// The first call: avrdude reads and checks the chip's signature itself
-/// (never overridden: no -F), then the calibration byte goes into
-/// kCalibrationFileName as one raw byte. Writes nothing to the chip.
-/// "-p t15 -c ID [-P PORT] [-b BAUD] -U calibration:r:calibration.bin:r"
+/// The first call: avrdude checks the chip's signature itself (never
+/// overridden: no -F), then the signature goes into kSignatureFileName as
+/// three raw bytes, for the programming to check as well, and the
+/// calibration byte into kCalibrationFileName as one. Writes nothing to the
+/// chip. "-p t15 -c ID [-P PORT] [-b BAUD] -U signature:r:signature.bin:r
+/// -U calibration:r:calibration.bin:r"
 QStringList ReadChipArguments(const ProgrammingSettings &settings);
 
 /// The second call: erase the chip, write the flash from kFlashFileName and
@@ -67,6 +71,12 @@ QStringList ReadChipArguments(const ProgrammingSettings &settings);
 /// "-p t15 -c ID [-P PORT] [-b BAUD] -e -U flash:w:flash.hex:i
 ///  [-U eeprom:w:eeprom.hex:i]"
 QStringList WriteChipArguments(const ProgrammingSettings &settings);
+
+/// The EEPROM read: the signature as in ReadChipArguments, then the whole
+/// EEPROM into kEepromReadFileName as raw bytes. Writes nothing to the chip.
+/// "-p t15 -c ID [-P PORT] [-b BAUD] -U signature:r:signature.bin:r
+/// -U eeprom:r:eeprom.bin:r"
+QStringList ReadEepromArguments(const ProgrammingSettings &settings);
 
 /// An Intel HEX file that holds `byte` at EEPROM address `address` and no
 /// other byte, so avrdude writes and verifies only that one: one data

@@ -58,8 +58,8 @@ void AvrdudeCommandTest::callsNameTheChipAndTheWorkFiles_data()
     // Each value is one argument: no shell splits it at a blank.
     QTest::newRow("port with blanks and umlauts")
         << Settings("arduino", "/dev/serial/by-id/usb-Prüfgerät Nr 1-if00", 115200, 63)
-        << QStringList{"-c", "arduino", "-P", "/dev/serial/by-id/usb-Prüfgerät Nr 1-if00", "-b",
-                       "115200"}
+        << QStringList{"-c", "arduino", "-P", "/dev/serial/by-id/usb-Prüfgerät Nr 1-if00",
+                       "-b", "115200"}
         << true;
     QTest::newRow("network port with colons")
         << Settings("stk500v1", "net:127.0.0.1:40123", std::nullopt, 5)
@@ -79,14 +79,21 @@ void AvrdudeCommandTest::callsNameTheChipAndTheWorkFiles()
     QFETCH(bool, writesEeprom);
 
     const QStringList head = QStringList{"-p", "t15"} + connection;
-    const QStringList read = head + QStringList{"-U", "calibration:r:calibration.bin:r"};
+    const QStringList read = head
+        + QStringList{"-U", "signature:r:signature.bin:r", "-U", "calibration:r:calibration.bin:r"};
     QCOMPARE(ReadChipArguments(settings), read);
     QStringList write = head + QStringList{"-e", "-U", "flash:w:flash.hex:i"};
     if (writesEeprom)
-        write << "-U" << "eeprom:w:eeprom.hex:i";
+        write << "-U"
+              << "eeprom:w:eeprom.hex:i";
     QCOMPARE(WriteChipArguments(settings), write);
 
-    for (const QString &argument : ReadChipArguments(settings) + WriteChipArguments(settings)) {
+    // The reads never erase or write.
+    const QStringList reads = ReadChipArguments(settings) + ReadEepromArguments(settings);
+    QCOMPARE(ReadEepromArguments(settings).mid(head.size()),
+             QStringList({"-U", "signature:r:signature.bin:r", "-U", "eeprom:r:eeprom.bin:r"}));
+    QVERIFY(!reads.contains("-e") && reads.filter(":w:").isEmpty());
+    for (const QString &argument : reads + WriteChipArguments(settings)) {
         QVERIFY2(!QStringList({"-F", "-V", "-D", "-n", "-t"}).contains(argument),
                  qPrintable(argument));
         QVERIFY2(!argument.contains("fuse") && !argument.contains("lock"), qPrintable(argument));
@@ -101,8 +108,8 @@ void AvrdudeCommandTest::eepromFileHoldsTheCalibrationByteAlone_data()
 
     QTest::newRow("address 0, the example firmware's")
         << 0 << 0x5A << QByteArray(":010000005AA5\r\n:00000001FF\r\n");
-    QTest::newRow("last address, byte 0") << 63 << 0x00
-                                          << QByteArray(":01003F0000C0\r\n:00000001FF\r\n");
+    QTest::newRow("last address, byte 0")
+        << 63 << 0x00 << QByteArray(":01003F0000C0\r\n:00000001FF\r\n");
     QTest::newRow("byte FF") << 17 << 0xFF << QByteArray(":01001100FFEF\r\n:00000001FF\r\n");
 }
 
@@ -128,17 +135,16 @@ void AvrdudeCommandTest::unusableSettingsAreRefused_data()
     QTest::addColumn<QString>("refusal");
 
     QTest::newRow("usable") << Settings("usbasp", "usb", std::nullopt, 0) << QString();
-    QTest::newRow("no programmer") << Settings(" ", "usb", std::nullopt, 0)
-                                   << "kein Programmer";
-    QTest::newRow("programmer read as an option") << Settings("-F", "", std::nullopt, 0)
-                                                  << "nicht mit \"-\" beginnen";
-    QTest::newRow("port read as an option") << Settings("usbasp", "-F", std::nullopt, 0)
-                                            << "nicht mit \"-\" beginnen";
+    QTest::newRow("no programmer") << Settings(" ", "usb", std::nullopt, 0) << "kein Programmer";
+    QTest::newRow("programmer read as an option")
+        << Settings("-F", "", std::nullopt, 0) << "nicht mit \"-\" beginnen";
+    QTest::newRow("port read as an option")
+        << Settings("usbasp", "-F", std::nullopt, 0) << "nicht mit \"-\" beginnen";
     QTest::newRow("baud rate 0") << Settings("stk500v1", "COM3", 0, 0) << "Baudrate";
-    QTest::newRow("address past the EEPROM") << Settings("usbasp", "", std::nullopt, 64)
-                                             << "zwischen 0 und 63";
-    QTest::newRow("negative address") << Settings("usbasp", "", std::nullopt, -1)
-                                      << "zwischen 0 und 63";
+    QTest::newRow("address past the EEPROM")
+        << Settings("usbasp", "", std::nullopt, 64) << "zwischen 0 und 63";
+    QTest::newRow("negative address")
+        << Settings("usbasp", "", std::nullopt, -1) << "zwischen 0 und 63";
 }
 
 void AvrdudeCommandTest::unusableSettingsAreRefused()
@@ -168,7 +174,8 @@ void AvrdudeCommandTest::settingsFileReadsBackWhatWasSaved_data()
     QTest::newRow("every value, blanks and umlauts kept")
         << full
         << QByteArray("avrdude= C:\\Programme\\avr dude\\avrdude.exe\r\nprogrammer=stk500v1\r\n"
-                      "anschluss=/dev/serial/by-id/Pr\xc3\xbc" "fer 1\r\nbaudrate=19200\r\n"
+                      "anschluss=/dev/serial/by-id/Pr\xc3\xbc"
+                      "fer 1\r\nbaudrate=19200\r\n"
                       "kalibrierbyte=keine\r\nnach-erzeugen=1\r\n");
 }
 
@@ -196,8 +203,9 @@ void AvrdudeCommandTest::settingsFileIsReadTolerantly_data()
     ProgrammingChoices address;
     address.settings.calibrationAddress = 12;
     address.settings.baudRate = 9600;
-    QTest::newRow("byte order mark, lone CR")
-        << QByteArray("\xef\xbb\xbf" "baudrate=9600\rkalibrierbyte=12") << address;
+    QTest::newRow("byte order mark, lone CR") << QByteArray("\xef\xbb\xbf"
+                                                            "baudrate=9600\rkalibrierbyte=12")
+                                              << address;
     QTest::newRow("empty file") << QByteArray() << ProgrammingChoices{};
 }
 

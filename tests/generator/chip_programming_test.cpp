@@ -5,6 +5,7 @@
 
 #include "generator/chip_programming.h"
 
+#include "tests/support/emulated_programmer.h"
 #include "tests/support/process_state.h"
 #include "tests/support/test_data.h"
 
@@ -43,6 +44,8 @@ class ChipProgrammingTest : public QObject {
 private slots:
     void failedProgrammingWritesOnlyItsLog_data();
     void failedProgrammingWritesOnlyItsLog();
+    void eepromReadWritesNothing_data();
+    void eepromReadWritesNothing();
 };
 
 void ChipProgrammingTest::failedProgrammingWritesOnlyItsLog_data()
@@ -141,6 +144,63 @@ void ChipProgrammingTest::failedProgrammingWritesOnlyItsLog()
     } else {
         QVERIFY(!avrdude.endsWith("hangs.sh"));
     }
+}
+
+void ChipProgrammingTest::eepromReadWritesNothing_data()
+{
+    QTest::addColumn<QString>("avrdude");
+    QTest::addColumn<QString>("missing");
+    QTest::addColumn<ProgrammingOutcome>("outcome");
+
+    for (const testsupport::AvrdudeUnderTest &avrdude : testsupport::AvrdudesUnderTest()) {
+        QTest::addRow("%s reads the emulated chip", qPrintable(avrdude.name))
+            << avrdude.path << avrdude.missing << ProgrammingOutcome::Programmed;
+    }
+    QTest::newRow("another chip although avrdude ended well")
+        << FakeAvrdude("other-signature.sh") << QString() << ProgrammingOutcome::WrongChip;
+}
+
+// The chip keeps every byte; a success hands over the whole EEPROM.
+void ChipProgrammingTest::eepromReadWritesNothing()
+{
+    QFETCH(QString, avrdude);
+    QFETCH(QString, missing);
+    QFETCH(ProgrammingOutcome, outcome);
+    if (!missing.isEmpty())
+        QSKIP(qPrintable(missing));
+#ifndef PULSAKOR_FAKE_PROGRAMMER
+    QSKIP("the emulated programmer is built on Linux only");
+#else
+    if (avrdude.endsWith(".sh")) {
+        SHELL_SCRIPT_TEST_ONLY_ON_LINUX();
+    }
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    emulatedchip::State chip;
+    chip.flash = QByteArray(int(emulatedchip::kFlashSize), char(0x42));
+    for (int i = 0; i < int(emulatedchip::kEepromSize); ++i)
+        chip.eeprom.append(char(i * 3));
+    const QByteArray before = emulatedchip::StateBytes(chip);
+    testsupport::WriteBytes(dir.filePath("chip.bin"), before);
+    testsupport::EmulatedProgrammer programmer(dir.path(),
+                                               testsupport::EmulatedProgrammer::Link::Terminal);
+    QVERIFY(programmer.IsReady());
+
+    EepromReadRequest request;
+    request.settings = {avrdude, "stk500v1", programmer.Port(), 19200, 0};
+    request.logPath = dir.filePath("Einstellungen/pulsakor-einlernen.avrdude.log");
+    request.wait = {0ms, 20s};
+    ProgrammingHost host;
+    const EepromReadResult result = ReadChipEeprom(request, host);
+
+    QCOMPARE(result.outcome, outcome);
+    QCOMPARE(result.succeeded, outcome == ProgrammingOutcome::Programmed);
+    QCOMPARE(result.eeprom, result.succeeded ? chip.eeprom : QByteArray());
+    QCOMPARE(result.logPath, request.logPath);
+    QVERIFY(QFileInfo(request.logPath).isFile());
+    QCOMPARE(programmer.EndAndReadChip().has_value(), true);
+    QCOMPARE(testsupport::ReadBytes(programmer.StatePath()), before);
+#endif
 }
 
 QTEST_GUILESS_MAIN(ChipProgrammingTest)
