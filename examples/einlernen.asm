@@ -32,8 +32,8 @@
 ;
 ; What it does:
 ;   - It reads the wiper all the time, one 8-bit conversion after the
-;     other (about 140 us each). A reading counts once it has held steady:
-;     the STEADY_READINGS conversions after it (64, about 9 ms) all lie
+;     other (about 150 us each). A reading counts once it has held steady:
+;     the STEADY_READINGS conversions after it (64, about 10 ms) all lie
 ;     within +-1 of it. A spike never lasts that long, so it does not
 ;     widen the end stops. Once a reading has counted, the next different
 ;     one starts a new run, so a slow movement counts every reading on
