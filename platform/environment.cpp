@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
@@ -94,6 +95,25 @@ QString DefaultAvrdudePath()
     const QString found = QStandardPaths::findExecutable(QStringLiteral("avrdude"));
     return found.isEmpty() ? QStringLiteral("/usr/bin/avrdude") : found;
 #endif
+}
+
+QString TeachInFirmwarePathFor(const QString &programFolder)
+{
+    for (const QLatin1String place : {QLatin1String("/einlernen.hex"),
+                                      QLatin1String("/../share/pulsakor/examples/einlernen.hex")}) {
+        const QString path = QDir::cleanPath(QDir::fromNativeSeparators(programFolder) + place);
+        // Not FileExists: a "?" or "*" in the program's folder is no wildcard.
+        if (QFileInfo(path).isFile())
+            return QDir::toNativeSeparators(path);
+    }
+    return QString();
+}
+
+QString TeachInFirmwarePath()
+{
+    return QCoreApplication::instance()
+        ? TeachInFirmwarePathFor(QCoreApplication::applicationDirPath())
+        : QString();
 }
 
 QChar DecimalSeparator()
