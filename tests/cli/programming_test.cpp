@@ -5,6 +5,7 @@
 // teach-in firmware programmed, and the end stops it taught read back.
 
 #include "generator/hex_check.h"
+#include "platform/environment.h"
 
 #include "tests/support/cli_process.h"
 #include "tests/support/emulated_chip.h"
@@ -281,10 +282,16 @@ void ProgrammingTest::teachesAndReadsTheEndStops()
     EmulatedProgrammer programmer(dir.path(), EmulatedProgrammer::Link::Socket, fake);
     QVERIFY(programmer.IsReady());
 
-    // The settings folder, where the teach-in's log goes, in the row's own.
+    // The settings folder, where the teach-in's log goes, in the row's own;
+    // wine sets TEMP itself, so there it is the test's own.
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
-    env.insert("TEMP", QDir::toNativeSeparators(dir.path()));
+#ifdef Q_OS_WIN
+    const QString log = platform::SettingsFolder() + "pulsakor-einlernen.avrdude.log";
+    QFile::remove(log);
+#else
+    const QString log = dir.filePath("config/pulsakor/pulsakor-einlernen.avrdude.log");
+#endif
     QProcess cli;
     cli.setProcessEnvironment(env);
     cli.start(PULSAKOR_CLI,
@@ -321,11 +328,6 @@ void ProgrammingTest::teachesAndReadsTheEndStops()
     QCOMPARE(state->eeprom, eeprom);
     QCOMPARE(state->fuse, emulatedchip::kNewFuse);
     QCOMPARE(state->lock, emulatedchip::kNewLock);
-#ifdef Q_OS_WIN
-    const QString log = dir.filePath("pulsakor-einlernen.avrdude.log");
-#else
-    const QString log = dir.filePath("config/pulsakor/pulsakor-einlernen.avrdude.log");
-#endif
     QVERIFY(testsupport::ReadBytes(log).contains("avrdude"));
 #endif
 }
