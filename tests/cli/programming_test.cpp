@@ -306,17 +306,7 @@ void ProgrammingTest::teachesAndReadsTheEndStops()
     const auto state = programmer.EndAndReadChip();
     QVERIFY(state);
     if (!options.contains("--teach-in")) {
-        // A read writes nothing, and its line is what a run takes.
-        QCOMPARE(emulatedchip::StateBytes(*state), chip);
-        if (out.isEmpty())
-            return;
-        QProcess listing;
-        listing.start(PULSAKOR_CLI,
-                      QString::fromLatin1(out).simplified().split(u' ')
-                          + QStringList{"--decimal-separator", "."});
-        const testsupport::CliRun table = testsupport::FinishCli(listing);
-        QCOMPARE(table.exitCode, 0);
-        QVERIFY(table.out.contains(";Potianschlag: 0.58 Volt"));
+        QCOMPARE(emulatedchip::StateBytes(*state), chip); // a read writes nothing
         return;
     }
     // The firmware beside pulsakor-cli, the calibration byte at 0, fuse and
