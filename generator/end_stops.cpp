@@ -71,13 +71,13 @@ EndStops ReadEndStops(const QByteArray &eeprom, const QString &supplyText)
         result.message = refusal;
         return result;
     }
-    if (eeprom.size() < kTeachInEepromSize) {
+    if (eeprom.size() < kEepromSize) {
         result.outcome = EndStopOutcome::ImageIncomplete;
         result.message = QStringLiteral("Aus dem EEPROM des Chips kamen nur %1 von %2 Bytes.\r\n"
                                         "Bitte die Verbindung zum Programmer prüfen und die "
                                         "Endlagen erneut auslesen.")
                              .arg(eeprom.size())
-                             .arg(kTeachInEepromSize);
+                             .arg(kEepromSize);
         return result;
     }
     const auto lowest = quint8(eeprom.at(kLowestAddress));

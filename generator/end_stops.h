@@ -8,6 +8,8 @@
 // A chip just programmed holds 0xFF at 1..3, which the check does not
 // accept; that is read as "nothing taught yet", not as damaged.
 
+#include "generator/avrdude_command.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -16,15 +18,12 @@
 
 namespace generator {
 
-/// The EEPROM of the ATtiny15, all of which the teach-in read takes.
-constexpr qsizetype kTeachInEepromSize = 64;
-
 enum class EndStopOutcome {
     Taught,          ///< two readings, the lower one below the higher one
     NothingTaught,   ///< the chip is as programmed, or the servo never moved
     Damaged,         ///< the check byte fails or lowest > highest (a torn write)
     SupplyRefused,   ///< the supply text cannot give voltages; the image was not read
-    ImageIncomplete, ///< fewer than 64 bytes came back from the chip
+    ImageIncomplete, ///< fewer than kEepromSize bytes came back from the chip
 };
 
 struct EndStops {

@@ -79,7 +79,7 @@ void EndStopsTest::judgesTheImage()
 
     QByteArray eeprom = QByteArray::fromHex(head);
     if (eeprom.size() == 4)
-        eeprom.append(QByteArray(kTeachInEepromSize - 4, char(0xFF)));
+        eeprom.append(QByteArray(kEepromSize - 4, char(0xFF)));
     const EndStops result = ReadEndStops(eeprom, supply);
     QCOMPARE(result.outcome, outcome);
     QCOMPARE(result.end1Text, end1);
