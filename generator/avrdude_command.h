@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QLatin1String>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -65,12 +66,12 @@ QString SettingsRefusal(const ProgrammingSettings &settings);
 QStringList ReadChipArguments(const ProgrammingSettings &settings);
 
 /// The second call: erase the chip, write the flash from kFlashFileName and
-/// verify it, then, unless the calibration byte has no address, write
-/// kEepromFileName (the byte alone at its address) into the EEPROM and
+/// verify it, then, when `writesEeprom`, write kEepromFileName (the
+/// template's EEPROM data and the calibration byte) into the EEPROM and
 /// verify it. Fuses and lock bits are never named.
 /// "-p t15 -c ID [-P PORT] [-b BAUD] -e -U flash:w:flash.hex:i
 ///  [-U eeprom:w:eeprom.hex:i]"
-QStringList WriteChipArguments(const ProgrammingSettings &settings);
+QStringList WriteChipArguments(const ProgrammingSettings &settings, bool writesEeprom);
 
 /// The EEPROM read: the signature as in ReadChipArguments, then the whole
 /// EEPROM into kEepromReadFileName as raw bytes. Writes nothing to the chip.
@@ -78,9 +79,12 @@ QStringList WriteChipArguments(const ProgrammingSettings &settings);
 /// -U eeprom:r:eeprom.bin:r"
 QStringList ReadEepromArguments(const ProgrammingSettings &settings);
 
-/// An Intel HEX file that holds `byte` at EEPROM address `address` and no
-/// other byte, so avrdude writes and verifies only that one: one data
-/// record and the end record, CR LF after each.
-QByteArray CalibrationEepromHex(int address, quint8 byte);
+/// EEPROM bytes by address.
+using EepromBytes = QMap<int, quint8>;
+
+/// An Intel HEX file that holds `bytes` and no others, so avrdude writes and
+/// verifies only those: a data record for each run of up to 16 bytes at
+/// consecutive addresses, then the end record, CR LF after each.
+QByteArray EepromHex(const EepromBytes &bytes);
 
 } // namespace generator

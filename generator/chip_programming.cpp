@@ -37,16 +37,27 @@ QString PortText(const ProgrammingSettings &settings)
 }
 
 // Where the chip stands after a failed call, and where avrdude's messages are.
-QString Afterwards(const ProgrammingResult &result)
+QString ChipState(const ProgrammingResult &result)
 {
-    const QString chip = result.chipTouched
+    return result.chipTouched
         ? QStringLiteral("Der Chip ist gelöscht oder nur zum Teil beschrieben; bitte nach "
                          "der Abhilfe erneut programmieren.")
         : QStringLiteral("Auf den Chip wurde nichts geschrieben.");
+}
+
+QString Afterwards(const ProgrammingResult &result)
+{
+    const QString chip = ChipState(result);
     if (result.logPath.isEmpty())
         return chip;
     return QStringLiteral("%1\r\nDie Meldungen von avrdude stehen in \"%2\".")
         .arg(chip, Shown(result.logPath));
+}
+
+// "5A".
+QString ByteText(quint8 byte)
+{
+    return QString::number(byte, 16).toUpper().rightJustified(2, u'0');
 }
 
 // Said after a success whose log is not beside the HEX file.
@@ -220,10 +231,11 @@ public:
 
 private:
     bool Prepare();
+    bool ReadEepromImage();
     bool PrepareCall();
     bool PrepareLog();
     bool StartLog(const QString &path, QString *error);
-    bool Call(const QStringList &arguments, ProgrammingStage from = ProgrammingStage::ReadingChip);
+    bool Call(const QStringList &arguments);
     bool CheckSignature();
     bool ReadCalibrationByte();
     bool Fail(ProgrammingOutcome outcome, const QString &message = {});
@@ -242,6 +254,10 @@ private:
     QString m_callLog;
     /// The log went into the settings folder.
     bool m_logMoved = false;
+    /// What goes into the EEPROM after the erase: the template's data, then
+    /// the calibration byte.
+    EepromBytes m_eeprom;
+    int m_templateBytes = 0;
 };
 
 ProgrammingResult Programming::Run()
@@ -259,15 +275,18 @@ ProgrammingResult Programming::Run()
         return m_result;
     }
     m_result.chipTouched = true;
-    if (!Call(WriteChipArguments(m_request.settings), ProgrammingStage::Erasing))
+    if (!Call(WriteChipArguments(m_request.settings, !m_eeprom.isEmpty())))
         return m_result;
     m_result.outcome = Programmed;
-    const QString byte =
-        QString::number(*m_result.calibrationByte, 16).toUpper().rightJustified(2, u'0');
-    const QString written = m_request.settings.calibrationAddress
+    const QString byte = ByteText(*m_result.calibrationByte);
+    QString written = m_request.settings.calibrationAddress
         ? QStringLiteral("Das Kalibrierbyte 0x%1 steht im EEPROM an Adresse %2.")
               .arg(byte, QString::number(*m_request.settings.calibrationAddress))
         : QStringLiteral("Das Kalibrierbyte 0x%1 wurde nicht ins EEPROM geschrieben.").arg(byte);
+    if (m_templateBytes > 0)
+        written += QStringLiteral("\r\nDie EEPROM-Daten der Vorlage (%1 Bytes) wurden "
+                                  "geschrieben und geprüft.")
+                       .arg(m_templateBytes);
     m_result.message = QStringLiteral("Der ATtiny15 wurde mit \"%1\" programmiert und geprüft."
                                       "\r\n%2")
                            .arg(Shown(m_request.hexPath), written);
@@ -333,7 +352,54 @@ bool Programming::Prepare()
         return Fail(FileFailed, flashRefusal);
     if (!platform::WriteFileAtomically(m_work.filePath(kFlashFileName), *hex, &error))
         return Fail(FileFailed, error);
-    return PrepareLog();
+    return ReadEepromImage() && PrepareLog();
+}
+
+// The assembler's EEPROM image beside the HEX file ("servo003.eep.hex"),
+// when there is one: the chip erase clears the EEPROM, so the template's
+// data is written back with the calibration byte. Data where the
+// calibration byte goes would be lost to it: that stops the programming
+// before anything starts.
+bool Programming::ReadEepromImage()
+{
+    const QString path = TargetFilePath(TargetBase(m_request.hexPath), TargetFileRole::EepromImage);
+    if (!platform::FileExists(path))
+        return true;
+    QString error;
+    const std::optional<QByteArray> text = platform::ReadWholeFile(path, &error);
+    if (!text)
+        return Fail(FileFailed, error);
+    const auto image = ParseIntelHex(*text);
+    if (const auto *fault = std::get_if<HexFault>(&image))
+        return Fail(FileFailed,
+                    QStringLiteral("Die Datei \"%1\" ist kein EEPROM-Abbild für den "
+                                   "Chip (Zeile %2: %3).\r\nAuf den Chip wurde "
+                                   "nichts geschrieben.")
+                        .arg(Shown(path), QString::number(fault->line), fault->reason));
+    for (const HexBlock &block : std::get<HexImage>(image)) {
+        for (qsizetype i = 0; i < block.bytes.size(); ++i) {
+            const quint32 address = block.address + quint32(i);
+            if (address >= quint32(kEepromSize))
+                return Fail(FileFailed,
+                            QStringLiteral("Die Datei \"%1\" enthält Daten jenseits des EEPROM "
+                                           "von %2 Bytes.\r\nAuf den Chip wurde nichts "
+                                           "geschrieben.")
+                                .arg(Shown(path))
+                                .arg(kEepromSize));
+            m_eeprom.insert(int(address), quint8(block.bytes.at(i)));
+        }
+    }
+    const std::optional<int> calibration = m_request.settings.calibrationAddress;
+    if (calibration && m_eeprom.contains(*calibration))
+        return Fail(FileFailed,
+                    QStringLiteral("Die Vorlage legt Daten an die EEPROM-Adresse %1 (\"%2\"), an "
+                                   "die das Kalibrierbyte des Chips geschrieben wird.\r\nBitte "
+                                   "eine andere Adresse für das Kalibrierbyte wählen oder die "
+                                   "Daten der Vorlage verlegen.\r\nAuf den Chip wurde nichts "
+                                   "geschrieben.")
+                        .arg(QString::number(*calibration), Shown(path)));
+    m_templateBytes = int(m_eeprom.size());
+    return true;
 }
 
 // What every kind of call needs: usable settings, avrdude and the work
@@ -386,7 +452,7 @@ bool Programming::StartLog(const QString &path, QString *error)
 
 // One avrdude call in the work folder, its output appended to the log.
 // False (with the result filled in) when it did not end well.
-bool Programming::Call(const QStringList &arguments, ProgrammingStage from)
+bool Programming::Call(const QStringList &arguments)
 {
     platform::ProgramStart start;
     start.program = m_request.settings.avrdudePath;
@@ -399,9 +465,7 @@ bool Programming::Call(const QStringList &arguments, ProgrammingStage from)
     watch.cancellation = m_cancellation;
 
     m_callOutput.clear();
-    m_progress.NewCall(from);
-    if (from != ProgrammingStage::ReadingChip)
-        m_host.ShowProgress(m_progress.Progress());
+    m_progress.NewCall();
     m_lastEnd = platform::RunProgram(start, m_request.wait, watch);
     const ProgrammingOutcome outcome = OutcomeOfCall(m_lastEnd, m_callOutput);
     if (outcome == Programmed)
@@ -413,8 +477,10 @@ bool Programming::Call(const QStringList &arguments, ProgrammingStage from)
                     QStringLiteral("avrdude konnte nicht gestartet werden: %1\r\nBitte "
                                    "avrdude installieren oder seinen Pfad angeben.")
                         .arg(m_lastEnd.error));
+    // The log could not take avrdude's output (a full disk): avrdude was
+    // ended, perhaps after the erase.
     if (outcome == FileFailed)
-        return Fail(outcome, m_lastEnd.error);
+        return Fail(outcome, QStringLiteral("%1\r\n%2").arg(m_lastEnd.error, ChipState(m_result)));
     return Fail(outcome);
 }
 
@@ -441,13 +507,25 @@ bool Programming::ReadCalibrationByte()
         platform::ReadWholeFile(m_work.filePath(kCalibrationFileName));
     if (!bytes || bytes->size() != 1)
         return Fail(CalibrationUnread);
-    m_result.calibrationByte = quint8(bytes->at(0));
-    if (!m_request.settings.calibrationAddress)
-        return true;
+    const quint8 byte = quint8(bytes->at(0));
+    m_result.calibrationByte = byte;
+    if (const std::optional<int> address = m_request.settings.calibrationAddress) {
+        // 0xFF is a byte never set (or erased), 0x00 one the programmer did
+        // not really read: a firmware would tune its clock by it.
+        if (byte == 0xFF || byte == 0x00)
+            return Fail(CalibrationUnread,
+                        QStringLiteral("Dem Chip fehlt das Kalibrierbyte: avrdude liest 0x%1.\r\n"
+                                       "Braucht die Firmware es nicht, bitte ohne Kalibrierbyte "
+                                       "programmieren (pulsakor-cli: --calibration-eeprom none; "
+                                       "im Fenster: \"Kalibrierbyte ins EEPROM an Adresse\" auf "
+                                       "\"keine\").\r\n%2")
+                            .arg(ByteText(byte), Afterwards(m_result)));
+        m_eeprom.insert(*address, byte);
+    }
     QString error;
-    const QByteArray eeprom =
-        CalibrationEepromHex(*m_request.settings.calibrationAddress, *m_result.calibrationByte);
-    if (!platform::WriteFileAtomically(m_work.filePath(kEepromFileName), eeprom, &error))
+    if (!m_eeprom.isEmpty()
+        && !platform::WriteFileAtomically(m_work.filePath(kEepromFileName), EepromHex(m_eeprom),
+                                          &error))
         return Fail(FileFailed, error);
     return true;
 }

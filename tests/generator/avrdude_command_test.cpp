@@ -33,8 +33,8 @@ class AvrdudeCommandTest : public QObject {
 private slots:
     void callsNameTheChipAndTheWorkFiles_data();
     void callsNameTheChipAndTheWorkFiles();
-    void eepromFileHoldsTheCalibrationByteAlone_data();
-    void eepromFileHoldsTheCalibrationByteAlone();
+    void eepromFileHoldsItsBytesAlone_data();
+    void eepromFileHoldsItsBytesAlone();
     void unusableSettingsAreRefused_data();
     void unusableSettingsAreRefused();
     void settingsFileReadsBackWhatWasSaved_data();
@@ -86,47 +86,59 @@ void AvrdudeCommandTest::callsNameTheChipAndTheWorkFiles()
     if (writesEeprom)
         write << "-U"
               << "eeprom:w:eeprom.hex:i";
-    QCOMPARE(WriteChipArguments(settings), write);
+    QCOMPARE(WriteChipArguments(settings, writesEeprom), write);
 
     // The reads never erase or write.
     const QStringList reads = ReadChipArguments(settings) + ReadEepromArguments(settings);
     QCOMPARE(ReadEepromArguments(settings).mid(head.size()),
              QStringList({"-U", "signature:r:signature.bin:r", "-U", "eeprom:r:eeprom.bin:r"}));
     QVERIFY(!reads.contains("-e") && reads.filter(":w:").isEmpty());
-    for (const QString &argument : reads + WriteChipArguments(settings)) {
+    for (const QString &argument : reads + WriteChipArguments(settings, true)) {
         QVERIFY2(!QStringList({"-F", "-V", "-D", "-n", "-t"}).contains(argument),
                  qPrintable(argument));
         QVERIFY2(!argument.contains("fuse") && !argument.contains("lock"), qPrintable(argument));
     }
 }
 
-void AvrdudeCommandTest::eepromFileHoldsTheCalibrationByteAlone_data()
+void AvrdudeCommandTest::eepromFileHoldsItsBytesAlone_data()
 {
-    QTest::addColumn<int>("address");
-    QTest::addColumn<int>("byte");
+    QTest::addColumn<EepromBytes>("bytes");
     QTest::addColumn<QByteArray>("expected");
 
     QTest::newRow("address 0, the example firmware's")
-        << 0 << 0x5A << QByteArray(":010000005AA5\r\n:00000001FF\r\n");
+        << EepromBytes{{0, 0x5A}} << QByteArray(":010000005AA5\r\n:00000001FF\r\n");
     QTest::newRow("last address, byte 0")
-        << 63 << 0x00 << QByteArray(":01003F0000C0\r\n:00000001FF\r\n");
-    QTest::newRow("byte FF") << 17 << 0xFF << QByteArray(":01001100FFEF\r\n:00000001FF\r\n");
+        << EepromBytes{{63, 0x00}} << QByteArray(":01003F0000C0\r\n:00000001FF\r\n");
+    QTest::newRow("byte FF") << EepromBytes{{17, 0xFF}}
+                             << QByteArray(":01001100FFEF\r\n:00000001FF\r\n");
+    // 17 bytes in a row take two records; a gap begins another.
+    EepromBytes run;
+    for (int address = 2; address < 19; ++address)
+        run.insert(address, quint8(address));
+    run.insert(40, 0xA5);
+    QTest::newRow("template data and calibration byte")
+        << run
+        << QByteArray(":1000020002030405060708090A0B0C0D0E0F101156\r\n:0100120012DB\r\n"
+                      ":01002800A532\r\n:00000001FF\r\n");
 }
 
-// One data record: avrdude 7.1 writes and verifies only the bytes a file
-// holds, so the other 63 EEPROM bytes stay as the erase left them.
-void AvrdudeCommandTest::eepromFileHoldsTheCalibrationByteAlone()
+// avrdude writes and verifies only the bytes a file holds, so the other
+// EEPROM bytes stay as the erase left them.
+void AvrdudeCommandTest::eepromFileHoldsItsBytesAlone()
 {
-    QFETCH(int, address);
-    QFETCH(int, byte);
+    QFETCH(EepromBytes, bytes);
     QFETCH(QByteArray, expected);
 
-    const QByteArray hex = CalibrationEepromHex(address, quint8(byte));
+    const QByteArray hex = EepromHex(bytes);
     QCOMPARE(hex, expected);
     const auto image = ParseIntelHex(hex);
     QVERIFY(std::holds_alternative<HexImage>(image));
-    QCOMPARE(std::get<HexImage>(image),
-             HexImage({HexBlock{quint32(address), QByteArray(1, char(byte))}}));
+    EepromBytes read;
+    for (const HexBlock &block : std::get<HexImage>(image)) {
+        for (qsizetype i = 0; i < block.bytes.size(); ++i)
+            read.insert(int(block.address + i), quint8(block.bytes.at(i)));
+    }
+    QCOMPARE(read, bytes);
 }
 
 void AvrdudeCommandTest::unusableSettingsAreRefused_data()
