@@ -39,6 +39,11 @@ struct EndStops {
     QString message;
 };
 
+/// A German refusal when the programming of the teach-in firmware would put
+/// the calibration byte at `calibrationAddress` 1 to 3, where the firmware
+/// keeps its result and a calibration byte would be read back as taught.
+std::optional<QString> TeachInCalibrationRefusal(std::optional<int> calibrationAddress);
+
 /// The supply voltage field text in units of 10 mV as the table reads it;
 /// nothing with `refusal` set to a German message when the field rules
 /// reject it or it is not above 0.
