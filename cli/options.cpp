@@ -369,8 +369,8 @@ std::variant<Options, UsageError> ParseOptions(const QStringList &arguments,
     if (const auto error = CheckProgrammingOptions(seen))
         return *error;
     if (options.teachIn) {
-        if (const auto refusal = generator::TeachInCalibrationRefusal(
-                programming.calibrationAddress))
+        if (const auto refusal =
+                generator::TeachInCalibrationRefusal(programming.calibrationAddress))
             return UsageError{QStringLiteral("Option '--teach-in': ") + *refusal};
     }
     if (seen[size_t(Slot::Template)])
