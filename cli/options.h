@@ -27,7 +27,8 @@ enum ExitCode : int {
     ExitFileFailed = 4,
     /// The chip was not programmed (--programmer): no avrdude, no answer
     /// from the programmer, another chip, a byte that did not verify,
-    /// avrdude hung or printed without end, or it was interrupted.
+    /// avrdude hung or printed without end, or it was interrupted; with
+    /// --read-end-stops, the chip could not be read for the same reasons.
     ExitNotProgrammed = 5,
     /// The chip answered but holds no end stops taught, or a damaged
     /// result (--read-end-stops).
