@@ -232,6 +232,7 @@ std::optional<ServoRun> RunServo(const emulatedchip::State &chip, const QList<Se
     avr_irq_t *wiper = nullptr;
     double millivolts = 0.0;
     qint64 fedMillivolts = -1;
+    bool pulseHigh = false;
     for (const ServoStep &step : steps) {
         if (!avr || step.powerCycle) {
             powerOff();
@@ -249,15 +250,16 @@ std::optional<ServoRun> RunServo(const emulatedchip::State &chip, const QList<Se
             receiver = avr_io_getirq(avr, AVR_IOCTL_IOPORT_GETIRQ('B'), 2);
             wiper = avr_io_getirq(avr, AVR_IOCTL_ADC_GETIRQ, ADC_IRQ_ADC2);
             fedMillivolts = -1;
+            pulseHigh = false;
         }
         if (step.handMillivolts >= 0.0)
             millivolts = step.handMillivolts;
         const quint64 startCycle = avr->cycle;
         const quint64 pulseCycles = quint64(step.pulseMicroseconds) * kClockHz / 1000000;
         const quint64 endCycle = startCycle + quint64(step.seconds * kClockHz);
-        const quint64 settledCycle = endCycle - quint64(kSettledSeconds * kClockHz);
+        const quint64 settledCycle =
+            endCycle - std::min(endCycle - startCycle, quint64(kSettledSeconds * kClockHz));
         const bool lastStep = &step == &steps.back();
-        bool pulseHigh = false;
         quint64 lastCycle = startCycle;
         while (avr->cycle < endCycle) {
             // The ADC sees whole millivolts.
