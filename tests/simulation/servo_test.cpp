@@ -8,7 +8,9 @@
 // table entry at the wiper's reading stays within 20 us of the pulse.
 // The teach-in firmware (the build's einlernen.hex) runs on the same servo,
 // turned by hand or driven by the transmitter into its mechanical stops,
-// across power cycles; its EEPROM is read out after the run.
+// across power cycles; its EEPROM is read out after the run. End to end, the
+// teach-in is programmed, taught and read back by pulsakor-cli, and a run
+// with what it printed makes a servo that goes where it was taught.
 //
 // Linux only: simavr is a Linux test tool.
 
@@ -21,6 +23,7 @@
 #include "tests/support/test_data.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -129,6 +132,7 @@ private slots:
     void settlesAtThePulse();
     void teachInKeepsTheEndStops_data();
     void teachInKeepsTheEndStops();
+    void teachesComputesAndProgramsInOneLine();
 
 private:
     std::map<bool, ProgrammedChip> m_chips;
@@ -136,10 +140,12 @@ private:
 
 namespace {
 
-testsupport::CliRun RunCli(const QStringList &arguments)
+// pulsakor-cli with `arguments`, its environment set by `assignments` too.
+testsupport::CliRun RunCli(const QStringList &arguments, const QStringList &assignments = {})
 {
     QProcess cli;
-    cli.setProcessEnvironment(testsupport::LocaleEnvironment({QStringLiteral("LC_ALL=C.UTF-8")}));
+    cli.setProcessEnvironment(testsupport::LocaleEnvironment(
+        QStringList{QStringLiteral("LC_ALL=C.UTF-8")} + assignments));
     cli.start(QStringLiteral(PULSAKOR_CLI), arguments);
     return testsupport::FinishCli(cli, 120000);
 }
@@ -199,12 +205,29 @@ std::optional<emulatedchip::State> TeachInChip()
 #endif
 
 #ifdef PULSAKOR_HAVE_SIMAVR
+// Why the servo did not settle at `pulseMicroseconds` with `table` in its
+// chip, having read the wiper at `readings`; empty when it did.
+QString Unsettled(const CorrectionTable &table, const QList<int> &readings, int pulseMicroseconds)
+{
+    if (readings.isEmpty())
+        return QStringLiteral("no pulse in the last %1 s").arg(kSettledSeconds);
+    for (const int reading : readings) {
+        const int entryMicroseconds = 10 * table.at(reading);
+        if (std::abs(entryMicroseconds - pulseMicroseconds) > kToleranceMicroseconds)
+            return QStringLiteral("reading %1: the table says %2 us, the pulse is %3 us")
+                .arg(QString::number(reading), QString::number(entryMicroseconds),
+                     QString::number(pulseMicroseconds));
+    }
+    return {};
+}
+
 // What the servo did.
 struct ServoRun {
     QList<int> readings; // the wiper's reading at each pulse of the last kSettledSeconds
     quint8 osccal = 0;
     QByteArray eeprom; // what the chip's EEPROM holds at the end
     double motorOnSeconds = 0.0;
+    double settledMotorOnSeconds = 0.0; // of that, in the last kSettledSeconds
 };
 
 // Runs `chip` through `steps` on the simulated servo: receiver frames of
@@ -232,6 +255,7 @@ std::optional<ServoRun> RunServo(const emulatedchip::State &chip, const QList<Se
     avr_irq_t *wiper = nullptr;
     double millivolts = 0.0;
     qint64 fedMillivolts = -1;
+    bool pulseHigh = false;
     for (const ServoStep &step : steps) {
         if (!avr || step.powerCycle) {
             powerOff();
@@ -249,15 +273,16 @@ std::optional<ServoRun> RunServo(const emulatedchip::State &chip, const QList<Se
             receiver = avr_io_getirq(avr, AVR_IOCTL_IOPORT_GETIRQ('B'), 2);
             wiper = avr_io_getirq(avr, AVR_IOCTL_ADC_GETIRQ, ADC_IRQ_ADC2);
             fedMillivolts = -1;
+            pulseHigh = false;
         }
         if (step.handMillivolts >= 0.0)
             millivolts = step.handMillivolts;
         const quint64 startCycle = avr->cycle;
         const quint64 pulseCycles = quint64(step.pulseMicroseconds) * kClockHz / 1000000;
         const quint64 endCycle = startCycle + quint64(step.seconds * kClockHz);
-        const quint64 settledCycle = endCycle - quint64(kSettledSeconds * kClockHz);
+        const quint64 settledCycle =
+            endCycle - std::min(endCycle - startCycle, quint64(kSettledSeconds * kClockHz));
         const bool lastStep = &step == &steps.back();
-        bool pulseHigh = false;
         quint64 lastCycle = startCycle;
         while (avr->cycle < endCycle) {
             // The ADC sees whole millivolts.
@@ -273,8 +298,11 @@ std::optional<ServoRun> RunServo(const emulatedchip::State &chip, const QList<Se
             const quint64 cycle = avr->cycle;
             const quint8 outputs = avr->data[kPortB] & 0x03;
             const int direction = outputs == 0x01 ? 1 : outputs == 0x02 ? -1 : 0;
-            if (outputs != 0)
+            if (outputs != 0) {
                 run.motorOnSeconds += double(cycle - lastCycle) / kClockHz;
+                if (lastStep && cycle >= settledCycle)
+                    run.settledMotorOnSeconds += double(cycle - lastCycle) / kClockHz;
+            }
             millivolts =
                 std::clamp(millivolts + direction * kMillivoltsPerCycle * double(cycle - lastCycle),
                            lowStopMillivolts, highStopMillivolts);
@@ -341,14 +369,8 @@ void ServoTest::settlesAtThePulse()
     QVERIFY2(run, "simavr's ATtiny13 did not run the firmware");
     // The firmware loaded the calibration byte from EEPROM address 0.
     QCOMPARE(run->osccal, kCalibration);
-    QVERIFY(!run->readings.isEmpty());
-    for (const int reading : run->readings) {
-        const int entryMicroseconds = 10 * chip.table.at(reading);
-        QVERIFY2(std::abs(entryMicroseconds - pulseMicroseconds) <= kToleranceMicroseconds,
-                 qPrintable(QStringLiteral("reading %1: the table says %2 us, the pulse is %3 us")
-                                .arg(QString::number(reading), QString::number(entryMicroseconds),
-                                     QString::number(pulseMicroseconds))));
-    }
+    const QString unsettled = Unsettled(chip.table, run->readings, pulseMicroseconds);
+    QVERIFY2(unsettled.isEmpty(), qPrintable(unsettled));
 #endif
 }
 
@@ -410,6 +432,81 @@ void ServoTest::teachInKeepsTheEndStops()
     QCOMPARE(run->eeprom.toHex(' '), expected.toHex(' '));
     QVERIFY2(run->motorOnSeconds <= maxMotorOnSeconds,
              qPrintable(QStringLiteral("the motor ran for %1 s").arg(run->motorOnSeconds)));
+#else
+    QSKIP("the teach-in firmware was not assembled (avra is missing)");
+#endif
+}
+
+// The one line a builder types: the teach-in programmed, the servo driven by
+// the transmitter into its stops at 900 and 4000 mV, the end stops read back
+// and handed, split as the shell splits $(...), to a whole run that programs
+// the example firmware; that servo then settles where it was taught, its
+// motor off: a table wider than the stops would press into them instead.
+void ServoTest::teachesComputesAndProgramsInOneLine()
+{
+#if defined(PULSAKOR_HAVE_SIMAVR) && defined(PULSAKOR_TEACH_IN_HEX)
+    constexpr double kLowStop = 900.0;
+    constexpr double kHighStop = 4000.0;
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // The teach-in's avrdude log goes into this settings folder.
+    const QStringList settings = {"XDG_CONFIG_HOME=" + dir.filePath(QStringLiteral("config"))};
+    using testsupport::EmulatedProgrammer;
+    std::optional<EmulatedProgrammer> programmer;
+    programmer.emplace(dir.path(), EmulatedProgrammer::Link::Socket,
+                       QStringList{QStringLiteral("--calibration"), QString::number(kCalibration)});
+    const auto programmerOptions = [&] {
+        return QStringList{QStringLiteral("--programmer"), QStringLiteral("stk500v1"),
+                           QStringLiteral("--port"), programmer->Port()};
+    };
+    QVERIFY(programmer->IsReady());
+    testsupport::CliRun cli =
+        RunCli(QStringList{QStringLiteral("--teach-in")} + programmerOptions(), settings);
+    QVERIFY2(cli.exitCode == 0, qPrintable(cli.err));
+
+    std::optional<emulatedchip::State> chip = programmer->EndAndReadChip();
+    QVERIFY(chip);
+    const std::optional<ServoRun> teachIn =
+        RunServo(*chip, TransmitterSteps(), kLowStop, kHighStop);
+    QVERIFY2(teachIn, "simavr's ATtiny13 did not run the teach-in firmware");
+    QCOMPARE(teachIn->eeprom.mid(kTaughtAddress, 3).toHex(' '), Taught(46, 204).toHex(' '));
+    chip->eeprom = teachIn->eeprom;
+    QVERIFY(emulatedchip::WriteState(programmer->StatePath(), *chip));
+
+    programmer.emplace(dir.path(), EmulatedProgrammer::Link::Socket);
+    QVERIFY(programmer->IsReady());
+    cli = RunCli(QStringList{QStringLiteral("--read-end-stops"), QStringLiteral("--supply"),
+                             QStringLiteral("5000")}
+                     + programmerOptions(),
+                 settings);
+    QVERIFY2(cli.exitCode == 0, qPrintable(cli.err));
+    QCOMPARE(cli.out, QByteArray("--end1 0900 --end2 3980\n"));
+
+    const QStringList words = QString::fromUtf8(cli.out).split(
+        QRegularExpression(QStringLiteral("[ \t\n]+")), Qt::SkipEmptyParts);
+    cli = RunCli(words
+                     + QStringList{QStringLiteral("--template"), testsupport::ExampleTemplatePath(),
+                                   QStringLiteral("--out"),
+                                   dir.filePath(QStringLiteral("servo000.asm"))}
+                     + programmerOptions(),
+                 settings);
+    QVERIFY2(cli.exitCode == 0, qPrintable(cli.err));
+    chip = programmer->EndAndReadChip();
+    QVERIFY(chip);
+
+    ParameterTexts texts = generator::DefaultParameterTexts();
+    texts[generator::EndVoltage1Field] = QStringLiteral("0900");
+    texts[generator::EndVoltage2Field] = QStringLiteral("3980");
+    const generator::FieldTable table = generator::TableFromFields(texts);
+    QVERIFY(table.table);
+    for (const int pulseMicroseconds : {1000, 2000}) {
+        const std::optional<ServoRun> servo =
+            RunServo(*chip, {{kServoSeconds, pulseMicroseconds, 2500.0}}, kLowStop, kHighStop);
+        QVERIFY2(servo, "simavr's ATtiny13 did not run the firmware");
+        const QString unsettled = Unsettled(table.table->table, servo->readings, pulseMicroseconds);
+        QVERIFY2(unsettled.isEmpty(), qPrintable(unsettled));
+        QCOMPARE(servo->settledMotorOnSeconds, 0.0);
+    }
 #else
     QSKIP("the teach-in firmware was not assembled (avra is missing)");
 #endif
