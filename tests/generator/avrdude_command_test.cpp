@@ -181,11 +181,11 @@ void AvrdudeCommandTest::settingsFileReadsBackWhatWasSaved_data()
                       "nach-erzeugen=0\r\n");
     ProgrammingChoices full;
     full.settings = Settings("stk500v1", "/dev/serial/by-id/Prüfer 1", 19200, std::nullopt);
-    full.settings.avrdudePath = " C:\\Programme\\avr dude\\avrdude.exe";
+    full.settings.avrdudePath = "C:\\Programme\\avr dude\\avrdude.exe";
     full.afterEachRun = true;
-    QTest::newRow("every value, blanks and umlauts kept")
+    QTest::newRow("every value, inner blanks and umlauts kept")
         << full
-        << QByteArray("avrdude= C:\\Programme\\avr dude\\avrdude.exe\r\nprogrammer=stk500v1\r\n"
+        << QByteArray("avrdude=C:\\Programme\\avr dude\\avrdude.exe\r\nprogrammer=stk500v1\r\n"
                       "anschluss=/dev/serial/by-id/Pr\xc3\xbc"
                       "fer 1\r\nbaudrate=19200\r\n"
                       "kalibrierbyte=keine\r\nnach-erzeugen=1\r\n");
@@ -212,6 +212,13 @@ void AvrdudeCommandTest::settingsFileIsReadTolerantly_data()
         << QByteArray("programmer=usbasp\r\nbaudrate=schnell\r\nkalibrierbyte=64\r\n"
                       "nach-erzeugen=ja\r\nohne Gleichheitszeichen\r\n")
         << usbasp;
+    // The dialog saves them trimmed; " -F" is then refused as "-F" is.
+    ProgrammingChoices blanks = usbasp;
+    blanks.settings.avrdudePath = "/opt/avr dude/avrdude";
+    blanks.settings.port = "-F";
+    QTest::newRow("blanks around a path and a port")
+        << QByteArray("programmer=usbasp\navrdude= /opt/avr dude/avrdude \nanschluss= -F\t\n")
+        << blanks;
     ProgrammingChoices address;
     address.settings.calibrationAddress = 12;
     address.settings.baudRate = 9600;
