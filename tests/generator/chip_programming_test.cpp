@@ -249,7 +249,7 @@ void ChipProgrammingTest::emulatedChipKeepsItsBytes()
         ProgrammingRequest request;
         request.settings = settings;
         request.hexPath = dir.filePath("servo000.hex");
-        request.wait = {0ms, 3s};
+        request.wait = {0ms, 2s};
         const ProgrammingResult result = ProgramChip(request, host);
         QCOMPARE(result.outcome, outcome);
         QVERIFY(!result.chipTouched);
