@@ -135,7 +135,7 @@ QString StageText(ProgrammingStage stage)
     case ProgrammingStage::VerifyingFlash:
         return QStringLiteral("Flash prüfen");
     case ProgrammingStage::WritingEeprom:
-        return QStringLiteral("Kalibrierbyte ins EEPROM schreiben");
+        return QStringLiteral("EEPROM schreiben");
     case ProgrammingStage::VerifyingEeprom:
         return QStringLiteral("EEPROM prüfen");
     }

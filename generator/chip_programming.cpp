@@ -36,7 +36,7 @@ QString PortText(const ProgrammingSettings &settings)
                                    : u'"' + settings.port + u'"';
 }
 
-// Where the chip stands after a failed call, and where avrdude's messages are.
+// Where the chip stands after a failed call.
 QString ChipState(const ProgrammingResult &result)
 {
     return result.chipTouched
@@ -45,6 +45,7 @@ QString ChipState(const ProgrammingResult &result)
         : QStringLiteral("Auf den Chip wurde nichts geschrieben.");
 }
 
+// Where the chip stands after a failed call, and where avrdude's messages are.
 QString Afterwards(const ProgrammingResult &result)
 {
     const QString chip = ChipState(result);
