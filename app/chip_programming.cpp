@@ -1,5 +1,6 @@
 #include "app/chip_programming.h"
 
+#include "generator/target_files.h"
 #include "platform/environment.h"
 #include "platform/files.h"
 
@@ -20,12 +21,12 @@ private:
     ProgressView &m_view;
 };
 
-void SaveChoices(WindowModel &window, const generator::ProgrammingChoices &choices,
+void SaveChoices(ProgrammingWindow &window, const generator::ProgrammingChoices &choices,
                  platform::UserInteraction &user)
 {
     window.SetProgramming(choices);
     QString error;
-    if (!generator::SaveProgrammingSettings(window.folders().settingsFolder, choices, &error))
+    if (!generator::SaveProgrammingSettings(window.SettingsFolder(), choices, &error))
         user.ShowMessage(error, QStringLiteral("Einstellungen nicht gespeichert"));
 }
 
@@ -39,7 +40,7 @@ generator::ProgrammingSettings SettingsToUse(const generator::ProgrammingChoices
     return settings;
 }
 
-generator::ProgrammingResult ProgramChipInWindow(WindowModel &window, const QString &hexPath,
+generator::ProgrammingResult ProgramChipInWindow(ProgrammingWindow &window, const QString &hexPath,
                                                  platform::UserInteraction &user,
                                                  ProgressView &progress)
 {
@@ -61,10 +62,24 @@ generator::ProgrammingResult ProgramChipInWindow(WindowModel &window, const QStr
     return result;
 }
 
-void Command3_Click(WindowModel &window, platform::UserInteraction &user, ProgressView &progress)
+void ProgramAfterRun(ProgrammingWindow &window, const generator::RunResult &run,
+                     platform::UserInteraction &user, ProgressView &progress)
+{
+    if (run.outcome != generator::RunOutcome::Assembled || window.IsClosing()
+        || !window.Programming().afterEachRun)
+        return;
+    // The run is complete, its messages shown and its files written; the
+    // programming adds only its own log.
+    ProgramChipInWindow(window,
+                        generator::TargetFilePath(run.targetBase, generator::TargetFileRole::Hex),
+                        user, progress);
+}
+
+void Command3_Click(ProgrammingWindow &window, platform::UserInteraction &user,
+                    ProgressView &progress)
 {
     const QString proposal =
-        window.lastHexFile.isEmpty() ? window.folders().workFolder : window.lastHexFile;
+        window.LastHexFile().isEmpty() ? window.WorkFolder() : window.LastHexFile();
     const QString hexPath = user.ChooseFileToOpen({QStringLiteral("HEX-Datei|*.hex"), proposal,
                                                    QStringLiteral("HEX-Datei in den Chip "
                                                                   "schreiben")});
@@ -73,7 +88,7 @@ void Command3_Click(WindowModel &window, platform::UserInteraction &user, Progre
     ProgramChipInWindow(window, hexPath, user, progress);
 }
 
-void Check2_Click(WindowModel &window, bool ticked, platform::UserInteraction &user)
+void Check2_Click(ProgrammingWindow &window, bool ticked, platform::UserInteraction &user)
 {
     generator::ProgrammingChoices choices = window.Programming();
     choices.afterEachRun = ticked;
@@ -88,7 +103,8 @@ QString ChooseAvrdude(platform::UserInteraction &user, const QString &shown)
     return platform::FileExists(chosen) ? chosen : QString();
 }
 
-void SaveProgrammerSettings(WindowModel &window, const generator::ProgrammingSettings &settings,
+void SaveProgrammerSettings(ProgrammingWindow &window,
+                            const generator::ProgrammingSettings &settings,
                             platform::UserInteraction &user)
 {
     generator::ProgrammingChoices choices = window.Programming();
@@ -96,9 +112,9 @@ void SaveProgrammerSettings(WindowModel &window, const generator::ProgrammingSet
     SaveChoices(window, choices, user);
 }
 
-void LoadProgrammingChoices(WindowModel &window)
+void LoadProgrammingChoices(ProgrammingWindow &window)
 {
-    window.SetProgramming(generator::LoadProgrammingSettings(window.folders().settingsFolder));
+    window.SetProgramming(generator::LoadProgrammingSettings(window.SettingsFolder()));
 }
 
 } // namespace app

@@ -5,7 +5,8 @@
 // frames, the whole-text selection of the parameter fields, the layout on
 // resize, start-up and "Ende". The procedures that only need the window
 // model (start values, pickers, the generation run, the info page wait) live
-// in their own files and are called from here.
+// in their own files and are called from here; the programming's controls
+// hand over to its controller, which sees only the window's programming view.
 
 #include "app/design.h"
 #include "app/event_procedures.h"
@@ -34,9 +35,8 @@ class UserInteraction;
 namespace app {
 
 class InfoPageWait;
-class ProgressWindow;
+class ProgrammingController;
 class TabControl;
-class WindowProgress;
 
 class Form1 : public QWidget, public WindowModel {
     Q_OBJECT
@@ -84,8 +84,6 @@ public:
     void SSTab1_Click(int previousPage);
     /// Selects the whole text of Text1(index).
     void Text1_GotFocus(int index);
-    /// "Programmer...": the programmer's settings in a dialog, saved on OK.
-    void Command4_Click();
 
     /// Puts hint `index` into the bar unless it is the hint already shown;
     /// indices outside the hint table are ignored.
@@ -150,7 +148,7 @@ private:
     QPushButton *m_command3 = nullptr;
     QPushButton *m_command4 = nullptr;
     QCheckBox *m_check2 = nullptr;
-    std::unique_ptr<WindowProgress> m_programmingProgress;
+    std::unique_ptr<ProgrammingController> m_programming;
 
     // The captions of Label3 and Label5 exactly as set; the labels show
     // them with wrap points added.
