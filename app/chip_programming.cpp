@@ -35,8 +35,11 @@ void SaveChoices(ProgrammingWindow &window, const generator::ProgrammingChoices 
 generator::ProgrammingSettings SettingsToUse(const generator::ProgrammingChoices &choices)
 {
     generator::ProgrammingSettings settings = choices.settings;
-    if (settings.avrdudePath.isEmpty())
-        settings.avrdudePath = platform::DefaultAvrdudePath();
+    // A bare name as typed in the dialog is looked up on PATH, as
+    // pulsakor-cli's --avrdude is.
+    settings.avrdudePath = settings.avrdudePath.isEmpty()
+                               ? platform::DefaultAvrdudePath()
+                               : platform::ProgramPath(settings.avrdudePath);
     return settings;
 }
 

@@ -32,7 +32,7 @@ public:
 };
 
 /// The settings the programming uses: the window's, with the platform's
-/// avrdude where none is given.
+/// avrdude where none is given and a bare name looked up on PATH.
 generator::ProgrammingSettings SettingsToUse(const generator::ProgrammingChoices &choices);
 
 /// Programs `hexPath` with the window's settings, showing the progress in
