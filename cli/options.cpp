@@ -12,7 +12,7 @@ namespace {
 // The six field options first, in ParameterField order.
 enum class Slot { Supply, End1, End2, Pulse1, Pulse2, Pwm, Separator, Template, Out, Assembler,
                   DeleteSource, Plot, Programmer, Port, Baud, Avrdude, CalibrationEeprom, Flash,
-                  Count };
+                  TeachIn, ReadEndStops, Count };
 static_assert(size_t(Slot::Pwm) == generator::PwmCountRangeField);
 
 // What follows an option's name: a text, a file name (taken as the file
@@ -44,6 +44,8 @@ constexpr std::array<OptionName, size_t(Slot::Count)> kOptionNames = {{
     {"--avrdude", Slot::Avrdude, Takes::Path},
     {"--calibration-eeprom", Slot::CalibrationEeprom, Takes::Text},
     {"--flash", Slot::Flash, Takes::Path},
+    {"--teach-in", Slot::TeachIn, Takes::Nothing},
+    {"--read-end-stops", Slot::ReadEndStops, Takes::Nothing},
 }};
 
 const QLatin1String kHelpOption("--help");
@@ -224,6 +226,12 @@ std::optional<UsageError> Apply(const GivenOption &given, Options *options, RunR
     case Slot::Flash:
         options->flashPath = value;
         break;
+    case Slot::TeachIn:
+        options->teachIn = true;
+        break;
+    case Slot::ReadEndStops:
+        options->readEndStops = true;
+        break;
     case Slot::Separator:
         // The separator stands inside numbers of the listing, the source and
         // the log: a line end, a digit, a sign or a blank there would break a
@@ -272,30 +280,60 @@ std::optional<UsageError> CheckRunOptions(const SeenOptions &seen)
     return std::nullopt;
 }
 
+// A line that only works on the chip: its option, the programmer's options
+// and one more, nothing of a run or of the table.
+struct ChipTask {
+    Slot slot;
+    const char *name;
+    Slot extra;
+    const char *refusal;
+};
+
+constexpr std::array<ChipTask, 3> kChipTasks = {{
+    {Slot::Flash, "--flash", Slot::CalibrationEeprom,
+     "Option '--flash' programmiert nur eine HEX-Datei und nimmt keine Option des Laufs oder "
+     "der Tabelle"},
+    {Slot::TeachIn, "--teach-in", Slot::CalibrationEeprom,
+     "Option '--teach-in' programmiert nur die Einlern-Firmware und nimmt nur die Optionen "
+     "'--programmer', '--port', '--baud', '--avrdude' und '--calibration-eeprom'"},
+    {Slot::ReadEndStops, "--read-end-stops", Slot::Supply,
+     "Option '--read-end-stops' liest nur die Endlagen aus und nimmt nur die Optionen "
+     "'--programmer', '--port', '--baud', '--avrdude' und '--supply'"},
+}};
+
+std::optional<UsageError> CheckChipTask(const ChipTask &task, const SeenOptions &seen)
+{
+    if (!seen[size_t(Slot::Programmer)])
+        return UsageError{
+            QStringLiteral("Option '%1' braucht '--programmer'").arg(QLatin1String(task.name))};
+    for (size_t slot = 0; slot < seen.size(); ++slot) {
+        const bool programmers = slot >= size_t(Slot::Programmer) && slot <= size_t(Slot::Avrdude);
+        if (seen[slot] && !programmers && slot != size_t(task.slot) && slot != size_t(task.extra))
+            return UsageError{QString::fromUtf8(task.refusal)};
+    }
+    return std::nullopt;
+}
+
 // The programming options go with --programmer, and --programmer with a run
-// or --flash; --flash programs a HEX file and does nothing else.
+// or one task on the chip alone.
 std::optional<UsageError> CheckProgrammingOptions(const SeenOptions &seen)
 {
-    const bool programmer = seen[size_t(Slot::Programmer)];
-    const bool flash = seen[size_t(Slot::Flash)];
     for (const Slot slot : {Slot::Port, Slot::Baud, Slot::Avrdude, Slot::CalibrationEeprom}) {
-        if (seen[size_t(slot)] && !programmer)
+        if (seen[size_t(slot)] && !seen[size_t(Slot::Programmer)])
             return UsageError{QStringLiteral("die Optionen '--port', '--baud', '--avrdude' und "
                                              "'--calibration-eeprom' brauchen '--programmer'")};
     }
-    if (flash) {
-        if (!programmer)
-            return UsageError{QStringLiteral("Option '--flash' braucht '--programmer'")};
-        for (qsizetype slot = 0; slot <= qsizetype(Slot::Plot); ++slot) {
-            if (seen[size_t(slot)])
-                return UsageError{QStringLiteral("Option '--flash' programmiert nur eine "
-                                                 "HEX-Datei und nimmt keine Option des Laufs "
-                                                 "oder der Tabelle")};
-        }
-    } else if (programmer && !seen[size_t(Slot::Template)]) {
+    const auto given = [&seen](const ChipTask &task) { return seen[size_t(task.slot)]; };
+    if (std::count_if(kChipTasks.cbegin(), kChipTasks.cend(), given) > 1)
+        return UsageError{QStringLiteral("die Optionen '--flash', '--teach-in' und "
+                                         "'--read-end-stops' schließen einander aus")};
+    const auto task = std::find_if(kChipTasks.cbegin(), kChipTasks.cend(), given);
+    if (task != kChipTasks.cend())
+        return CheckChipTask(*task, seen);
+    if (seen[size_t(Slot::Programmer)] && !seen[size_t(Slot::Template)])
         return UsageError{QStringLiteral("Option '--programmer' braucht '--template' und "
-                                         "'--out' oder '--flash'")};
-    }
+                                         "'--out', '--flash', '--teach-in' oder "
+                                         "'--read-end-stops'")};
     return std::nullopt;
 }
 
@@ -348,6 +386,10 @@ QString UsageText()
         "                      [--avrdude PFAD] [--calibration-eeprom ADRESSE|none]]\n"
         "        pulsakor-cli --flash DATEI.hex --programmer ID [--port ANSCHLUSS]\n"
         "                     [--baud N] [--avrdude PFAD] [--calibration-eeprom ADRESSE|none]\n"
+        "        pulsakor-cli --teach-in --programmer ID [--port ANSCHLUSS] [--baud N]\n"
+        "                     [--avrdude PFAD] [--calibration-eeprom ADRESSE|none]\n"
+        "        pulsakor-cli --read-end-stops --programmer ID [--port ANSCHLUSS] [--baud N]\n"
+        "                     [--avrdude PFAD] [--supply T]\n"
         "\n"
         "Ohne --template und --out: gibt das Listing der Korrekturtabelle für einen\n"
         "ATtiny15-Servo aus, genau so, wie das Fenster es in den Assembler-Quelltext\n"
@@ -392,6 +434,13 @@ QString UsageText()
         "  --flash DATEI.hex       nur die vorhandene HEX-Datei programmieren; neben\n"
         "                          ihr entsteht allein das Programmier-Log\n"
         "                          (DATEI.avrdude.log)\n"
+        "  --teach-in              nur die Einlern-Firmware programmieren; dann den Servo\n"
+        "                          von Hand oder mit dem Sender in beide Endlagen bewegen\n"
+        "                          (avrdudes Ausgabe: pulsakor-einlernen.avrdude.log im\n"
+        "                          Ordner der Einstellungen)\n"
+        "  --read-end-stops        die eingelernten Endlagen aus dem Chip lesen, ohne etwas\n"
+        "                          zu schreiben; auf die Standardausgabe kommt die Zeile\n"
+        "                          '--end1 T --end2 T' mit den Spannungen für --supply\n"
         "  --help                  diesen Text zeigen\n"
         "  --version               die Version zeigen\n"
         "\n"
@@ -401,7 +450,10 @@ QString UsageText()
         "Standardausgabe konnte nicht gelesen oder geschrieben werden, oder das Ziel\n"
         "würde die Vorlage überschreiben; 5 der Chip wurde nicht programmiert (kein\n"
         "avrdude, der Programmer antwortet nicht, ein anderer Chip, ein Byte stimmt\n"
-        "beim Prüfen nicht, avrdude hängt oder gibt ohne Ende aus, Abbruch).\n")
+        "beim Prüfen nicht, avrdude hängt oder gibt ohne Ende aus, Abbruch), oder der\n"
+        "Chip konnte nicht gelesen werden; 6 der Chip hält keine eingelernten\n"
+        "Endlagen oder ein beschädigtes Ergebnis (--read-end-stops; dann steht nichts\n"
+        "auf der Standardausgabe).\n")
         .arg(defaults[0], defaults[1], defaults[2], defaults[3], defaults[4], defaults[5]);
 }
 

@@ -29,6 +29,9 @@ enum ExitCode : int {
     /// from the programmer, another chip, a byte that did not verify,
     /// avrdude hung or printed without end, or it was interrupted.
     ExitNotProgrammed = 5,
+    /// The chip answered but holds no end stops taught, or a damaged
+    /// result (--read-end-stops).
+    ExitNothingTaught = 6,
 };
 
 /// What --template, --out, --assembler and --delete-asm ask for: the whole
@@ -72,6 +75,11 @@ struct Options {
     std::optional<ProgrammingOptions> programming;
     /// --flash: the existing HEX file to program, instead of a run.
     std::optional<QString> flashPath;
+    /// --teach-in: program the teach-in firmware, instead of a run.
+    bool teachIn = false;
+    /// --read-end-stops: print what the teach-in firmware measured as
+    /// --end1 and --end2, instead of a run.
+    bool readEndStops = false;
     bool help = false;
     bool version = false;
 };
@@ -88,9 +96,12 @@ struct UsageError {
 /// digit, a sign or a blank is a UsageError. So is
 /// --template without --out or the other way round, --assembler or
 /// --delete-asm without both, and an --out that ends with a folder separator.
-/// --programmer needs --template and --out or --flash; --port, --baud,
-/// --avrdude and --calibration-eeprom need --programmer; --flash needs
-/// --programmer and takes no other option; a --baud that is not a positive
+/// --programmer needs --template and --out, --flash, --teach-in or
+/// --read-end-stops; --port, --baud, --avrdude and --calibration-eeprom need
+/// --programmer; --flash, --teach-in and --read-end-stops exclude each other,
+/// need --programmer and take no option of a run or of the table, except
+/// --calibration-eeprom (--flash, --teach-in) and --supply
+/// (--read-end-stops); a --baud that is not a positive
 /// number and a --calibration-eeprom other than 0..63 or "none" are refused.
 /// `fileNameArguments`, when given, are the same arguments decoded as file
 /// names; the values of --template, --out, --assembler and --plot are taken

@@ -255,7 +255,7 @@ void PulsakorCliTest::exitsWith2OnBadUsage_data()
     const QStringList run = {"--template", "servo00.asm", "--out", "servo000.asm"};
     QTest::newRow("--programmer without a run or --flash")
         << QStringList{"--programmer", "usbasp"}
-        << "braucht '--template' und '--out' oder '--flash'";
+        << "braucht '--template' und '--out', '--flash', '--teach-in' oder '--read-end-stops'";
     QTest::newRow("--port without --programmer")
         << (run + QStringList{"--port", "usb"}) << "brauchen '--programmer'";
     QTest::newRow("--flash without --programmer")
@@ -266,6 +266,17 @@ void PulsakorCliTest::exitsWith2OnBadUsage_data()
     QTest::newRow("--flash with a field")
         << QStringList{"--flash", "servo000.hex", "--programmer", "usbasp", "--pwm", "5"}
         << "nimmt keine Option des Laufs";
+    const QStringList reading = {"--read-end-stops", "--programmer", "usbasp"};
+    QTest::newRow("--teach-in without --programmer")
+        << QStringList{"--teach-in"} << "'--teach-in' braucht '--programmer'";
+    QTest::newRow("--teach-in with a field")
+        << QStringList{"--teach-in", "--programmer", "usbasp", "--end1", "0500"}
+        << "nur die Einlern-Firmware";
+    QTest::newRow("--read-end-stops with a run") << (run + reading) << "liest nur die Endlagen aus";
+    QTest::newRow("--read-end-stops with the calibration byte's address")
+        << (reading + QStringList{"--calibration-eeprom", "0"}) << "liest nur die Endlagen aus";
+    QTest::newRow("--teach-in with --read-end-stops")
+        << (reading + QStringList{"--teach-in"}) << "schließen einander aus";
     QTest::newRow("programmer read by avrdude as an option")
         << (run + QStringList{"--programmer=-F"}) << "nicht mit '-' beginnt";
     QTest::newRow("baud rate 0") << (run + QStringList{"--programmer", "arduino", "--baud", "0"})
@@ -302,7 +313,8 @@ void PulsakorCliTest::printsUsageForHelp()
     for (const char *option : {"--supply", "--end1", "--end2", "--pulse1", "--pulse2", "--pwm",
                                "--decimal-separator", "--template", "--out", "--assembler",
                                "--delete-asm", "--plot", "--help", "--version", "--programmer",
-                               "--port", "--baud", "--avrdude", "--calibration-eeprom", "--flash"})
+                               "--port", "--baud", "--avrdude", "--calibration-eeprom", "--flash",
+                               "--teach-in", "--read-end-stops"})
         QVERIFY2(run.out.contains(option), option);
 }
 

@@ -1,0 +1,52 @@
+#pragma once
+// What the teach-in firmware left in the chip's EEPROM, read back into the
+// two end-stop fields. The firmware keeps, in its 64 bytes:
+//   address 0  the chip's calibration byte (written by the programming)
+//   address 1  the lowest steady wiper reading taught (0..255)
+//   address 2  the highest steady wiper reading taught (0..255)
+//   address 3  a check byte: lowest XOR highest XOR 0xA5, written last
+// A chip just programmed holds 0xFF at 1..3, which the check does not
+// accept; that is read as "nothing taught yet", not as damaged.
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+#include <optional>
+
+namespace generator {
+
+/// The EEPROM of the ATtiny15, all of which the teach-in read takes.
+constexpr qsizetype kTeachInEepromSize = 64;
+
+enum class EndStopOutcome {
+    Taught,          ///< two readings, the lower one below the higher one
+    NothingTaught,   ///< the chip is as programmed, or the servo never moved
+    Damaged,         ///< the check byte fails or lowest > highest (a torn write)
+    SupplyRefused,   ///< the supply text cannot give voltages; the image was not read
+    ImageIncomplete, ///< fewer than 64 bytes came back from the chip
+};
+
+struct EndStops {
+    EndStopOutcome outcome = EndStopOutcome::ImageIncomplete;
+    /// The two readings (Taught only); end stop 1 is the lower one.
+    quint8 lowestReading = 0;
+    quint8 highestReading = 0;
+    /// Their wiper voltages as field texts of at least four digits, in mV
+    /// rounded to 10 mV: reading 25 at supply 5000 gives "0490" (Taught only).
+    QString end1Text;
+    QString end2Text;
+    /// German: what was found and what to do next.
+    QString message;
+};
+
+/// The supply voltage field text in units of 10 mV as the table reads it;
+/// nothing with `refusal` set to a German message when the field rules
+/// reject it or it is not above 0.
+std::optional<qint32> TeachInSupply(const QString &supplyText, QString *refusal);
+
+/// Judges the EEPROM image `eeprom` of the teach-in firmware and turns its
+/// readings into voltages for `supplyText`, as the header describes.
+EndStops ReadEndStops(const QByteArray &eeprom, const QString &supplyText);
+
+} // namespace generator
