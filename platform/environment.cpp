@@ -111,6 +111,25 @@ QString ProgramPath(const QString &path)
     return QDir::toNativeSeparators(info.absoluteFilePath());
 }
 
+QString TeachInFirmwarePathFor(const QString &programFolder)
+{
+    for (const QLatin1String place : {QLatin1String("/einlernen.hex"),
+                                      QLatin1String("/../share/pulsakor/examples/einlernen.hex")}) {
+        const QString path = QDir::cleanPath(QDir::fromNativeSeparators(programFolder) + place);
+        // Not FileExists: a "?" or "*" in the program's folder is no wildcard.
+        if (QFileInfo(path).isFile())
+            return QDir::toNativeSeparators(path);
+    }
+    return QString();
+}
+
+QString TeachInFirmwarePath()
+{
+    return QCoreApplication::instance()
+        ? TeachInFirmwarePathFor(QCoreApplication::applicationDirPath())
+        : QString();
+}
+
 QChar DecimalSeparator()
 {
     const QString point = QLocale::system().decimalPoint();

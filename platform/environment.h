@@ -45,6 +45,15 @@ QString DefaultAvrdudePath();
 /// separators. An absolute path comes back as it is.
 QString ProgramPath(const QString &path);
 
+/// The teach-in firmware's HEX file, with native separators: einlernen.hex
+/// beside the running program (the build tree and Windows), else
+/// <program folder>/../share/pulsakor/examples/einlernen.hex (installed on
+/// Linux); empty when neither is there.
+QString TeachInFirmwarePath();
+
+/// The same for a program in `programFolder`.
+QString TeachInFirmwarePathFor(const QString &programFolder);
+
 /// The decimal separator of the user's number settings (LC_ALL, LC_NUMERIC,
 /// LANG on Linux; the regional settings on Windows).
 QChar DecimalSeparator();

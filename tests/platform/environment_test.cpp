@@ -24,6 +24,8 @@ private slots:
     void currentFolderHasNoTrailingSeparator();
     void findFirstFileTakesTheFirstMatchingName_data();
     void findFirstFileTakesTheFirstMatchingName();
+    void teachInFirmwareIsBesideOrInstalled_data();
+    void teachInFirmwareIsBesideOrInstalled();
 
 private:
     QByteArray m_path;
@@ -152,6 +154,38 @@ void EnvironmentTest::findFirstFileTakesTheFirstMatchingName()
     const QString path = pattern.isEmpty() ? QString() : dir.path() + u'/' + pattern;
     QCOMPARE(FindFirstFile(path), found);
     QCOMPARE(FileExists(path), !found.isEmpty());
+}
+
+void EnvironmentTest::teachInFirmwareIsBesideOrInstalled_data()
+{
+    QTest::addColumn<QStringList>("files"); // made below a temporary folder; "name/" makes a folder
+    QTest::addColumn<QString>("found");     // below it; empty: none
+    const QString installed = "share/pulsakor/examples/einlernen.hex";
+    QTest::newRow("beside the program first")
+        << QStringList{"bin/einlernen.hex", installed} << "bin/einlernen.hex";
+    QTest::newRow("installed") << QStringList{installed} << installed;
+    QTest::newRow("a folder is no file") << QStringList{"bin/einlernen.hex/"} << QString();
+    QTest::newRow("neither") << QStringList{} << QString();
+}
+
+void EnvironmentTest::teachInFirmwareIsBesideOrInstalled()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, found);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkpath("bin"));
+    for (const QString &name : files) {
+        QVERIFY(QDir(dir.path()).mkpath(QFileInfo(dir.filePath(name)).path()));
+        if (name.endsWith(u'/')) {
+            QVERIFY(QDir(dir.path()).mkpath(name));
+        } else {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+    }
+    const QString path = TeachInFirmwarePathFor(QDir::toNativeSeparators(dir.filePath("bin")));
+    QCOMPARE(path, found.isEmpty() ? QString() : QDir::toNativeSeparators(dir.filePath(found)));
 }
 
 QTEST_GUILESS_MAIN(EnvironmentTest)

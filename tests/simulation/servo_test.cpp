@@ -6,9 +6,13 @@
 // instructions) at 1.6 MHz, with receiver pulses on PB2 and a motor that
 // moves the potentiometer's wiper (ADC2). The servo has settled when the
 // table entry at the wiper's reading stays within 20 us of the pulse.
+// The teach-in firmware (the build's einlernen.hex) runs on the same servo,
+// turned by hand or driven by the transmitter into its mechanical stops,
+// across power cycles; its EEPROM is read out after the run.
 //
 // Linux only: simavr is a Linux test tool.
 
+#include "generator/hex_check.h"
 #include "generator/table_from_fields.h"
 
 #include "tests/support/cli_process.h"
@@ -58,6 +62,21 @@ constexpr int kPortB = 0x38;
 constexpr int kAdch = 0x25;
 constexpr int kOsccal = 0x51;
 
+// The teach-in firmware's EEPROM: lowest and highest reading at 1 and 2,
+// their check byte at 3.
+constexpr int kTaughtAddress = 1;
+constexpr quint8 kCheckKey = 0xA5;
+
+// One step of a run on the simulated servo: the builder turns the output by
+// hand (or leaves it), the chip is switched off and on (or not), then it
+// runs for a while with receiver pulses or without.
+struct ServoStep {
+    double seconds = 0.0;
+    int pulseMicroseconds = 0;    // 0: no pulses
+    double handMillivolts = -1.0; // where the wiper is turned first; < 0: left alone
+    bool powerCycle = false;      // the chip restarts first, its EEPROM kept
+};
+
 // The field texts of a normal servo (the defaults) and of a reversed one,
 // whose end stops have their pulse widths swapped: its table falls.
 ParameterTexts ServoTexts(bool reversed)
@@ -83,7 +102,23 @@ struct ProgrammedChip {
     CorrectionTable table{};
 };
 
+// What the teach-in firmware keeps at addresses 1..3 for these readings.
+QByteArray Taught(int lowest, int highest)
+{
+    const char bytes[] = {char(lowest), char(highest), char(lowest ^ highest ^ kCheckKey)};
+    return QByteArray(bytes, sizeof bytes);
+}
+
+// A teach-in with the transmitter, from the middle: pulses of 1.0 ms drive
+// the servo into its lower stop, then 2.0 ms into its upper one.
+QList<ServoStep> TransmitterSteps()
+{
+    return {{2.5, 1000, 2500.0}, {4.5, 2000}};
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(ServoStep)
 
 class ServoTest : public QObject {
     Q_OBJECT
@@ -92,6 +127,8 @@ private slots:
     void initTestCase();
     void settlesAtThePulse_data();
     void settlesAtThePulse();
+    void teachInKeepsTheEndStops_data();
+    void teachInKeepsTheEndStops();
 
 private:
     std::map<bool, ProgrammedChip> m_chips;
@@ -137,71 +174,122 @@ std::optional<ProgrammedChip> ProgramChip(const ParameterTexts &texts)
     return ProgrammedChip{*state, table.table->table};
 }
 
+#if defined(PULSAKOR_HAVE_SIMAVR) && defined(PULSAKOR_TEACH_IN_HEX)
+// The chip as programming the build's teach-in firmware leaves it: the
+// HEX file in the flash, the calibration byte at EEPROM address 0 and the
+// rest of the EEPROM erased.
+std::optional<emulatedchip::State> TeachInChip()
+{
+    const auto image =
+        generator::ParseIntelHex(testsupport::ReadBytes(QStringLiteral(PULSAKOR_TEACH_IN_HEX)));
+    const auto *blocks = std::get_if<generator::HexImage>(&image);
+    if (!blocks || blocks->isEmpty())
+        return std::nullopt;
+    emulatedchip::State chip;
+    chip.flash = QByteArray(emulatedchip::kFlashSize, char(emulatedchip::kErased));
+    chip.eeprom = QByteArray(emulatedchip::kEepromSize, char(emulatedchip::kErased));
+    chip.eeprom[0] = char(kCalibration);
+    for (const generator::HexBlock &block : *blocks) {
+        if (block.address + quint64(block.bytes.size()) > emulatedchip::kFlashSize)
+            return std::nullopt;
+        chip.flash.replace(block.address, block.bytes.size(), block.bytes);
+    }
+    return chip;
+}
+#endif
+
 #ifdef PULSAKOR_HAVE_SIMAVR
-// What the servo did in its last frames.
+// What the servo did.
 struct ServoRun {
-    QList<int> readings; // the wiper's reading at the start of each settled frame
+    QList<int> readings; // the wiper's reading at each pulse of the last kSettledSeconds
     quint8 osccal = 0;
+    QByteArray eeprom; // what the chip's EEPROM holds at the end
+    double motorOnSeconds = 0.0;
 };
 
-// Runs `chip` on the simulated servo for kServoSeconds, its wiper starting at
-// `startMillivolts`, with receiver pulses of `pulseMicroseconds`.
-std::optional<ServoRun> RunServo(const emulatedchip::State &chip, int pulseMicroseconds,
-                                 double startMillivolts)
+// Runs `chip` through `steps` on the simulated servo: receiver frames of
+// kFrameCycles; a motor whose output A alone raises the wiper voltage and B
+// alone lowers it, between the servo's mechanical stops at the two wiper
+// voltages given; a chip that keeps its EEPROM across a power cycle.
+std::optional<ServoRun> RunServo(const emulatedchip::State &chip, const QList<ServoStep> &steps,
+                                 double lowStopMillivolts = 0.0,
+                                 double highStopMillivolts = kSupplyMillivolts)
 {
-    avr_t *avr = avr_make_mcu_by_name("attiny13");
-    if (!avr)
-        return std::nullopt;
-    avr_init(avr);
-    avr->log = LOG_NONE;
-    avr->frequency = kClockHz;
-    avr->vcc = avr->avcc = kSupplyMillivolts;
-    std::memcpy(avr->flash, chip.flash.constData(), emulatedchip::kFlashSize);
-    QByteArray eeprom = chip.eeprom;
-    avr_eeprom_desc_t eepromDescription{reinterpret_cast<uint8_t *>(eeprom.data()), 0,
-                                        quint32(eeprom.size())};
-    avr_ioctl(avr, AVR_IOCTL_EEPROM_SET, &eepromDescription);
-    avr_irq_t *receiver = avr_io_getirq(avr, AVR_IOCTL_IOPORT_GETIRQ('B'), 2);
-    avr_irq_t *wiper = avr_io_getirq(avr, AVR_IOCTL_ADC_GETIRQ, ADC_IRQ_ADC2);
-
-    const quint64 pulseCycles = quint64(pulseMicroseconds) * kClockHz / 1000000;
-    const quint64 endCycle = quint64(kServoSeconds * kClockHz);
-    const quint64 settledCycle = quint64((kServoSeconds - kSettledSeconds) * kClockHz);
-    double millivolts = startMillivolts;
-    quint32 fedMillivolts = quint32(millivolts);
-    avr_raise_irq(wiper, fedMillivolts);
-    bool pulseHigh = false;
-    quint64 lastCycle = 0;
     ServoRun run;
-    while (avr->cycle < endCycle) {
-        const int state = avr_run(avr);
-        if (state == cpu_Done || state == cpu_Crashed) {
-            avr_terminate(avr);
-            return std::nullopt;
+    run.eeprom = chip.eeprom;
+    avr_t *avr = nullptr;
+    const auto powerOff = [&] {
+        if (!avr)
+            return;
+        avr_eeprom_desc_t eeprom{reinterpret_cast<uint8_t *>(run.eeprom.data()), 0,
+                                 quint32(run.eeprom.size())};
+        avr_ioctl(avr, AVR_IOCTL_EEPROM_GET, &eeprom);
+        run.osccal = avr->data[kOsccal];
+        avr_terminate(avr);
+        avr = nullptr;
+    };
+    avr_irq_t *receiver = nullptr;
+    avr_irq_t *wiper = nullptr;
+    double millivolts = 0.0;
+    qint64 fedMillivolts = -1;
+    for (const ServoStep &step : steps) {
+        if (!avr || step.powerCycle) {
+            powerOff();
+            avr = avr_make_mcu_by_name("attiny13");
+            if (!avr)
+                return std::nullopt;
+            avr_init(avr);
+            avr->log = LOG_NONE;
+            avr->frequency = kClockHz;
+            avr->vcc = avr->avcc = kSupplyMillivolts;
+            std::memcpy(avr->flash, chip.flash.constData(), emulatedchip::kFlashSize);
+            avr_eeprom_desc_t eeprom{reinterpret_cast<uint8_t *>(run.eeprom.data()), 0,
+                                     quint32(run.eeprom.size())};
+            avr_ioctl(avr, AVR_IOCTL_EEPROM_SET, &eeprom);
+            receiver = avr_io_getirq(avr, AVR_IOCTL_IOPORT_GETIRQ('B'), 2);
+            wiper = avr_io_getirq(avr, AVR_IOCTL_ADC_GETIRQ, ADC_IRQ_ADC2);
+            fedMillivolts = -1;
         }
-        const quint64 cycle = avr->cycle;
-        // The motor: output A alone raises the wiper voltage, B alone
-        // lowers it; the wiper stays between the supply's ends.
-        const quint8 outputs = avr->data[kPortB] & 0x03;
-        const int direction = outputs == 0x01 ? 1 : outputs == 0x02 ? -1 : 0;
-        millivolts = std::clamp(millivolts + direction * kMillivoltsPerCycle * double(cycle - lastCycle),
-                                0.0, double(kSupplyMillivolts));
-        lastCycle = cycle;
-        if (quint32(millivolts) != fedMillivolts) {
-            fedMillivolts = quint32(millivolts);
-            avr_raise_irq(wiper, fedMillivolts);
-        }
-        const bool high = cycle % kFrameCycles < pulseCycles;
-        if (high != pulseHigh) {
-            pulseHigh = high;
-            avr_raise_irq(receiver, high ? 1 : 0);
-            // The firmware's reading of the last frame, still in ADCH.
-            if (high && cycle >= settledCycle)
-                run.readings.append(avr->data[kAdch]);
+        if (step.handMillivolts >= 0.0)
+            millivolts = step.handMillivolts;
+        const quint64 startCycle = avr->cycle;
+        const quint64 pulseCycles = quint64(step.pulseMicroseconds) * kClockHz / 1000000;
+        const quint64 endCycle = startCycle + quint64(step.seconds * kClockHz);
+        const quint64 settledCycle = endCycle - quint64(kSettledSeconds * kClockHz);
+        const bool lastStep = &step == &steps.back();
+        bool pulseHigh = false;
+        quint64 lastCycle = startCycle;
+        while (avr->cycle < endCycle) {
+            // The ADC sees whole millivolts.
+            if (qint64(millivolts) != fedMillivolts) {
+                fedMillivolts = qint64(millivolts);
+                avr_raise_irq(wiper, quint32(fedMillivolts));
+            }
+            const int state = avr_run(avr);
+            if (state == cpu_Done || state == cpu_Crashed) {
+                powerOff();
+                return std::nullopt;
+            }
+            const quint64 cycle = avr->cycle;
+            const quint8 outputs = avr->data[kPortB] & 0x03;
+            const int direction = outputs == 0x01 ? 1 : outputs == 0x02 ? -1 : 0;
+            if (outputs != 0)
+                run.motorOnSeconds += double(cycle - lastCycle) / kClockHz;
+            millivolts =
+                std::clamp(millivolts + direction * kMillivoltsPerCycle * double(cycle - lastCycle),
+                           lowStopMillivolts, highStopMillivolts);
+            lastCycle = cycle;
+            const bool high = (cycle - startCycle) % kFrameCycles < pulseCycles;
+            if (high != pulseHigh) {
+                pulseHigh = high;
+                avr_raise_irq(receiver, high ? 1 : 0);
+                // The firmware's reading of the last frame, still in ADCH.
+                if (high && lastStep && cycle >= settledCycle)
+                    run.readings.append(avr->data[kAdch]);
+            }
         }
     }
-    run.osccal = avr->data[kOsccal];
-    avr_terminate(avr);
+    powerOff();
     return run;
 }
 #endif
@@ -248,7 +336,8 @@ void ServoTest::settlesAtThePulse()
     QFETCH(double, startMillivolts);
 
     const ProgrammedChip &chip = m_chips.at(reversed);
-    const std::optional<ServoRun> run = RunServo(chip.state, pulseMicroseconds, startMillivolts);
+    const std::optional<ServoRun> run =
+        RunServo(chip.state, {{kServoSeconds, pulseMicroseconds, startMillivolts}});
     QVERIFY2(run, "simavr's ATtiny13 did not run the firmware");
     // The firmware loaded the calibration byte from EEPROM address 0.
     QCOMPARE(run->osccal, kCalibration);
@@ -260,6 +349,69 @@ void ServoTest::settlesAtThePulse()
                                 .arg(QString::number(reading), QString::number(entryMicroseconds),
                                      QString::number(pulseMicroseconds))));
     }
+#endif
+}
+
+void ServoTest::teachInKeepsTheEndStops_data()
+{
+    QTest::addColumn<QList<ServoStep>>("steps");
+    QTest::addColumn<double>("lowStopMillivolts");
+    QTest::addColumn<double>("highStopMillivolts");
+    QTest::addColumn<QByteArray>("start");  // EEPROM 1..3 before; empty: erased
+    QTest::addColumn<QByteArray>("taught"); // EEPROM 1..3 after
+    QTest::addColumn<double>("maxMotorOnSeconds");
+
+    // simavr reads mV * 1023 / 5000, so 620 mV reads 31, 4410 mV 225 and so on.
+    // A spike of 3 ms is shorter than a steady reading.
+    QTest::newRow("by hand, spikes do not count")
+        << QList<ServoStep>{{0.05, 0, 620.0},
+                            {0.003, 0, 0.0},
+                            {0.05, 0, 4410.0},
+                            {0.003, 0, 5000.0},
+                            {0.05, 0, 2500.0}}
+        << 0.0 << 5000.0 << QByteArray() << Taught(31, 225) << 0.0;
+    QTest::newRow("by hand, neutral and unusable pulses leave the motor off")
+        << QList<ServoStep>{{0.1, 1500, 1500.0}, {0.1, 3000, 3500.0}, {0.1, 400, 2000.0}} << 0.0
+        << 5000.0 << QByteArray() << Taught(76, 179) << 0.0;
+    // A quarter of the time at most: a full travel takes seconds.
+    QTest::newRow("by the transmitter, slowly into the stops")
+        << TransmitterSteps() << 700.0 << 4200.0 << QByteArray() << Taught(35, 214)
+        << 0.3 * (2.5 + 4.5);
+    QTest::newRow("a power cycle keeps what was taught")
+        << QList<ServoStep>{{0.05, 0, 1500.0},
+                            {0.05, 0, 3000.0},
+                            {0.05, 0, 2000.0, true},
+                            {0.05, 0, 4000.0}}
+        << 0.0 << 5000.0 << QByteArray() << Taught(76, 204) << 0.0;
+    QTest::newRow("a damaged result is kept for the reader")
+        << QList<ServoStep>{{0.05, 0, 500.0}, {0.05, 0, 4500.0}} << 0.0 << 5000.0
+        << QByteArray::fromHex("0ac800") << QByteArray::fromHex("0ac800") << 0.0;
+}
+
+void ServoTest::teachInKeepsTheEndStops()
+{
+#if defined(PULSAKOR_HAVE_SIMAVR) && defined(PULSAKOR_TEACH_IN_HEX)
+    QFETCH(QList<ServoStep>, steps);
+    QFETCH(double, lowStopMillivolts);
+    QFETCH(double, highStopMillivolts);
+    QFETCH(QByteArray, start);
+    QFETCH(QByteArray, taught);
+    QFETCH(double, maxMotorOnSeconds);
+
+    std::optional<emulatedchip::State> chip = TeachInChip();
+    QVERIFY2(chip, PULSAKOR_TEACH_IN_HEX " is no program for the chip");
+    chip->eeprom.replace(kTaughtAddress, start.size(), start);
+    const std::optional<ServoRun> run =
+        RunServo(*chip, steps, lowStopMillivolts, highStopMillivolts);
+    QVERIFY2(run, "simavr's ATtiny13 did not run the teach-in firmware");
+    // Nothing but 1..3 is written: the calibration byte stays, the rest erased.
+    QByteArray expected = chip->eeprom;
+    expected.replace(kTaughtAddress, taught.size(), taught);
+    QCOMPARE(run->eeprom.toHex(' '), expected.toHex(' '));
+    QVERIFY2(run->motorOnSeconds <= maxMotorOnSeconds,
+             qPrintable(QStringLiteral("the motor ran for %1 s").arg(run->motorOnSeconds)));
+#else
+    QSKIP("the teach-in firmware was not assembled (avra is missing)");
 #endif
 }
 
