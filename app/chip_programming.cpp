@@ -43,6 +43,22 @@ generator::ProgrammingSettings SettingsToUse(const generator::ProgrammingChoices
     return settings;
 }
 
+bool RunAvrdudeStep(ProgrammingWindow &window, ProgressView &progress,
+                    const std::function<void(generator::ProgrammingHost &,
+                                             platform::Cancellation &)> &step)
+{
+    platform::Cancellation cancellation;
+    ProgressHost host(progress);
+    window.SetGenerateEnabled(false);
+    progress.Begin(cancellation);
+    step(host, cancellation);
+    progress.End();
+    if (window.IsClosing())
+        return false;
+    window.SetGenerateEnabled(true);
+    return true;
+}
+
 generator::ProgrammingResult ProgramChipInWindow(ProgrammingWindow &window, const QString &hexPath,
                                                  platform::UserInteraction &user,
                                                  ProgressView &progress)
@@ -51,17 +67,13 @@ generator::ProgrammingResult ProgramChipInWindow(ProgrammingWindow &window, cons
     request.settings = SettingsToUse(window.Programming());
     request.hexPath = hexPath;
 
-    platform::Cancellation cancellation;
-    ProgressHost host(progress);
-    window.SetGenerateEnabled(false);
-    progress.Begin(cancellation);
-    const generator::ProgrammingResult result =
-        generator::ProgramChip(request, host, &cancellation);
-    progress.End();
-    if (window.IsClosing())
-        return result;
-    window.SetGenerateEnabled(true);
-    user.ShowMessage(result.message, generator::ProgrammingTitle(result.outcome));
+    generator::ProgrammingResult result;
+    const bool stillOpen = RunAvrdudeStep(
+        window, progress, [&](generator::ProgrammingHost &host, platform::Cancellation &cancel) {
+            result = generator::ProgramChip(request, host, &cancel);
+        });
+    if (stillOpen)
+        user.ShowMessage(result.message, generator::ProgrammingTitle(result.outcome));
     return result;
 }
 

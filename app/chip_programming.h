@@ -16,6 +16,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace app {
 
 /// What the window shows while avrdude runs.
@@ -34,6 +36,13 @@ public:
 /// The settings the programming uses: the window's, with the platform's
 /// avrdude where none is given and a bare name looked up on PATH.
 generator::ProgrammingSettings SettingsToUse(const generator::ProgrammingChoices &choices);
+
+/// Runs `step`, one avrdude step of the core, with its progress in
+/// `progress` and Command2 and Command3 disabled meanwhile. False when the
+/// window began closing meanwhile: the step's outcome must then not be shown.
+bool RunAvrdudeStep(ProgrammingWindow &window, ProgressView &progress,
+                    const std::function<void(generator::ProgrammingHost &,
+                                             platform::Cancellation &)> &step);
 
 /// Programs `hexPath` with the window's settings, showing the progress in
 /// `progress`, then shows the outcome's message with its title, unless the

@@ -4,6 +4,8 @@
 #include "app/info_page_wait.h"
 #include "app/info_text.h"
 #include "app/programming_controller.h"
+#include "app/teach_in_chip.h"
+#include "app/teach_in_controller.h"
 #include "app/widgets/delete_asm_box.h"
 #include "app/widgets/shape_widget.h"
 #include "app/widgets/tab_control.h"
@@ -330,6 +332,15 @@ void Form1::BuildProgrammingControls()
     WatchHint(m_command4, ProgrammerHint);
     connect(m_command4, &QPushButton::clicked, this, [this] { m_programming->EditProgrammer(); });
 
+    m_teachInChip = AvrdudeTeachInChip();
+    m_teachIn = std::make_unique<TeachInController>(*this, *m_user, *m_teachInChip, this);
+    m_command5 = new QPushButton(design::kCommand5Caption, frame);
+    m_command5->setObjectName(QStringLiteral("Command5"));
+    m_command5->setAutoDefault(false);
+    Place(m_command5, design::kCommand5);
+    WatchHint(m_command5, TeachInHint);
+    connect(m_command5, &QPushButton::clicked, this, [this] { m_teachIn->Open(); });
+
     m_check2 = new QCheckBox(design::kCheck2Caption, frame);
     m_check2->setObjectName(QStringLiteral("Check2"));
     Place(m_check2, design::kCheck2);
@@ -359,11 +370,11 @@ void Form1::BuildInfoPage()
 void Form1::SetTabOrder()
 {
     // The programming's controls come after the described ones, in reading
-    // order.
-    const std::array<QWidget *, 14> order{
+    // order, and the teach-in's after them.
+    const std::array<QWidget *, 15> order{
         m_ssTab1->tabBar(), m_command1, m_text1[0], m_text1[1], m_text1[2],
         m_text1[3],         m_text1[4], m_text2,    m_command2, m_text1[5],
-        m_check1,           m_check2,   m_command4, m_command3};
+        m_check1,           m_check2,   m_command4, m_command3, m_command5};
     for (std::size_t i = 0; i + 1 < order.size(); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
 }
@@ -704,6 +715,7 @@ void Form1::SetGenerateEnabled(bool enabled)
 {
     m_command2->setEnabled(enabled);
     m_command3->setEnabled(enabled);
+    m_command5->setEnabled(enabled);
 }
 
 void Form1::SetProgramming(const generator::ProgrammingChoices &choices)

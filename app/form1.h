@@ -6,7 +6,8 @@
 // resize, start-up and "Ende". The procedures that only need the window
 // model (start values, pickers, the generation run, the info page wait) live
 // in their own files and are called from here; the programming's controls
-// hand over to its controller, which sees only the window's programming view.
+// and the teach-in's button hand over to their controllers, which see only
+// the window's programming and teach-in views.
 
 #include "app/design.h"
 #include "app/event_procedures.h"
@@ -37,6 +38,8 @@ namespace app {
 class InfoPageWait;
 class ProgrammingController;
 class TabControl;
+class TeachInChip;
+class TeachInController;
 
 class Form1 : public QWidget, public WindowModel {
     Q_OBJECT
@@ -61,8 +64,8 @@ public:
     QString ListingText() const override;
     void SetListingText(const QString &text) override;
     void FocusListing() override;
-    /// Disables Command3 along with Command2: no programming starts while a
-    /// run or another programming waits.
+    /// Disables Command3 and Command5 along with Command2: no programming
+    /// starts while a run or another programming waits.
     void SetGenerateEnabled(bool enabled) override;
     bool IsClosing() const override;
     /// Check2 shows the after-run choice.
@@ -149,6 +152,10 @@ private:
     QPushButton *m_command4 = nullptr;
     QCheckBox *m_check2 = nullptr;
     std::unique_ptr<ProgrammingController> m_programming;
+    // The teach-in's button beside them.
+    QPushButton *m_command5 = nullptr;
+    std::unique_ptr<TeachInChip> m_teachInChip;
+    std::unique_ptr<TeachInController> m_teachIn;
 
     // The captions of Label3 and Label5 exactly as set; the labels show
     // them with wrap points added.
