@@ -72,21 +72,21 @@ TeachInDialog::TeachInDialog(QWidget *parent) : QDialog(parent)
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(StepText(
-        QStringLiteral("1. Den Servo wie zum Programmieren an den Programmer anschließen und die "
+        QStringLiteral("1. Das Servo wie zum Programmieren an den Programmer anschließen und die "
                        "Einlern-Firmware in den Chip schreiben (Einstellungen unter "
                        "'Programmer...'). Sie ersetzt die Firmware im Chip."),
         this));
     layout->addWidget(program, 0, Qt::AlignLeft);
     layout->addWidget(m_programmed);
     layout->addWidget(StepText(
-        QStringLiteral("2. Den Servo von Hand oder mit dem Sender langsam in die eine Endlage "
+        QStringLiteral("2. Das Servo von Hand oder mit dem Sender langsam in die eine Endlage "
                        "fahren, dann in die andere und wieder zurück. Der Chip merkt sich, was "
-                       "der Potischleifer dort misst. Der Servo darf dazwischen vom Programmer "
+                       "der Potischleifer dort misst. Das Servo darf dazwischen vom Programmer "
                        "getrennt werden; ohne Impulse vom Empfänger bleibt der Motor aus."),
         this));
     const auto captions = generator::ParameterCaptions();
     layout->addWidget(StepText(
-        QStringLiteral("3. Den Servo wieder an den Programmer anschließen und die Endlagen "
+        QStringLiteral("3. Das Servo wieder an den Programmer anschließen und die Endlagen "
                        "auslesen. Die Spannungen gelten für die Spannung im Feld '%1'.")
             .arg(captions[generator::SupplyVoltageField]),
         this));
