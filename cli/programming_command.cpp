@@ -44,6 +44,8 @@ ExitCode ProgramHexFile(const QString &hexPath, const ProgrammingOptions &option
     request.settings = ProgrammingSettingsFor(options);
     // Named in the messages as the run names its files: absolute.
     request.hexPath = QDir::toNativeSeparators(QFileInfo(hexPath).absoluteFilePath());
+    // A HEX file on a medium that cannot be written gets its log there.
+    request.settingsFolder = platform::SettingsFolder();
     EchoingHost host;
     const generator::ProgrammingResult result = generator::ProgramChip(request, host);
     message(generator::ProgrammingTitle(result.outcome) + QStringLiteral(": ") + result.message);

@@ -52,10 +52,18 @@ QString SettingsRefusal(const ProgrammingSettings &settings)
 QStringList ReadChipArguments(const ProgrammingSettings &settings)
 {
     return ConnectionArguments(settings)
+        << QStringLiteral("-U") << MemoryOperation("signature", 'r', kSignatureFileName, 'r')
         << QStringLiteral("-U") << MemoryOperation("calibration", 'r', kCalibrationFileName, 'r');
 }
 
-QStringList WriteChipArguments(const ProgrammingSettings &settings)
+QStringList ReadEepromArguments(const ProgrammingSettings &settings)
+{
+    return ConnectionArguments(settings)
+        << QStringLiteral("-U") << MemoryOperation("signature", 'r', kSignatureFileName, 'r')
+        << QStringLiteral("-U") << MemoryOperation("eeprom", 'r', kEepromReadFileName, 'r');
+}
+
+QStringList WriteChipArguments(const ProgrammingSettings &settings, bool writesEeprom)
 {
     QStringList arguments = ConnectionArguments(settings);
     // avrdude erases before the first -U and verifies every write unless
@@ -63,24 +71,34 @@ QStringList WriteChipArguments(const ProgrammingSettings &settings)
     // not verify leaves the EEPROM unwritten.
     arguments << QStringLiteral("-e") << QStringLiteral("-U")
               << MemoryOperation("flash", 'w', kFlashFileName, 'i');
-    if (settings.calibrationAddress)
+    if (writesEeprom)
         arguments << QStringLiteral("-U") << MemoryOperation("eeprom", 'w', kEepromFileName, 'i');
     return arguments;
 }
 
-QByteArray CalibrationEepromHex(int address, quint8 byte)
+QByteArray EepromHex(const EepromBytes &bytes)
 {
-    const quint8 high = quint8(address >> 8);
-    const quint8 low = quint8(address);
-    const quint8 checksum = quint8(-(1 + high + low + 0 + byte));
-    QByteArray record = QStringLiteral(":01%1%2%3%4\r\n")
-                            .arg(address, 4, 16, QChar(u'0'))
-                            .arg(0, 2, 16, QChar(u'0'))
-                            .arg(byte, 2, 16, QChar(u'0'))
-                            .arg(checksum, 2, 16, QChar(u'0'))
-                            .toUpper()
-                            .toLatin1();
-    return record + QByteArrayLiteral(":00000001FF\r\n");
+    QByteArray text;
+    for (auto next = bytes.cbegin(); next != bytes.cend();) {
+        const int address = next.key();
+        QByteArray data;
+        while (next != bytes.cend() && next.key() == address + data.size() && data.size() < 16) {
+            data.append(char(next.value()));
+            ++next;
+        }
+        QByteArray record;
+        record.append(char(data.size()));
+        record.append(char(address >> 8));
+        record.append(char(address));
+        record.append('\0');
+        record.append(data);
+        quint8 sum = 0;
+        for (const char byte : std::as_const(record))
+            sum = quint8(sum + quint8(byte));
+        record.append(char(quint8(-sum)));
+        text += ':' + record.toHex().toUpper() + "\r\n";
+    }
+    return text + QByteArrayLiteral(":00000001FF\r\n");
 }
 
 } // namespace generator

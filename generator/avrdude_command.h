@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QLatin1String>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -46,31 +47,44 @@ QLatin1String AvrdudePartName();
 /// a path such as "C:\Servos\servo000.hex" or "/home/b/a:b.hex" never
 /// reaches avrdude's command line.
 inline constexpr QLatin1String kFlashFileName{"flash.hex"};
+inline constexpr QLatin1String kSignatureFileName{"signature.bin"};
 inline constexpr QLatin1String kCalibrationFileName{"calibration.bin"};
 inline constexpr QLatin1String kEepromFileName{"eeprom.hex"};
+inline constexpr QLatin1String kEepromReadFileName{"eeprom.bin"};
 
 /// The German reason why `settings` cannot be used (no programmer, a
 /// calibration address outside 0..63, a baud rate that is not positive);
 /// empty when they can.
 QString SettingsRefusal(const ProgrammingSettings &settings);
 
-/// The first call: avrdude reads and checks the chip's signature itself
-/// (never overridden: no -F), then the calibration byte goes into
-/// kCalibrationFileName as one raw byte. Writes nothing to the chip.
-/// "-p t15 -c ID [-P PORT] [-b BAUD] -U calibration:r:calibration.bin:r"
+/// The first call: avrdude checks the chip's signature itself (never
+/// overridden: no -F), then the signature goes into kSignatureFileName as
+/// three raw bytes, for the programming to check as well, and the
+/// calibration byte into kCalibrationFileName as one. Writes nothing to the
+/// chip. "-p t15 -c ID [-P PORT] [-b BAUD] -U signature:r:signature.bin:r
+/// -U calibration:r:calibration.bin:r"
 QStringList ReadChipArguments(const ProgrammingSettings &settings);
 
 /// The second call: erase the chip, write the flash from kFlashFileName and
-/// verify it, then, unless the calibration byte has no address, write
-/// kEepromFileName (the byte alone at its address) into the EEPROM and
+/// verify it, then, when `writesEeprom`, write kEepromFileName (the
+/// template's EEPROM data and the calibration byte) into the EEPROM and
 /// verify it. Fuses and lock bits are never named.
 /// "-p t15 -c ID [-P PORT] [-b BAUD] -e -U flash:w:flash.hex:i
 ///  [-U eeprom:w:eeprom.hex:i]"
-QStringList WriteChipArguments(const ProgrammingSettings &settings);
+QStringList WriteChipArguments(const ProgrammingSettings &settings, bool writesEeprom);
 
-/// An Intel HEX file that holds `byte` at EEPROM address `address` and no
-/// other byte, so avrdude writes and verifies only that one: one data
-/// record and the end record, CR LF after each.
-QByteArray CalibrationEepromHex(int address, quint8 byte);
+/// The EEPROM read: the signature as in ReadChipArguments, then the whole
+/// EEPROM into kEepromReadFileName as raw bytes. Writes nothing to the chip.
+/// "-p t15 -c ID [-P PORT] [-b BAUD] -U signature:r:signature.bin:r
+/// -U eeprom:r:eeprom.bin:r"
+QStringList ReadEepromArguments(const ProgrammingSettings &settings);
+
+/// EEPROM bytes by address.
+using EepromBytes = QMap<int, quint8>;
+
+/// An Intel HEX file that holds `bytes` and no others, so avrdude writes and
+/// verifies only those: a data record for each run of up to 16 bytes at
+/// consecutive addresses, then the end record, CR LF after each.
+QByteArray EepromHex(const EepromBytes &bytes);
 
 } // namespace generator

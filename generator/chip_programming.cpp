@@ -8,6 +8,7 @@
 #include "platform/text_encoding.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -36,16 +37,35 @@ QString PortText(const ProgrammingSettings &settings)
 }
 
 // Where the chip stands after a failed call, and where avrdude's messages are.
-QString Afterwards(const ProgrammingResult &result)
+QString ChipState(const ProgrammingResult &result)
 {
-    const QString chip = result.chipTouched
+    return result.chipTouched
         ? QStringLiteral("Der Chip ist gelöscht oder nur zum Teil beschrieben; bitte nach "
                          "der Abhilfe erneut programmieren.")
         : QStringLiteral("Auf den Chip wurde nichts geschrieben.");
+}
+
+QString Afterwards(const ProgrammingResult &result)
+{
+    const QString chip = ChipState(result);
     if (result.logPath.isEmpty())
         return chip;
     return QStringLiteral("%1\r\nDie Meldungen von avrdude stehen in \"%2\".")
         .arg(chip, Shown(result.logPath));
+}
+
+// "5A".
+QString ByteText(quint8 byte)
+{
+    return QString::number(byte, 16).toUpper().rightJustified(2, u'0');
+}
+
+// Said after a success whose log is not beside the HEX file.
+QString LogElsewhere(const QString &logPath)
+{
+    return QStringLiteral("\r\nDas Log liegt nicht neben der HEX-Datei, die Meldungen von "
+                          "avrdude stehen in \"%1\".")
+        .arg(Shown(logPath));
 }
 
 // The first part of a message: what happened and what to check.
@@ -204,14 +224,19 @@ public:
     Programming(const ProgrammingRequest &request, ProgrammingHost &host,
                 platform::Cancellation *cancellation)
         : m_request(request), m_host(host), m_cancellation(cancellation)
-    {
-    }
+    {}
 
     ProgrammingResult Run();
+    EepromReadResult ReadEeprom();
 
 private:
     bool Prepare();
-    bool Call(const QStringList &arguments);
+    bool ReadEepromImage();
+    bool PrepareCall();
+    bool PrepareLog();
+    bool StartLog(const QString &path, QString *error);
+    bool Call(const QStringList &arguments, ProgrammingStage from = ProgrammingStage::ReadingChip);
+    bool CheckSignature();
     bool ReadCalibrationByte();
     bool Fail(ProgrammingOutcome outcome, const QString &message = {});
     bool TakeOutput(const QByteArray &piece);
@@ -224,6 +249,15 @@ private:
     ProgressReader m_progress;
     QByteArray m_callOutput;
     platform::ProgramEnd m_lastEnd;
+    /// Where the calls' output goes: the log, or the work folder when no
+    /// log is kept.
+    QString m_callLog;
+    /// The log went into the settings folder.
+    bool m_logMoved = false;
+    /// What goes into the EEPROM after the erase: the template's data, then
+    /// the calibration byte.
+    EepromBytes m_eeprom;
+    int m_templateBytes = 0;
 };
 
 ProgrammingResult Programming::Run()
@@ -232,14 +266,7 @@ ProgrammingResult Programming::Run()
         return m_result;
     if (!Call(ReadChipArguments(m_request.settings)))
         return m_result;
-    // avrdude has compared the signature already; a chip it took for an
-    // ATtiny15 must also show as one here, or nothing is written.
-    m_result.signature = DeviceSignature(m_callOutput);
-    if (m_result.signature != Attiny15Signature()) {
-        Fail(WrongChip);
-        return m_result;
-    }
-    if (!ReadCalibrationByte())
+    if (!CheckSignature() || !ReadCalibrationByte())
         return m_result;
     // A cancel that came with the first call's last output ends here, with
     // the chip as it was.
@@ -248,24 +275,137 @@ ProgrammingResult Programming::Run()
         return m_result;
     }
     m_result.chipTouched = true;
-    if (!Call(WriteChipArguments(m_request.settings)))
+    if (!Call(WriteChipArguments(m_request.settings, !m_eeprom.isEmpty()),
+              ProgrammingStage::Erasing))
         return m_result;
     m_result.outcome = Programmed;
-    const QString byte =
-        QString::number(*m_result.calibrationByte, 16).toUpper().rightJustified(2, u'0');
-    const QString written = m_request.settings.calibrationAddress
+    const QString byte = ByteText(*m_result.calibrationByte);
+    QString written = m_request.settings.calibrationAddress
         ? QStringLiteral("Das Kalibrierbyte 0x%1 steht im EEPROM an Adresse %2.")
               .arg(byte, QString::number(*m_request.settings.calibrationAddress))
         : QStringLiteral("Das Kalibrierbyte 0x%1 wurde nicht ins EEPROM geschrieben.").arg(byte);
+    if (m_templateBytes > 0)
+        written += QStringLiteral("\r\nDie EEPROM-Daten der Vorlage (%1 Bytes) wurden "
+                                  "geschrieben und geprüft.")
+                       .arg(m_templateBytes);
     m_result.message = QStringLiteral("Der ATtiny15 wurde mit \"%1\" programmiert und geprüft."
                                       "\r\n%2")
                            .arg(Shown(m_request.hexPath), written);
+    if (m_logMoved)
+        m_result.message += LogElsewhere(m_result.logPath);
     return m_result;
+}
+
+EepromReadResult Programming::ReadEeprom()
+{
+    EepromReadResult read;
+    const auto finish = [&]() {
+        read.outcome = m_result.outcome;
+        read.message = m_result.message;
+        read.logPath = m_result.logPath;
+        read.signature = m_result.signature;
+        return read;
+    };
+    if (!PrepareCall())
+        return finish();
+    QString error;
+    if (!m_request.logPath.isEmpty()) {
+        if (!StartLog(m_request.logPath, &error)) {
+            Fail(FileFailed, error);
+            return finish();
+        }
+        m_result.logPath = m_request.logPath;
+        m_callLog = m_request.logPath;
+    } else {
+        // No log asked for: the output goes with the work folder.
+        m_callLog = m_work.filePath(QStringLiteral("avrdude.log"));
+    }
+    if (!Call(ReadEepromArguments(m_request.settings)) || !CheckSignature())
+        return finish();
+    const std::optional<QByteArray> eeprom =
+        platform::ReadWholeFile(m_work.filePath(kEepromReadFileName));
+    if (!eeprom || eeprom->size() != kEepromSize) {
+        Fail(AvrdudeFailed,
+             QStringLiteral("avrdude hat das EEPROM des Chips nicht vollständig "
+                            "gelesen.\r\n%1")
+                 .arg(Afterwards(m_result)));
+        return finish();
+    }
+    m_result.outcome = Programmed;
+    m_result.message.clear();
+    read.succeeded = true;
+    read.eeprom = *eeprom;
+    return finish();
 }
 
 // The settings, avrdude, the HEX file copied into the work folder and the
 // old log gone: nothing reaches the chip before all of them are in place.
 bool Programming::Prepare()
+{
+    if (!PrepareCall())
+        return false;
+    QString error;
+    const std::optional<QByteArray> hex = platform::ReadWholeFile(m_request.hexPath, &error);
+    if (!hex)
+        return Fail(FileFailed, error);
+    const QString flashRefusal = FlashRefusal(*hex, m_request.hexPath);
+    if (!flashRefusal.isEmpty())
+        return Fail(FileFailed, flashRefusal);
+    if (!platform::WriteFileAtomically(m_work.filePath(kFlashFileName), *hex, &error))
+        return Fail(FileFailed, error);
+    return ReadEepromImage() && PrepareLog();
+}
+
+// The assembler's EEPROM image beside the HEX file ("servo003.eep.hex"),
+// when there is one: the chip erase clears the EEPROM, so the template's
+// data is written back with the calibration byte. Data where the
+// calibration byte goes would be lost to it: that stops the programming
+// before anything starts.
+bool Programming::ReadEepromImage()
+{
+    const QString path = TargetFilePath(TargetBase(m_request.hexPath), TargetFileRole::EepromImage);
+    if (!platform::FileExists(path))
+        return true;
+    QString error;
+    const std::optional<QByteArray> text = platform::ReadWholeFile(path, &error);
+    if (!text)
+        return Fail(FileFailed, error);
+    const auto image = ParseIntelHex(*text);
+    if (const auto *fault = std::get_if<HexFault>(&image))
+        return Fail(FileFailed,
+                    QStringLiteral("Die Datei \"%1\" ist kein EEPROM-Abbild für den "
+                                   "Chip (Zeile %2: %3).\r\nAuf den Chip wurde "
+                                   "nichts geschrieben.")
+                        .arg(Shown(path), QString::number(fault->line), fault->reason));
+    for (const HexBlock &block : std::get<HexImage>(image)) {
+        for (qsizetype i = 0; i < block.bytes.size(); ++i) {
+            const quint32 address = block.address + quint32(i);
+            if (address >= quint32(kEepromSize))
+                return Fail(FileFailed,
+                            QStringLiteral("Die Datei \"%1\" enthält Daten jenseits des EEPROM "
+                                           "von %2 Bytes.\r\nAuf den Chip wurde nichts "
+                                           "geschrieben.")
+                                .arg(Shown(path))
+                                .arg(kEepromSize));
+            m_eeprom.insert(int(address), quint8(block.bytes.at(i)));
+        }
+    }
+    const std::optional<int> calibration = m_request.settings.calibrationAddress;
+    if (calibration && m_eeprom.contains(*calibration))
+        return Fail(FileFailed,
+                    QStringLiteral("Die Vorlage legt Daten an die EEPROM-Adresse %1 (\"%2\"), an "
+                                   "die das Kalibrierbyte des Chips geschrieben wird.\r\nBitte "
+                                   "eine andere Adresse für das Kalibrierbyte wählen oder die "
+                                   "Daten der Vorlage verlegen.\r\nAuf den Chip wurde nichts "
+                                   "geschrieben.")
+                        .arg(QString::number(*calibration), Shown(path)));
+    m_templateBytes = int(m_eeprom.size());
+    return true;
+}
+
+// What every kind of call needs: usable settings, avrdude and the work
+// folder.
+bool Programming::PrepareCall()
 {
     const QString refusal = SettingsRefusal(m_request.settings);
     if (!refusal.isEmpty())
@@ -275,44 +415,60 @@ bool Programming::Prepare()
                     QStringLiteral("Das Programm avrdude wurde nicht gefunden: \"%1\".\r\nBitte "
                                    "avrdude installieren oder seinen Pfad angeben.")
                         .arg(Shown(m_request.settings.avrdudePath)));
-    QString error;
-    const std::optional<QByteArray> hex = platform::ReadWholeFile(m_request.hexPath, &error);
-    if (!hex)
-        return Fail(FileFailed, error);
-    const QString flashRefusal = FlashRefusal(*hex, m_request.hexPath);
-    if (!flashRefusal.isEmpty())
-        return Fail(FileFailed, flashRefusal);
     if (!m_work.isValid())
         return Fail(FileFailed,
                     QStringLiteral("Der Arbeitsordner für avrdude kann nicht "
                                    "angelegt werden: %1")
                         .arg(m_work.errorString()));
-    if (!platform::WriteFileAtomically(m_work.filePath(kFlashFileName), *hex, &error))
-        return Fail(FileFailed, error);
-    // The log holds one programming: an older one would pass for this one.
-    const QString logPath = ProgrammingLogPath(m_request.hexPath);
-    if (!platform::RemoveFile(logPath, &error))
+    return true;
+}
+
+// The log holds one programming: an older one would pass for this one, so
+// it is emptied first. A HEX file on a medium that cannot be written (or in
+// a folder of another account) gets its log in the settings folder.
+bool Programming::PrepareLog()
+{
+    QString logPath = m_request.logPath;
+    if (logPath.isEmpty()) {
+        logPath = ProgrammingLogPath(m_request.hexPath);
+        if (!StartLog(logPath, nullptr) && !m_request.settingsFolder.isEmpty()) {
+            logPath = m_request.settingsFolder + QFileInfo(logPath).fileName();
+            m_logMoved = true;
+        }
+    }
+    QString error;
+    if (!StartLog(logPath, &error))
         return Fail(FileFailed, error);
     m_result.logPath = logPath;
+    m_callLog = logPath;
     return true;
+}
+
+// An empty log at `path`, the folder created when missing.
+bool Programming::StartLog(const QString &path, QString *error)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return platform::RemoveFile(path, error) && platform::AppendToFile(path, {}, error);
 }
 
 // One avrdude call in the work folder, its output appended to the log.
 // False (with the result filled in) when it did not end well.
-bool Programming::Call(const QStringList &arguments)
+bool Programming::Call(const QStringList &arguments, ProgrammingStage from)
 {
     platform::ProgramStart start;
     start.program = m_request.settings.avrdudePath;
     start.arguments = arguments;
     start.workingFolder = m_work.path();
-    start.outputFile = m_result.logPath;
+    start.outputFile = m_callLog;
     start.appendOutput = true;
     platform::ProgramWatch watch;
     watch.output = [this](const QByteArray &piece) { return TakeOutput(piece); };
     watch.cancellation = m_cancellation;
 
     m_callOutput.clear();
-    m_progress.NewCall();
+    m_progress.NewCall(from);
+    if (from != ProgrammingStage::ReadingChip)
+        m_host.ShowProgress(m_progress.Progress());
     m_lastEnd = platform::RunProgram(start, m_request.wait, watch);
     const ProgrammingOutcome outcome = OutcomeOfCall(m_lastEnd, m_callOutput);
     if (outcome == Programmed)
@@ -324,9 +480,28 @@ bool Programming::Call(const QStringList &arguments)
                     QStringLiteral("avrdude konnte nicht gestartet werden: %1\r\nBitte "
                                    "avrdude installieren oder seinen Pfad angeben.")
                         .arg(m_lastEnd.error));
+    // The log could not take avrdude's output (a full disk): avrdude was
+    // ended, perhaps after the erase.
     if (outcome == FileFailed)
-        return Fail(outcome, m_lastEnd.error);
+        return Fail(outcome, QStringLiteral("%1\r\n%2").arg(m_lastEnd.error, ChipState(m_result)));
     return Fail(outcome);
+}
+
+// avrdude has compared the signature already; a chip it took for an
+// ATtiny15 must also be one by the bytes it read, or nothing is written.
+bool Programming::CheckSignature()
+{
+    const std::optional<QByteArray> bytes =
+        platform::ReadWholeFile(m_work.filePath(kSignatureFileName));
+    if (!bytes || bytes->size() != 3)
+        return Fail(AvrdudeFailed,
+                    QStringLiteral("avrdude hat die Signatur des Chips nicht vollständig "
+                                   "gelesen.\r\n%1")
+                        .arg(Afterwards(m_result)));
+    m_result.signature = SignatureText(*bytes);
+    if (m_result.signature != Attiny15Signature())
+        return Fail(WrongChip);
+    return true;
 }
 
 bool Programming::ReadCalibrationByte()
@@ -335,13 +510,25 @@ bool Programming::ReadCalibrationByte()
         platform::ReadWholeFile(m_work.filePath(kCalibrationFileName));
     if (!bytes || bytes->size() != 1)
         return Fail(CalibrationUnread);
-    m_result.calibrationByte = quint8(bytes->at(0));
-    if (!m_request.settings.calibrationAddress)
-        return true;
+    const quint8 byte = quint8(bytes->at(0));
+    m_result.calibrationByte = byte;
+    if (const std::optional<int> address = m_request.settings.calibrationAddress) {
+        // 0xFF is a byte never set (or erased), 0x00 one the programmer did
+        // not really read: a firmware would tune its clock by it.
+        if (byte == 0xFF || byte == 0x00)
+            return Fail(CalibrationUnread,
+                        QStringLiteral("Dem Chip fehlt das Kalibrierbyte: avrdude liest 0x%1.\r\n"
+                                       "Braucht die Firmware es nicht, bitte ohne Kalibrierbyte "
+                                       "programmieren (pulsakor-cli: --calibration-eeprom none; "
+                                       "im Fenster: \"Kalibrierbyte ins EEPROM an Adresse\" auf "
+                                       "\"keine\").\r\n%2")
+                            .arg(ByteText(byte), Afterwards(m_result)));
+        m_eeprom.insert(*address, byte);
+    }
     QString error;
-    const QByteArray eeprom =
-        CalibrationEepromHex(*m_request.settings.calibrationAddress, *m_result.calibrationByte);
-    if (!platform::WriteFileAtomically(m_work.filePath(kEepromFileName), eeprom, &error))
+    if (!m_eeprom.isEmpty()
+        && !platform::WriteFileAtomically(m_work.filePath(kEepromFileName), EepromHex(m_eeprom),
+                                          &error))
         return Fail(FileFailed, error);
     return true;
 }
@@ -358,10 +545,9 @@ bool Programming::Fail(ProgrammingOutcome outcome, const QString &message)
         m_result.message = QStringLiteral("%1\r\n%2").arg(cause, Afterwards(m_result));
     }
     const QString note = EndNote(outcome, m_result.message);
-    if (!note.isEmpty() && !m_result.logPath.isEmpty())
+    if (!note.isEmpty() && !m_callLog.isEmpty())
         platform::AppendToFile(
-            m_result.logPath,
-            platform::TextEncoding::System().Encode(note + QStringLiteral("\r\n")));
+            m_callLog, platform::TextEncoding::System().Encode(note + QStringLiteral("\r\n")));
     return false;
 }
 
@@ -397,6 +583,17 @@ ProgrammingResult ProgramChip(const ProgrammingRequest &request, ProgrammingHost
 {
     Programming programming(request, host, cancellation);
     return programming.Run();
+}
+
+EepromReadResult ReadChipEeprom(const EepromReadRequest &request, ProgrammingHost &host,
+                                platform::Cancellation *cancellation)
+{
+    ProgrammingRequest call;
+    call.settings = request.settings;
+    call.logPath = request.logPath;
+    call.wait = request.wait;
+    Programming programming(call, host, cancellation);
+    return programming.ReadEeprom();
 }
 
 } // namespace generator

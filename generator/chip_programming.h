@@ -1,15 +1,20 @@
 #pragma once
 // Programming a HEX file into the ATtiny15 through avrdude, the calibration
 // byte included, in two avrdude calls:
-//   1. read the signature (avrdude refuses any chip but an ATtiny15, and so
-//      does this run) and the calibration byte; nothing is written;
+//   1. read the signature and the calibration byte into files (avrdude
+//      refuses any chip but an ATtiny15, and so does this run, by the bytes
+//      read); nothing is written;
 //   2. erase the chip, write and verify the flash, then write and verify
 //      the calibration byte at its EEPROM address.
-// Fuses and lock bits are never written. avrdude's output of both calls goes
-// into the programming log named after the HEX file (servo003.avrdude.log),
-// never into the run's log; nothing else is written beside the HEX file.
+// Fuses and lock bits are never written. A call succeeds when avrdude ends
+// with 0 and the files it was to write are whole; its words only choose the
+// message of a failure. avrdude's output of both calls goes into the
+// programming log named after the HEX file (servo003.avrdude.log), never
+// into the run's log; nothing else is written beside the HEX file.
 // The window and pulsakor-cli call ProgramChip; the first watches the
 // progress and may cancel, the second echoes avrdude's output.
+// ReadChipEeprom is a third kind of call, which only reads: the signature,
+// then the EEPROM.
 
 #include "generator/avrdude_answer.h"
 #include "generator/avrdude_command.h"
@@ -31,6 +36,12 @@ struct ProgrammingRequest {
     /// How long each avrdude call may take: a programmer that does not
     /// answer makes avrdude give up by itself after about 50 seconds.
     platform::WaitTimes wait{std::chrono::milliseconds(0), std::chrono::seconds(120)};
+    /// The programming log; empty: beside the HEX file (ProgrammingLogPath),
+    /// or in `settingsFolder` when that cannot be written.
+    QString logPath;
+    /// Where the log goes when it cannot go beside the HEX file (ending with
+    /// a separator); empty: nowhere else.
+    QString settingsFolder;
 };
 
 /// What a front end sees while the chip is programmed.
@@ -94,5 +105,32 @@ QString ProgrammingLogPath(const QString &hexPath);
 /// The HEX file, the source and the run's log are never changed.
 ProgrammingResult ProgramChip(const ProgrammingRequest &request, ProgrammingHost &host,
                               platform::Cancellation *cancellation = nullptr);
+
+/// Reading the chip's EEPROM: the teach-in firmware leaves its result there.
+struct EepromReadRequest {
+    ProgrammingSettings settings;
+    /// avrdude's output of the call; empty: none is kept.
+    QString logPath;
+    platform::WaitTimes wait{std::chrono::milliseconds(0), std::chrono::seconds(120)};
+};
+
+struct EepromReadResult {
+    bool succeeded = false;
+    /// Programmed when it succeeded, otherwise why not (as for ProgramChip).
+    ProgrammingOutcome outcome = ProgrammingOutcome::SettingsRefused;
+    /// In German: for a failure what happened and what to check.
+    QString message;
+    QString logPath;
+    std::optional<QString> signature;
+    /// The whole EEPROM, kEepromSize bytes, when it succeeded.
+    QByteArray eeprom;
+};
+
+/// One avrdude call that checks the signature as the programming does, then
+/// reads the EEPROM into a file. Nothing is ever written to the chip (no
+/// erase, no write). Cancellation, time limits and the watch of the output
+/// are those of ProgramChip; needs a QCoreApplication as well.
+EepromReadResult ReadChipEeprom(const EepromReadRequest &request, ProgrammingHost &host,
+                                platform::Cancellation *cancellation = nullptr);
 
 } // namespace generator

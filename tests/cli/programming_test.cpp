@@ -1,7 +1,8 @@
 // pulsakor-cli programs the chip with the real avrdude, against the
 // emulated programmer (tests/tools/fake_programmer.cpp) on a pseudo-terminal
 // or a socket: after a whole run and with --flash, and every failure as
-// exit 5 with the HEX file, the source and the run's log as they were.
+// exit 5 with the HEX file, the source and the run's log as they were. The
+// rows every avrdude must pass run with each one the suite is given.
 
 #include "generator/hex_check.h"
 
@@ -13,7 +14,6 @@
 #include <QtTest>
 
 #include <QElapsedTimer>
-#include <QStandardPaths>
 
 using namespace generator;
 
@@ -77,8 +77,6 @@ void ProgrammingTest::initTestCase()
 #ifndef PULSAKOR_FAKE_PROGRAMMER
     QSKIP("the emulated programmer is built on Linux only");
 #endif
-    if (QStandardPaths::findExecutable("avrdude").isEmpty())
-        QSKIP("avrdude is not installed (scripts/install-deps installs it)");
     QVERIFY(m_made.isValid());
     QProcess cli;
     cli.start(PULSAKOR_CLI, {"--template", testsupport::ExampleTemplatePath(), "--out",
@@ -86,10 +84,17 @@ void ProgrammingTest::initTestCase()
     const testsupport::CliRun run = testsupport::FinishCli(cli);
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
     QVERIFY(!FlashOf(testsupport::ReadBytes(m_made.filePath("servo000.hex"))).isEmpty());
+    // The whole run's template puts two bytes into the EEPROM, at 8 and 9.
+    QByteArray withEeprom = testsupport::ReadBytes(testsupport::ExampleTemplatePath());
+    withEeprom.insert(withEeprom.indexOf(".cseg"), ".eseg\r\n.org 8\r\n.db 0x12, 0x34\r\n");
+    QVERIFY(QDir(m_made.path()).mkdir("eseg"));
+    testsupport::WriteBytes(m_made.filePath("eseg/servo01.asm"), withEeprom);
 }
 
 void ProgrammingTest::programsTheChipOrLeavesEverythingAsItWas_data()
 {
+    QTest::addColumn<QString>("avrdude");
+    QTest::addColumn<QString>("missing");
     QTest::addColumn<bool>("socket");
     QTest::addColumn<QStringList>("fake");
     QTest::addColumn<bool>("wholeRun");
@@ -99,41 +104,47 @@ void ProgrammingTest::programsTheChipOrLeavesEverythingAsItWas_data()
     QTest::addColumn<Chip>("chip");
     QTest::addColumn<int>("calibrationAddress");
 
-    const QString fakeAvrdudes = QStringLiteral(PULSAKOR_TEST_DATA "/fake-avrdude/");
-    QTest::newRow("whole run, pseudo-terminal")
-        << false << QStringList() << true << QStringList() << 0 << "Chip programmiert: "
-        << Chip::Programmed << 0;
-    QTest::newRow("existing HEX file, socket, calibration byte at 63")
-        << true << QStringList{"--calibration", "0x3c"} << false
-        << QStringList{"--calibration-eeprom", "63"} << 0 << "steht im EEPROM an Adresse 63"
-        << Chip::Programmed << 63;
-    QTest::newRow("calibration byte not written")
-        << false << QStringList() << false << QStringList{"--calibration-eeprom", "none"} << 0
-        << "nicht ins EEPROM geschrieben" << Chip::Programmed << -1;
-    QTest::newRow("another chip") << false << QStringList{"--signature", "1e9007"} << false
-                                  << QStringList() << 5 << "kein ATtiny15" << Chip::Untouched
-                                  << 0;
-    QTest::newRow("a byte that does not verify")
-        << false << QStringList{"--fault", "verify"} << true << QStringList() << 5
-        << "Beim Prüfen stimmte" << Chip::Touched << 0;
-    QTest::newRow("programmer silent after the erase")
-        << true << QStringList{"--fault", "silent-after-erase"} << false << QStringList() << 5
-        << "antwortet nicht" << Chip::Touched << 0;
-    QTest::newRow("programmer silent from the start")
-        << false << QStringList{"--fault", "silent"} << false << QStringList() << 5
-        << "antwortet nicht" << Chip::Untouched << 0;
-    QTest::newRow("no avrdude") << false << QStringList() << false
-                                << QStringList{"--avrdude", "/nonexistent/avrdude"} << 5
-                                << "avrdude wurde nicht gefunden" << Chip::Untouched << 0;
-    QTest::newRow("avrdude prints without end")
-        << false << QStringList() << false
-        << QStringList{"--avrdude", fakeAvrdudes + "prints-without-end.sh"} << 5 << "16 MiB"
-        << Chip::Untouched << 0;
+    const QList<testsupport::AvrdudeUnderTest> avrdudes = testsupport::AvrdudesUnderTest();
+    for (const testsupport::AvrdudeUnderTest &avrdude : avrdudes) {
+        const auto row = [&](const char *name) -> QTestData & {
+            return QTest::addRow("%s, %s", name, qPrintable(avrdude.name))
+                << avrdude.path << avrdude.missing;
+        };
+        row("whole run with EEPROM data, pseudo-terminal")
+            << false << QStringList() << true << QStringList() << 0 << "Chip programmiert: "
+            << Chip::Programmed << 0;
+        // The second avrdude writes no calibration byte, the first one at 63.
+        if (&avrdude == &avrdudes.first()) {
+            row("existing HEX file, socket, calibration byte at 63")
+                << true << QStringList{"--calibration", "0x3c"} << false
+                << QStringList{"--calibration-eeprom", "63"} << 0
+                << "steht im EEPROM an Adresse 63" << Chip::Programmed << 63;
+        } else {
+            row("existing HEX file, socket, calibration byte not written")
+                << true << QStringList() << false << QStringList{"--calibration-eeprom", "none"}
+                << 0 << "nicht ins EEPROM geschrieben" << Chip::Programmed << -1;
+        }
+        row("another chip") << false << QStringList{"--signature", "1e9007"} << false
+                            << QStringList() << 5 << "kein ATtiny15" << Chip::Untouched << 0;
+        row("a byte that does not verify")
+            << false << QStringList{"--fault", "verify"} << true << QStringList() << 5
+            << "Beim Prüfen stimmte" << Chip::Touched << 0;
+    }
+    // pulsakor ends avrdude 7.x, which would wait for ever; the reader's
+    // table shows that 8.x's words are read the same way.
+    const testsupport::AvrdudeUnderTest &first = avrdudes.first();
+    QTest::addRow("programmer silent after the erase, %s", qPrintable(first.name))
+        << first.path << first.missing << true << QStringList{"--fault", "silent-after-erase"}
+        << false << QStringList() << 5 << "antwortet nicht" << Chip::Touched << 0;
 }
 
 void ProgrammingTest::programsTheChipOrLeavesEverythingAsItWas()
 {
 #ifdef PULSAKOR_FAKE_PROGRAMMER
+    QFETCH(QString, avrdude);
+    QFETCH(QString, missing);
+    if (!missing.isEmpty())
+        QSKIP(qPrintable(missing));
     QFETCH(bool, socket);
     QFETCH(QStringList, fake);
     QFETCH(bool, wholeRun);
@@ -142,10 +153,6 @@ void ProgrammingTest::programsTheChipOrLeavesEverythingAsItWas()
     QFETCH(QString, message);
     QFETCH(Chip, chip);
     QFETCH(int, calibrationAddress);
-#ifdef Q_OS_WIN
-    if (options.filter(".sh").size() > 0)
-        QSKIP("the fake avrdude is a shell script, which Windows cannot start");
-#endif
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -168,11 +175,11 @@ void ProgrammingTest::programsTheChipOrLeavesEverythingAsItWas()
     QVERIFY(programmer.IsReady());
 
     QStringList arguments = wholeRun
-        ? QStringList{"--template", testsupport::ExampleTemplatePath(), "--out",
+        ? QStringList{"--template", m_made.filePath("eseg/servo01.asm"), "--out",
                       folder + "/servo000.asm"}
         : QStringList{"--flash", hexPath};
     arguments << "--programmer" << "stk500v1" << "--port" << programmer.Port() << "--baud"
-              << "19200" << options;
+              << "19200" << "--avrdude" << avrdude << options;
     QProcess cli;
     QElapsedTimer clock;
     clock.start();
@@ -194,8 +201,7 @@ void ProgrammingTest::programsTheChipOrLeavesEverythingAsItWas()
     QStringList files = wholeRun ? QStringList{"servo000.asm", "servo000.eep.hex", "servo000.hex",
                                                "servo000.log"}
                                  : before.keys();
-    if (!message.contains("nicht gefunden"))
-        files << "servo000.avrdude.log";
+    files << "servo000.avrdude.log";
     files.sort();
     QCOMPARE(FilesIn(folder), files);
 
@@ -207,6 +213,8 @@ void ProgrammingTest::programsTheChipOrLeavesEverythingAsItWas()
     case Chip::Programmed: {
         QCOMPARE(state->flash, FlashOf(hex));
         QByteArray eeprom(emulatedchip::kEepromSize, char(emulatedchip::kErased));
+        if (wholeRun)
+            eeprom.replace(8, 2, "\x12\x34");
         if (calibrationAddress >= 0)
             eeprom[calibrationAddress] = char(state->calibration);
         QCOMPARE(state->eeprom, eeprom);

@@ -1,6 +1,7 @@
 // Reading avrdude's answers: the outputs in tests/data/avrdude are real
-// avrdude 7.1 output, against the emulated programmer, a pseudo-terminal
-// nobody answers on, one that answers with noise, and no programmer at all.
+// output of avrdude 7.1 and, named "-8.0", of avrdude 8.0, against the
+// emulated programmer, a pseudo-terminal nobody answers on, one that answers
+// with noise, and no programmer at all.
 
 #include "generator/avrdude_answer.h"
 #include "tests/support/test_data.h"
@@ -29,6 +30,7 @@ private slots:
     void failedCallNamesItsFault();
     void progressFollowsTheStages_data();
     void progressFollowsTheStages();
+    void progressDoesNotDependOnHowTheOutputIsCut_data();
     void progressDoesNotDependOnHowTheOutputIsCut();
 };
 
@@ -49,8 +51,8 @@ void AvrdudeAnswerTest::failedCallNamesItsFault_data()
     // avrdude then also fails the chip's initialization.
     QTest::newRow("programmer silent after the first answer")
         << Output("silent-after-sync.txt") << AvrdudeFault::NoAnswer << QString();
-    QTest::newRow("noise on the port") << Output("not-in-sync.txt") << AvrdudeFault::NoAnswer
-                                       << QString();
+    QTest::newRow("noise on the port")
+        << Output("not-in-sync.txt") << AvrdudeFault::NoAnswer << QString();
     // avrdude also names the expected signature here, as for a wrong chip.
     QTest::newRow("no chip: signature 00 00 00")
         << Output("no-chip.txt") << AvrdudeFault::ChipNotAnswering << "00 00 00";
@@ -61,6 +63,22 @@ void AvrdudeAnswerTest::failedCallNamesItsFault_data()
     QTest::newRow("programmer lost after the erase")
         << Output("lost-after-erase.txt") << AvrdudeFault::NoAnswer << "1E 90 06";
     QTest::newRow("nothing printed") << QByteArray() << AvrdudeFault::Other << QString();
+    QTest::newRow("a byte that does not verify, on a flaky line")
+        << "avrdude error: programmer is not responding\n" + Output("verify-mismatch.txt")
+        << AvrdudeFault::VerifyMismatch << "1E 90 06";
+    // 8.x says "unable to open port" for a port that opens and nobody
+    // answers on, as well as for one that does not open.
+    QTest::newRow("8.0: serial port that does not exist")
+        << Output("port-missing-8.0.txt") << AvrdudeFault::PortUnavailable << QString();
+    QTest::newRow("8.0: nobody answers on the port")
+        << Output("not-responding-8.0.txt") << AvrdudeFault::NoAnswer << QString();
+    QTest::newRow("8.0: another chip")
+        << Output("wrong-chip-8.0.txt") << AvrdudeFault::WrongChip << "1E 90 07";
+    // 8.x stops the write at the byte that does not read back.
+    QTest::newRow("8.0: a byte that does not verify")
+        << Output("verify-mismatch-8.0.txt") << AvrdudeFault::VerifyMismatch << QString();
+    QTest::newRow("8.0: programmer lost after the erase")
+        << Output("lost-after-erase-8.0.txt") << AvrdudeFault::NoAnswer << QString();
 }
 
 void AvrdudeAnswerTest::failedCallNamesItsFault()
@@ -95,6 +113,16 @@ void AvrdudeAnswerTest::progressFollowsTheStages_data()
     QTest::newRow("no answer before the chip answered")
         << QByteArrayList{Output("read-chip.txt"), Output("not-responding.txt")}
         << ProgrammingStage::ReadingChip << 0 << false;
+    QTest::newRow("8.0: whole programming, both calls")
+        << QByteArrayList{Output("read-chip-8.0.txt"), Output("write-chip-8.0.txt")}
+        << ProgrammingStage::VerifyingEeprom << 100 << false;
+    // No signature line: the stage and the bar show the chip had answered.
+    QTest::newRow("8.0: lost after the erase")
+        << QByteArrayList{Output("read-chip-8.0.txt"), Output("lost-after-erase-8.0.txt")}
+        << ProgrammingStage::WritingFlash << 0 << true;
+    // "Writing 64 bytes to output file eeprom.bin" writes no EEPROM.
+    QTest::newRow("8.0: EEPROM read into a file") << QByteArrayList{Output("read-eeprom-8.0.txt")}
+                                                  << ProgrammingStage::ReadingChip << 100 << false;
     QTest::newRow("bar broken off at 2 %")
         << QByteArrayList{"avrdude: writing 504 bytes flash ...\n\nWriting | #---- | 3% 0.10s\n"}
         << ProgrammingStage::WritingFlash << 2 << false;
@@ -117,11 +145,27 @@ void AvrdudeAnswerTest::progressFollowsTheStages()
     QCOMPARE(reader.ProgrammerLost(), programmerLost);
 }
 
+void AvrdudeAnswerTest::progressDoesNotDependOnHowTheOutputIsCut_data()
+{
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QList<ProgrammingStage>>("expected");
+
+    using enum ProgrammingStage;
+    QTest::newRow("7.1") << Output("write-chip.txt")
+                         << QList<ProgrammingStage>{Erasing, WritingFlash, VerifyingFlash,
+                                                    WritingEeprom, VerifyingEeprom};
+    // 8.x erases without a word and verifies with a bare "Reading" bar.
+    QTest::newRow("8.0") << Output("write-chip-8.0.txt")
+                         << QList<ProgrammingStage>{WritingFlash, VerifyingFlash, WritingEeprom,
+                                                    VerifyingEeprom};
+}
+
 // avrdude writes its bar one "#" at a time; the reader sees every stage in
 // order and every percentage rise, however the pieces fall.
 void AvrdudeAnswerTest::progressDoesNotDependOnHowTheOutputIsCut()
 {
-    const QByteArray output = Output("write-chip.txt");
+    QFETCH(QByteArray, output);
+    QFETCH(QList<ProgrammingStage>, expected);
     QVERIFY(!output.isEmpty());
     ProgressReader bytewise;
     QList<ProgrammingProgress> seen;
@@ -138,11 +182,7 @@ void AvrdudeAnswerTest::progressDoesNotDependOnHowTheOutputIsCut()
         if (stages.isEmpty() || stages.last() != progress.stage)
             stages << progress.stage;
     }
-    QCOMPARE(stages, QList<ProgrammingStage>({ProgrammingStage::Erasing,
-                                              ProgrammingStage::WritingFlash,
-                                              ProgrammingStage::VerifyingFlash,
-                                              ProgrammingStage::WritingEeprom,
-                                              ProgrammingStage::VerifyingEeprom}));
+    QCOMPARE(stages, expected);
     // Writing the flash: 0, 2, 4, ... 100.
     int writingSteps = 0;
     for (const ProgrammingProgress &progress : seen)

@@ -33,8 +33,8 @@ class AvrdudeCommandTest : public QObject {
 private slots:
     void callsNameTheChipAndTheWorkFiles_data();
     void callsNameTheChipAndTheWorkFiles();
-    void eepromFileHoldsTheCalibrationByteAlone_data();
-    void eepromFileHoldsTheCalibrationByteAlone();
+    void eepromFileHoldsItsBytesAlone_data();
+    void eepromFileHoldsItsBytesAlone();
     void unusableSettingsAreRefused_data();
     void unusableSettingsAreRefused();
     void settingsFileReadsBackWhatWasSaved_data();
@@ -58,8 +58,8 @@ void AvrdudeCommandTest::callsNameTheChipAndTheWorkFiles_data()
     // Each value is one argument: no shell splits it at a blank.
     QTest::newRow("port with blanks and umlauts")
         << Settings("arduino", "/dev/serial/by-id/usb-Prüfgerät Nr 1-if00", 115200, 63)
-        << QStringList{"-c", "arduino", "-P", "/dev/serial/by-id/usb-Prüfgerät Nr 1-if00", "-b",
-                       "115200"}
+        << QStringList{"-c", "arduino", "-P", "/dev/serial/by-id/usb-Prüfgerät Nr 1-if00",
+                       "-b", "115200"}
         << true;
     QTest::newRow("network port with colons")
         << Settings("stk500v1", "net:127.0.0.1:40123", std::nullopt, 5)
@@ -79,47 +79,66 @@ void AvrdudeCommandTest::callsNameTheChipAndTheWorkFiles()
     QFETCH(bool, writesEeprom);
 
     const QStringList head = QStringList{"-p", "t15"} + connection;
-    const QStringList read = head + QStringList{"-U", "calibration:r:calibration.bin:r"};
+    const QStringList read = head
+        + QStringList{"-U", "signature:r:signature.bin:r", "-U", "calibration:r:calibration.bin:r"};
     QCOMPARE(ReadChipArguments(settings), read);
     QStringList write = head + QStringList{"-e", "-U", "flash:w:flash.hex:i"};
     if (writesEeprom)
-        write << "-U" << "eeprom:w:eeprom.hex:i";
-    QCOMPARE(WriteChipArguments(settings), write);
+        write << "-U"
+              << "eeprom:w:eeprom.hex:i";
+    QCOMPARE(WriteChipArguments(settings, writesEeprom), write);
 
-    for (const QString &argument : ReadChipArguments(settings) + WriteChipArguments(settings)) {
+    // The reads never erase or write.
+    const QStringList reads = ReadChipArguments(settings) + ReadEepromArguments(settings);
+    QCOMPARE(ReadEepromArguments(settings).mid(head.size()),
+             QStringList({"-U", "signature:r:signature.bin:r", "-U", "eeprom:r:eeprom.bin:r"}));
+    QVERIFY(!reads.contains("-e") && reads.filter(":w:").isEmpty());
+    for (const QString &argument : reads + WriteChipArguments(settings, true)) {
         QVERIFY2(!QStringList({"-F", "-V", "-D", "-n", "-t"}).contains(argument),
                  qPrintable(argument));
         QVERIFY2(!argument.contains("fuse") && !argument.contains("lock"), qPrintable(argument));
     }
 }
 
-void AvrdudeCommandTest::eepromFileHoldsTheCalibrationByteAlone_data()
+void AvrdudeCommandTest::eepromFileHoldsItsBytesAlone_data()
 {
-    QTest::addColumn<int>("address");
-    QTest::addColumn<int>("byte");
+    QTest::addColumn<EepromBytes>("bytes");
     QTest::addColumn<QByteArray>("expected");
 
     QTest::newRow("address 0, the example firmware's")
-        << 0 << 0x5A << QByteArray(":010000005AA5\r\n:00000001FF\r\n");
-    QTest::newRow("last address, byte 0") << 63 << 0x00
-                                          << QByteArray(":01003F0000C0\r\n:00000001FF\r\n");
-    QTest::newRow("byte FF") << 17 << 0xFF << QByteArray(":01001100FFEF\r\n:00000001FF\r\n");
+        << EepromBytes{{0, 0x5A}} << QByteArray(":010000005AA5\r\n:00000001FF\r\n");
+    QTest::newRow("last address, byte 0")
+        << EepromBytes{{63, 0x00}} << QByteArray(":01003F0000C0\r\n:00000001FF\r\n");
+    QTest::newRow("byte FF") << EepromBytes{{17, 0xFF}}
+                             << QByteArray(":01001100FFEF\r\n:00000001FF\r\n");
+    // 17 bytes in a row take two records; a gap begins another.
+    EepromBytes run;
+    for (int address = 2; address < 19; ++address)
+        run.insert(address, quint8(address));
+    run.insert(40, 0xA5);
+    QTest::newRow("template data and calibration byte")
+        << run
+        << QByteArray(":1000020002030405060708090A0B0C0D0E0F101156\r\n:0100120012DB\r\n"
+                      ":01002800A532\r\n:00000001FF\r\n");
 }
 
-// One data record: avrdude 7.1 writes and verifies only the bytes a file
-// holds, so the other 63 EEPROM bytes stay as the erase left them.
-void AvrdudeCommandTest::eepromFileHoldsTheCalibrationByteAlone()
+// avrdude writes and verifies only the bytes a file holds, so the other
+// EEPROM bytes stay as the erase left them.
+void AvrdudeCommandTest::eepromFileHoldsItsBytesAlone()
 {
-    QFETCH(int, address);
-    QFETCH(int, byte);
+    QFETCH(EepromBytes, bytes);
     QFETCH(QByteArray, expected);
 
-    const QByteArray hex = CalibrationEepromHex(address, quint8(byte));
+    const QByteArray hex = EepromHex(bytes);
     QCOMPARE(hex, expected);
     const auto image = ParseIntelHex(hex);
     QVERIFY(std::holds_alternative<HexImage>(image));
-    QCOMPARE(std::get<HexImage>(image),
-             HexImage({HexBlock{quint32(address), QByteArray(1, char(byte))}}));
+    EepromBytes read;
+    for (const HexBlock &block : std::get<HexImage>(image)) {
+        for (qsizetype i = 0; i < block.bytes.size(); ++i)
+            read.insert(int(block.address + i), quint8(block.bytes.at(i)));
+    }
+    QCOMPARE(read, bytes);
 }
 
 void AvrdudeCommandTest::unusableSettingsAreRefused_data()
@@ -128,17 +147,16 @@ void AvrdudeCommandTest::unusableSettingsAreRefused_data()
     QTest::addColumn<QString>("refusal");
 
     QTest::newRow("usable") << Settings("usbasp", "usb", std::nullopt, 0) << QString();
-    QTest::newRow("no programmer") << Settings(" ", "usb", std::nullopt, 0)
-                                   << "kein Programmer";
-    QTest::newRow("programmer read as an option") << Settings("-F", "", std::nullopt, 0)
-                                                  << "nicht mit \"-\" beginnen";
-    QTest::newRow("port read as an option") << Settings("usbasp", "-F", std::nullopt, 0)
-                                            << "nicht mit \"-\" beginnen";
+    QTest::newRow("no programmer") << Settings(" ", "usb", std::nullopt, 0) << "kein Programmer";
+    QTest::newRow("programmer read as an option")
+        << Settings("-F", "", std::nullopt, 0) << "nicht mit \"-\" beginnen";
+    QTest::newRow("port read as an option")
+        << Settings("usbasp", "-F", std::nullopt, 0) << "nicht mit \"-\" beginnen";
     QTest::newRow("baud rate 0") << Settings("stk500v1", "COM3", 0, 0) << "Baudrate";
-    QTest::newRow("address past the EEPROM") << Settings("usbasp", "", std::nullopt, 64)
-                                             << "zwischen 0 und 63";
-    QTest::newRow("negative address") << Settings("usbasp", "", std::nullopt, -1)
-                                      << "zwischen 0 und 63";
+    QTest::newRow("address past the EEPROM")
+        << Settings("usbasp", "", std::nullopt, 64) << "zwischen 0 und 63";
+    QTest::newRow("negative address")
+        << Settings("usbasp", "", std::nullopt, -1) << "zwischen 0 und 63";
 }
 
 void AvrdudeCommandTest::unusableSettingsAreRefused()
@@ -168,7 +186,8 @@ void AvrdudeCommandTest::settingsFileReadsBackWhatWasSaved_data()
     QTest::newRow("every value, blanks and umlauts kept")
         << full
         << QByteArray("avrdude= C:\\Programme\\avr dude\\avrdude.exe\r\nprogrammer=stk500v1\r\n"
-                      "anschluss=/dev/serial/by-id/Pr\xc3\xbc" "fer 1\r\nbaudrate=19200\r\n"
+                      "anschluss=/dev/serial/by-id/Pr\xc3\xbc"
+                      "fer 1\r\nbaudrate=19200\r\n"
                       "kalibrierbyte=keine\r\nnach-erzeugen=1\r\n");
 }
 
@@ -196,8 +215,9 @@ void AvrdudeCommandTest::settingsFileIsReadTolerantly_data()
     ProgrammingChoices address;
     address.settings.calibrationAddress = 12;
     address.settings.baudRate = 9600;
-    QTest::newRow("byte order mark, lone CR")
-        << QByteArray("\xef\xbb\xbf" "baudrate=9600\rkalibrierbyte=12") << address;
+    QTest::newRow("byte order mark, lone CR") << QByteArray("\xef\xbb\xbf"
+                                                            "baudrate=9600\rkalibrierbyte=12")
+                                              << address;
     QTest::newRow("empty file") << QByteArray() << ProgrammingChoices{};
 }
 

@@ -5,6 +5,7 @@
 
 #include "generator/chip_programming.h"
 
+#include "tests/support/emulated_programmer.h"
 #include "tests/support/process_state.h"
 #include "tests/support/test_data.h"
 
@@ -43,6 +44,8 @@ class ChipProgrammingTest : public QObject {
 private slots:
     void failedProgrammingWritesOnlyItsLog_data();
     void failedProgrammingWritesOnlyItsLog();
+    void emulatedChipKeepsItsBytes_data();
+    void emulatedChipKeepsItsBytes();
 };
 
 void ChipProgrammingTest::failedProgrammingWritesOnlyItsLog_data()
@@ -53,36 +56,51 @@ void ChipProgrammingTest::failedProgrammingWritesOnlyItsLog_data()
     QTest::addColumn<ProgrammingOutcome>("outcome");
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("logged");
+    QTest::addColumn<QByteArray>("eeprom");
 
     const QByteArray hex(":020000000C945E\r\n:00000001FF\r\n");
     QTest::newRow("avrdude hangs past the time-out")
         << hex << FakeAvrdude("hangs.sh") << false << ProgrammingOutcome::TimedOut
-        << "nach 2 Sekunden nicht geendet" << true;
+        << "nach 2 Sekunden nicht geendet" << true << QByteArray();
     QTest::newRow("cancelled while avrdude runs")
         << hex << FakeAvrdude("hangs.sh") << true << ProgrammingOutcome::Cancelled << "abgebrochen"
-        << true;
+        << true << QByteArray();
     QTest::newRow("avrdude prints without end")
         << hex << FakeAvrdude("prints-without-end.sh") << false << ProgrammingOutcome::OutputTooLong
-        << "16 MiB" << true;
+        << "16 MiB" << true << QByteArray();
     QTest::newRow("two bytes where the calibration byte belongs")
         << hex << FakeAvrdude("reads-two-bytes.sh") << false
-        << ProgrammingOutcome::CalibrationUnread << "Kalibrierbyte" << true;
+        << ProgrammingOutcome::CalibrationUnread << "Kalibrierbyte" << true << QByteArray();
     QTest::newRow("another chip although avrdude ended well")
         << hex << FakeAvrdude("other-signature.sh") << false << ProgrammingOutcome::WrongChip
-        << "Signatur 1E 90 07" << true;
+        << "Signatur 1E 90 07" << true << QByteArray();
     QTest::newRow("no avrdude") << hex << FakeAvrdude("missing.sh") << false
-                                << ProgrammingOutcome::AvrdudeMissing << "nicht gefunden" << false;
+                                << ProgrammingOutcome::AvrdudeMissing << "nicht gefunden" << false
+                                << QByteArray();
     // avrdude would erase the chip before it found out.
     QTest::newRow("no Intel HEX") << QByteArray("servo000.asm(1) : Error\r\n")
                                   << FakeAvrdude("other-signature.sh") << false
                                   << ProgrammingOutcome::FileFailed
-                                  << "keine HEX-Datei für den Chip (Zeile 1" << false;
+                                  << "keine HEX-Datei für den Chip (Zeile 1" << false
+                                  << QByteArray();
     QTest::newRow("a byte beyond the flash")
         << QByteArray(":01040000AA51\r\n:00000001FF\r\n") << FakeAvrdude("other-signature.sh")
-        << false << ProgrammingOutcome::FileFailed << "jenseits des Flash von 1024 Bytes" << false;
+        << false << ProgrammingOutcome::FileFailed << "jenseits des Flash von 1024 Bytes" << false
+        << QByteArray();
     QTest::newRow("no data") << QByteArray(":00000001FF\r\n") << FakeAvrdude("other-signature.sh")
                              << false << ProgrammingOutcome::FileFailed
-                             << "keine Daten für den Flash" << false;
+                             << "keine Daten für den Flash" << false << QByteArray();
+    QTest::newRow("cancelled as the first call ends")
+        << hex << FakeAvrdude("programs.sh") << true << ProgrammingOutcome::Cancelled
+        << "abgebrochen" << true << QByteArray();
+    QTest::newRow("calibration byte never set")
+        << hex << FakeAvrdude("reads-unset-calibration.sh") << false
+        << ProgrammingOutcome::CalibrationUnread << "--calibration-eeprom none" << true
+        << QByteArray();
+    // The erase would lose the template's byte or the chip's.
+    QTest::newRow("template data where the calibration byte goes")
+        << hex << FakeAvrdude("programs.sh") << false << ProgrammingOutcome::FileFailed
+        << "EEPROM-Adresse 0" << false << QByteArray(":020000001234B8\r\n:00000001FF\r\n");
 }
 
 // Whatever ends it, the HEX file keeps its bytes, the only new file beside
@@ -97,11 +115,14 @@ void ChipProgrammingTest::failedProgrammingWritesOnlyItsLog()
     QFETCH(ProgrammingOutcome, outcome);
     QFETCH(QString, message);
     QFETCH(bool, logged);
+    QFETCH(QByteArray, eeprom);
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString hexPath = dir.filePath("servo 003 ä.hex");
     testsupport::WriteBytes(hexPath, hex);
+    if (!eeprom.isEmpty())
+        testsupport::WriteBytes(dir.filePath("servo 003 ä.eep.hex"), eeprom);
     const QString childFile = dir.path() + "/../" + QFileInfo(dir.path()).fileName() + ".child";
     qputenv("FAKE_AVRDUDE_CHILD", QFile::encodeName(childFile));
 
@@ -123,6 +144,8 @@ void ChipProgrammingTest::failedProgrammingWritesOnlyItsLog()
     const QString logPath = dir.filePath("servo 003 ä.avrdude.log");
     QCOMPARE(result.logPath, logged ? logPath : QString());
     QStringList expected{"servo 003 ä.hex"};
+    if (!eeprom.isEmpty())
+        expected.prepend("servo 003 ä.eep.hex");
     if (logged)
         expected.prepend("servo 003 ä.avrdude.log");
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
@@ -141,6 +164,84 @@ void ChipProgrammingTest::failedProgrammingWritesOnlyItsLog()
     } else {
         QVERIFY(!avrdude.endsWith("hangs.sh"));
     }
+}
+
+void ChipProgrammingTest::emulatedChipKeepsItsBytes_data()
+{
+    QTest::addColumn<QString>("avrdude");
+    QTest::addColumn<QString>("missing");
+    QTest::addColumn<QStringList>("fault");
+    QTest::addColumn<bool>("program");
+    QTest::addColumn<ProgrammingOutcome>("outcome");
+
+    for (const testsupport::AvrdudeUnderTest &avrdude : testsupport::AvrdudesUnderTest()) {
+        QTest::addRow("EEPROM read, %s", qPrintable(avrdude.name))
+            << avrdude.path << avrdude.missing << QStringList() << false
+            << ProgrammingOutcome::Programmed;
+        // avrdude itself would wait 10 to 20 seconds before it gives up.
+        QTest::addRow("programmer silent from the start, %s", qPrintable(avrdude.name))
+            << avrdude.path << avrdude.missing << QStringList{"--fault", "silent"} << true
+            << ProgrammingOutcome::TimedOut;
+    }
+    QTest::newRow("EEPROM read, another chip although avrdude ended well")
+        << FakeAvrdude("other-signature.sh") << QString() << QStringList() << false
+        << ProgrammingOutcome::WrongChip;
+}
+
+// The emulated chip keeps every byte; an EEPROM read that succeeds hands
+// over the whole EEPROM.
+void ChipProgrammingTest::emulatedChipKeepsItsBytes()
+{
+    QFETCH(QString, avrdude);
+    QFETCH(QString, missing);
+    QFETCH(QStringList, fault);
+    QFETCH(bool, program);
+    QFETCH(ProgrammingOutcome, outcome);
+    if (!missing.isEmpty())
+        QSKIP(qPrintable(missing));
+#ifndef PULSAKOR_FAKE_PROGRAMMER
+    QSKIP("the emulated programmer is built on Linux only");
+#else
+    if (avrdude.endsWith(".sh")) {
+        SHELL_SCRIPT_TEST_ONLY_ON_LINUX();
+    }
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    emulatedchip::State chip;
+    chip.flash = QByteArray(int(emulatedchip::kFlashSize), char(0x42));
+    for (int i = 0; i < int(emulatedchip::kEepromSize); ++i)
+        chip.eeprom.append(char(i * 3));
+    const QByteArray before = emulatedchip::StateBytes(chip);
+    testsupport::WriteBytes(dir.filePath("chip.bin"), before);
+    testsupport::EmulatedProgrammer programmer(
+        dir.path(), testsupport::EmulatedProgrammer::Link::Terminal, fault);
+    QVERIFY(programmer.IsReady());
+    const ProgrammingSettings settings{avrdude, "stk500v1", programmer.Port(), 19200, 0};
+    const QString logPath = dir.filePath("Einstellungen/pulsakor-einlernen.avrdude.log");
+    ProgrammingHost host;
+
+    if (program) {
+        testsupport::WriteBytes(dir.filePath("servo000.hex"),
+                                ":020000000C945E\r\n:00000001FF\r\n");
+        ProgrammingRequest request;
+        request.settings = settings;
+        request.hexPath = dir.filePath("servo000.hex");
+        request.wait = {0ms, 3s};
+        const ProgrammingResult result = ProgramChip(request, host);
+        QCOMPARE(result.outcome, outcome);
+        QVERIFY(!result.chipTouched);
+    } else {
+        EepromReadRequest request{settings, logPath, {0ms, 20s}};
+        const EepromReadResult result = ReadChipEeprom(request, host);
+        QCOMPARE(result.outcome, outcome);
+        QCOMPARE(result.succeeded, outcome == ProgrammingOutcome::Programmed);
+        QCOMPARE(result.eeprom, result.succeeded ? chip.eeprom : QByteArray());
+        QCOMPARE(result.logPath, logPath);
+        QVERIFY(QFileInfo(logPath).isFile());
+    }
+    QVERIFY(programmer.EndAndReadChip().has_value());
+    QCOMPARE(testsupport::ReadBytes(programmer.StatePath()), before);
+#endif
 }
 
 QTEST_GUILESS_MAIN(ChipProgrammingTest)
