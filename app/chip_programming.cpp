@@ -66,6 +66,7 @@ generator::ProgrammingResult ProgramChipInWindow(ProgrammingWindow &window, cons
     generator::ProgrammingRequest request;
     request.settings = SettingsToUse(window.Programming());
     request.hexPath = hexPath;
+    request.settingsFolder = window.SettingsFolder();
 
     generator::ProgrammingResult result;
     const bool stillOpen = RunAvrdudeStep(

@@ -14,6 +14,7 @@ public:
     {
         generator::ProgrammingRequest programming;
         programming.settings = request.settings;
+        programming.logPath = request.logPath;
         programming.hexPath = platform::TeachInFirmwarePath();
         if (programming.hexPath.isEmpty()) {
             generator::ProgrammingResult missing;
@@ -26,11 +27,14 @@ public:
         return generator::ProgramChip(programming, host, &cancellation);
     }
 
-    ChipEepromRead ReadEeprom(const TeachInRequest &, generator::ProgrammingHost &,
-                              platform::Cancellation &) override
+    generator::EepromReadResult ReadEeprom(const TeachInRequest &request,
+                                           generator::ProgrammingHost &host,
+                                           platform::Cancellation &cancellation) override
     {
-        return {false, QStringLiteral("Das EEPROM des Chips kann noch nicht gelesen werden."),
-                QByteArray()};
+        generator::EepromReadRequest read;
+        read.settings = request.settings;
+        read.logPath = request.logPath;
+        return generator::ReadChipEeprom(read, host, &cancellation);
     }
 };
 

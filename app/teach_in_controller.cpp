@@ -71,7 +71,7 @@ generator::EndStops TeachInController::ReadEndStops(ProgressView &progress)
     endStops.outcome = generator::EndStopOutcome::SupplyRefused;
     if (!generator::TeachInSupply(supply, &endStops.message))
         return endStops;
-    ChipEepromRead read;
+    generator::EepromReadResult read;
     RunAvrdudeStep(m_window, progress,
                    [&](generator::ProgrammingHost &host, platform::Cancellation &cancel) {
                        read = m_chip.ReadEeprom(Request(), host, cancel);

@@ -11,7 +11,6 @@
 #include "generator/end_stops.h"
 #include "platform/user_interaction.h"
 
-#include <QByteArray>
 #include <QString>
 
 #include <memory>
@@ -30,15 +29,6 @@ struct TeachInRequest {
     QString logPath;
 };
 
-/// What reading the chip's EEPROM gave.
-struct ChipEepromRead {
-    bool succeeded = false;
-    /// German: why the chip could not be read, and what to check.
-    QString message;
-    /// All 64 bytes when succeeded.
-    QByteArray eeprom;
-};
-
 /// The chip as the teach-in reaches it; each step shows its progress in
 /// `host` and ends at once when `cancellation` is cancelled.
 class TeachInChip {
@@ -50,9 +40,9 @@ public:
                                                         generator::ProgrammingHost &host,
                                                         platform::Cancellation &cancellation) = 0;
     /// Reads the EEPROM; writes nothing to the chip.
-    virtual ChipEepromRead ReadEeprom(const TeachInRequest &request,
-                                      generator::ProgrammingHost &host,
-                                      platform::Cancellation &cancellation) = 0;
+    virtual generator::EepromReadResult ReadEeprom(const TeachInRequest &request,
+                                                   generator::ProgrammingHost &host,
+                                                   platform::Cancellation &cancellation) = 0;
 };
 
 /// The teach-in's avrdude log in `settingsFolder`.

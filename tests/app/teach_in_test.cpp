@@ -29,11 +29,15 @@ public:
         result.outcome = generator::ProgrammingOutcome::Programmed;
         return result;
     }
-    app::ChipEepromRead ReadEeprom(const app::TeachInRequest &request, generator::ProgrammingHost &,
-                                   platform::Cancellation &) override
+    generator::EepromReadResult ReadEeprom(const app::TeachInRequest &request,
+                                           generator::ProgrammingHost &,
+                                           platform::Cancellation &) override
     {
         calls.append("read " + request.logPath);
-        return {true, QString(), eeprom};
+        generator::EepromReadResult result;
+        result.succeeded = true;
+        result.eeprom = eeprom;
+        return result;
     }
 };
 
