@@ -314,40 +314,37 @@ void Form1::BuildTemplatePage()
 
 void Form1::BuildProgrammingControls()
 {
-    QWidget *frame = m_frame1[TemplatePage];
     m_programming = std::make_unique<ProgrammingController>(*this, *m_user, this);
-
-    m_command3 = new QPushButton(design::kCommand3Caption, frame);
-    m_command3->setObjectName(QStringLiteral("Command3"));
-    m_command3->setAutoDefault(false);
-    Place(m_command3, design::kCommand3);
-    WatchHint(m_command3, ProgramChipHint);
+    m_command3 =
+        AddButton(design::kCommand3Caption, "Command3", design::kCommand3, ProgramChipHint);
     connect(m_command3, &QPushButton::clicked, this,
             [this] { m_programming->ProgramChosenFile(); });
-
-    m_command4 = new QPushButton(design::kCommand4Caption, frame);
-    m_command4->setObjectName(QStringLiteral("Command4"));
-    m_command4->setAutoDefault(false);
-    Place(m_command4, design::kCommand4);
-    WatchHint(m_command4, ProgrammerHint);
+    m_command4 = AddButton(design::kCommand4Caption, "Command4", design::kCommand4, ProgrammerHint);
     connect(m_command4, &QPushButton::clicked, this, [this] { m_programming->EditProgrammer(); });
 
     m_teachInChip = AvrdudeTeachInChip();
     m_teachIn = std::make_unique<TeachInController>(*this, *m_user, *m_teachInChip, this);
-    m_command5 = new QPushButton(design::kCommand5Caption, frame);
-    m_command5->setObjectName(QStringLiteral("Command5"));
-    m_command5->setAutoDefault(false);
-    Place(m_command5, design::kCommand5);
-    WatchHint(m_command5, TeachInHint);
+    m_command5 = AddButton(design::kCommand5Caption, "Command5", design::kCommand5, TeachInHint);
     connect(m_command5, &QPushButton::clicked, this, [this] { m_teachIn->Open(); });
 
-    m_check2 = new QCheckBox(design::kCheck2Caption, frame);
+    m_check2 = new QCheckBox(design::kCheck2Caption, m_frame1[TemplatePage]);
     m_check2->setObjectName(QStringLiteral("Check2"));
     Place(m_check2, design::kCheck2);
     WatchHint(m_check2, ProgramAfterRunHint);
     // Only the user's click: SetProgramming sets the box without saving.
     connect(m_check2, &QCheckBox::clicked, this,
             [this](bool ticked) { m_programming->SetAfterEachRun(ticked); });
+}
+
+QPushButton *Form1::AddButton(const QString &caption, const char *name, const TwipRect &twips,
+                              std::int16_t hint)
+{
+    auto *button = new QPushButton(caption, m_frame1[TemplatePage]);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    Place(button, twips);
+    WatchHint(button, hint);
+    return button;
 }
 
 void Form1::BuildInfoPage()

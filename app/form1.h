@@ -120,6 +120,9 @@ private:
     void BuildParameterPage();
     void BuildTemplatePage();
     void BuildProgrammingControls();
+    /// A button on page 1 at `twips` with hint `hint`.
+    QPushButton *AddButton(const QString &caption, const char *name, const TwipRect &twips,
+                           std::int16_t hint);
     void BuildInfoPage();
     void SetTabOrder();
     void Place(QWidget *control, const TwipRect &twips);

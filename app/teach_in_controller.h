@@ -13,8 +13,6 @@
 
 #include <QString>
 
-#include <memory>
-
 class QWidget;
 
 namespace app {
