@@ -10,6 +10,9 @@
 
 namespace app {
 
+/// Tab pages, numbered from 0 as everywhere in the program.
+enum Page : int { ParameterPage = 0, TemplatePage = 1, InfoPage = 2 };
+
 /// What the programming uses of the window: its choices, the folders and the
 /// HEX file it proposes, and the buttons it disables while avrdude runs.
 class ProgrammingWindow {

@@ -3,7 +3,6 @@
 #include "app/chip_programming.h"
 #include "app/design.h"
 #include "app/widgets/teach_in_dialog.h"
-#include "app/window_model.h"
 #include "app/window_progress.h"
 #include "generator/servo_parameters.h"
 

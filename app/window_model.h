@@ -12,9 +12,6 @@
 
 namespace app {
 
-/// Tab pages, numbered from 0 as everywhere in the program.
-enum Page : int { ParameterPage = 0, TemplatePage = 1, InfoPage = 2 };
-
 /// The window-level folders, each ending with the platform's folder
 /// separator once start-up has run.
 struct Folders {
