@@ -135,7 +135,7 @@ QString StageText(ProgrammingStage stage)
     case ProgrammingStage::VerifyingFlash:
         return QStringLiteral("Flash prüfen");
     case ProgrammingStage::WritingEeprom:
-        return QStringLiteral("Kalibrierbyte ins EEPROM schreiben");
+        return QStringLiteral("EEPROM schreiben");
     case ProgrammingStage::VerifyingEeprom:
         return QStringLiteral("EEPROM prüfen");
     }
@@ -180,13 +180,11 @@ bool ProgressReader::Take(const QByteArray &piece)
     return !(m_progress == before);
 }
 
-void ProgressReader::NewCall(ProgrammingStage from)
+void ProgressReader::NewCall()
 {
     m_chipAnswered = false;
     m_line.clear();
     m_inBar = false;
-    if (from > m_progress.stage)
-        m_progress = {from, 0};
 }
 
 void ProgressReader::StartBar(bool reading)

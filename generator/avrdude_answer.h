@@ -73,9 +73,8 @@ public:
     /// Takes the next piece; true when the progress changed.
     bool Take(const QByteArray &piece);
     ProgrammingProgress Progress() const { return m_progress; }
-    /// Called before the next avrdude call's output; the progress moves on
-    /// to `from` (the stage the call begins with) when it is not there yet.
-    void NewCall(ProgrammingStage from = ProgrammingStage::ReadingChip);
+    /// Called before the next avrdude call's output.
+    void NewCall();
     /// True when in this call the programmer stopped answering after the
     /// chip had answered: a "not responding" line after a line or a bar
     /// that only an answering chip gives (a signature, a memory read, a

@@ -36,7 +36,7 @@ QString PortText(const ProgrammingSettings &settings)
                                    : u'"' + settings.port + u'"';
 }
 
-// Where the chip stands after a failed call, and where avrdude's messages are.
+// Where the chip stands after a failed call.
 QString ChipState(const ProgrammingResult &result)
 {
     return result.chipTouched
@@ -45,6 +45,7 @@ QString ChipState(const ProgrammingResult &result)
         : QStringLiteral("Auf den Chip wurde nichts geschrieben.");
 }
 
+// Where the chip stands after a failed call, and where avrdude's messages are.
 QString Afterwards(const ProgrammingResult &result)
 {
     const QString chip = ChipState(result);
@@ -235,7 +236,7 @@ private:
     bool PrepareCall();
     bool PrepareLog();
     bool StartLog(const QString &path, QString *error);
-    bool Call(const QStringList &arguments, ProgrammingStage from = ProgrammingStage::ReadingChip);
+    bool Call(const QStringList &arguments);
     bool CheckSignature();
     bool ReadCalibrationByte();
     bool Fail(ProgrammingOutcome outcome, const QString &message = {});
@@ -275,8 +276,7 @@ ProgrammingResult Programming::Run()
         return m_result;
     }
     m_result.chipTouched = true;
-    if (!Call(WriteChipArguments(m_request.settings, !m_eeprom.isEmpty()),
-              ProgrammingStage::Erasing))
+    if (!Call(WriteChipArguments(m_request.settings, !m_eeprom.isEmpty())))
         return m_result;
     m_result.outcome = Programmed;
     const QString byte = ByteText(*m_result.calibrationByte);
@@ -453,7 +453,7 @@ bool Programming::StartLog(const QString &path, QString *error)
 
 // One avrdude call in the work folder, its output appended to the log.
 // False (with the result filled in) when it did not end well.
-bool Programming::Call(const QStringList &arguments, ProgrammingStage from)
+bool Programming::Call(const QStringList &arguments)
 {
     platform::ProgramStart start;
     start.program = m_request.settings.avrdudePath;
@@ -466,9 +466,7 @@ bool Programming::Call(const QStringList &arguments, ProgrammingStage from)
     watch.cancellation = m_cancellation;
 
     m_callOutput.clear();
-    m_progress.NewCall(from);
-    if (from != ProgrammingStage::ReadingChip)
-        m_host.ShowProgress(m_progress.Progress());
+    m_progress.NewCall();
     m_lastEnd = platform::RunProgram(start, m_request.wait, watch);
     const ProgrammingOutcome outcome = OutcomeOfCall(m_lastEnd, m_callOutput);
     if (outcome == Programmed)

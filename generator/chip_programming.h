@@ -5,7 +5,10 @@
 //      refuses any chip but an ATtiny15, and so does this run, by the bytes
 //      read); nothing is written;
 //   2. erase the chip, write and verify the flash, then write and verify
-//      the calibration byte at its EEPROM address.
+//      the EEPROM: the template's data from the assembler's EEPROM image
+//      beside the HEX file (servo003.eep.hex), when there is one, and the
+//      calibration byte at its address. Template data at that address
+//      stops the programming before anything starts.
 // Fuses and lock bits are never written. A call succeeds when avrdude ends
 // with 0 and the files it was to write are whole; its words only choose the
 // message of a failure. avrdude's output of both calls goes into the
@@ -58,14 +61,15 @@ enum class ProgrammingOutcome {
     Programmed,        ///< flash written and verified, calibration byte too
     SettingsRefused,   ///< the settings cannot be used; nothing started
     AvrdudeMissing,    ///< no avrdude program, or it could not start
-    FileFailed,        ///< the HEX file could not be read or holds no flash for the
-                       ///< chip, or a file could not be written; nothing started
+    FileFailed,        ///< the HEX file or the EEPROM image could not be read or does not
+                       ///< fit the chip, or a file could not be written
     ProgrammerUnknown, ///< avrdude does not know the programmer id
     PortUnavailable,   ///< the port could not be opened
     NoAnswer,          ///< the programmer is not found or does not answer
     ChipNotAnswering,  ///< the programmer answers, the chip does not
     WrongChip,         ///< not an ATtiny15; nothing written
-    CalibrationUnread, ///< the calibration byte could not be read; nothing written
+    CalibrationUnread, ///< the calibration byte could not be read, or is missing on the
+                       ///< chip (0x00 or 0xFF) where it is to be written; nothing written
     VerifyMismatch,    ///< a written byte did not read back
     TimedOut,          ///< avrdude did not end in time and was ended
     OutputTooLong,     ///< avrdude printed without end and was ended

@@ -90,12 +90,10 @@ ProgrammingChoices ReadProgrammingSettingsText(const QByteArray &bytes)
         const qsizetype equals = line.indexOf(u'=');
         if (equals < 0)
             continue;
-        // A path keeps its blanks; only the key and a number are trimmed.
+        // Trimmed as the dialog trims what it saves, before a value is
+        // checked: " -F" would otherwise pass for a port.
         const QString key = line.left(equals).trimmed().toLower();
-        QString value = line.mid(equals + 1);
-        if (key != kAvrdudeKey && key != kPortKey)
-            value = value.trimmed();
-        Apply(key, value, &choices);
+        Apply(key, line.mid(equals + 1).trimmed(), &choices);
     }
     return choices;
 }

@@ -14,7 +14,8 @@
 //                       successful HEX check
 //
 // A reader takes what it understands: unknown keys, lines without "=" and
-// values it cannot use are skipped, and the default stays for them.
+// values it cannot use are skipped, and the default stays for them. Values
+// are read trimmed, as the dialog saves them.
 
 #include "generator/avrdude_command.h"
 

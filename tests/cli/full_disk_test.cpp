@@ -87,8 +87,8 @@ void FullDiskTest::shortWriteEndsTheRun()
     const QByteArray templateBytes = dir.TemplateBytes();
     QVERIFY(platform::WriteFileAtomically(dir.Path("fake"), assembler));
     QVERIFY(QFile::setPermissions(dir.Path("fake"), QFile::ReadOwner | QFile::ExeOwner));
-    const QStringList arguments{"--template",       "servo00.asm", "--out",
-                                "out/servo000.asm", "--assembler", "fake"};
+    const QStringList arguments{"--template", "servo00.asm", "--out", "out/servo000.asm",
+                                "--assembler", "fake"};
     if (fullFile != "out/servo000.log")
         QVERIFY(platform::WriteFileAtomically(dir.Path(fullFile), fullFileBefore));
 
@@ -121,9 +121,8 @@ void FullDiskTest::programmingLogFullAfterTheErase()
     QVERIFY(dir.isValid());
     QVERIFY(platform::WriteFileAtomically(dir.filePath("servo000.hex"),
                                           ":020000000C945E\r\n:00000001FF\r\n"));
-    const QStringList arguments{"--flash",      "servo000.hex",
-                                "--programmer", "stk500v1",
-                                "--avrdude",    PULSAKOR_TEST_DATA "/fake-avrdude/programs.sh"};
+    const QStringList arguments{"--flash", "servo000.hex", "--programmer", "stk500v1",
+                                "--avrdude", PULSAKOR_TEST_DATA "/fake-avrdude/programs.sh"};
     const testsupport::CliRun run = RunLimited(dir.path(), arguments, 512, dir.filePath("stdout"));
     QVERIFY2(run.exitCode == 5, qPrintable(QString::number(run.exitCode) + u' ' + run.err));
     QVERIFY2(run.err.contains("kann nicht geschrieben werden: \""

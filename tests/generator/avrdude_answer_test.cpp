@@ -51,8 +51,8 @@ void AvrdudeAnswerTest::failedCallNamesItsFault_data()
     // avrdude then also fails the chip's initialization.
     QTest::newRow("programmer silent after the first answer")
         << Output("silent-after-sync.txt") << AvrdudeFault::NoAnswer << QString();
-    QTest::newRow("noise on the port")
-        << Output("not-in-sync.txt") << AvrdudeFault::NoAnswer << QString();
+    QTest::newRow("noise on the port") << Output("not-in-sync.txt") << AvrdudeFault::NoAnswer
+                                       << QString();
     // avrdude also names the expected signature here, as for a wrong chip.
     QTest::newRow("no chip: signature 00 00 00")
         << Output("no-chip.txt") << AvrdudeFault::ChipNotAnswering << "00 00 00";

@@ -58,8 +58,8 @@ void AvrdudeCommandTest::callsNameTheChipAndTheWorkFiles_data()
     // Each value is one argument: no shell splits it at a blank.
     QTest::newRow("port with blanks and umlauts")
         << Settings("arduino", "/dev/serial/by-id/usb-Prüfgerät Nr 1-if00", 115200, 63)
-        << QStringList{"-c", "arduino", "-P", "/dev/serial/by-id/usb-Prüfgerät Nr 1-if00",
-                       "-b", "115200"}
+        << QStringList{"-c", "arduino", "-P", "/dev/serial/by-id/usb-Prüfgerät Nr 1-if00", "-b",
+                       "115200"}
         << true;
     QTest::newRow("network port with colons")
         << Settings("stk500v1", "net:127.0.0.1:40123", std::nullopt, 5)
@@ -84,8 +84,7 @@ void AvrdudeCommandTest::callsNameTheChipAndTheWorkFiles()
     QCOMPARE(ReadChipArguments(settings), read);
     QStringList write = head + QStringList{"-e", "-U", "flash:w:flash.hex:i"};
     if (writesEeprom)
-        write << "-U"
-              << "eeprom:w:eeprom.hex:i";
+        write << "-U" << "eeprom:w:eeprom.hex:i";
     QCOMPARE(WriteChipArguments(settings, writesEeprom), write);
 
     // The reads never erase or write.
@@ -147,16 +146,17 @@ void AvrdudeCommandTest::unusableSettingsAreRefused_data()
     QTest::addColumn<QString>("refusal");
 
     QTest::newRow("usable") << Settings("usbasp", "usb", std::nullopt, 0) << QString();
-    QTest::newRow("no programmer") << Settings(" ", "usb", std::nullopt, 0) << "kein Programmer";
-    QTest::newRow("programmer read as an option")
-        << Settings("-F", "", std::nullopt, 0) << "nicht mit \"-\" beginnen";
-    QTest::newRow("port read as an option")
-        << Settings("usbasp", "-F", std::nullopt, 0) << "nicht mit \"-\" beginnen";
+    QTest::newRow("no programmer") << Settings(" ", "usb", std::nullopt, 0)
+                                   << "kein Programmer";
+    QTest::newRow("programmer read as an option") << Settings("-F", "", std::nullopt, 0)
+                                                  << "nicht mit \"-\" beginnen";
+    QTest::newRow("port read as an option") << Settings("usbasp", "-F", std::nullopt, 0)
+                                            << "nicht mit \"-\" beginnen";
     QTest::newRow("baud rate 0") << Settings("stk500v1", "COM3", 0, 0) << "Baudrate";
-    QTest::newRow("address past the EEPROM")
-        << Settings("usbasp", "", std::nullopt, 64) << "zwischen 0 und 63";
-    QTest::newRow("negative address")
-        << Settings("usbasp", "", std::nullopt, -1) << "zwischen 0 und 63";
+    QTest::newRow("address past the EEPROM") << Settings("usbasp", "", std::nullopt, 64)
+                                             << "zwischen 0 und 63";
+    QTest::newRow("negative address") << Settings("usbasp", "", std::nullopt, -1)
+                                      << "zwischen 0 und 63";
 }
 
 void AvrdudeCommandTest::unusableSettingsAreRefused()
@@ -181,13 +181,12 @@ void AvrdudeCommandTest::settingsFileReadsBackWhatWasSaved_data()
                       "nach-erzeugen=0\r\n");
     ProgrammingChoices full;
     full.settings = Settings("stk500v1", "/dev/serial/by-id/Prüfer 1", 19200, std::nullopt);
-    full.settings.avrdudePath = " C:\\Programme\\avr dude\\avrdude.exe";
+    full.settings.avrdudePath = "C:\\Programme\\avr dude\\avrdude.exe";
     full.afterEachRun = true;
-    QTest::newRow("every value, blanks and umlauts kept")
+    QTest::newRow("every value, inner blanks and umlauts kept")
         << full
-        << QByteArray("avrdude= C:\\Programme\\avr dude\\avrdude.exe\r\nprogrammer=stk500v1\r\n"
-                      "anschluss=/dev/serial/by-id/Pr\xc3\xbc"
-                      "fer 1\r\nbaudrate=19200\r\n"
+        << QByteArray("avrdude=C:\\Programme\\avr dude\\avrdude.exe\r\nprogrammer=stk500v1\r\n"
+                      "anschluss=/dev/serial/by-id/Pr\xc3\xbc" "fer 1\r\nbaudrate=19200\r\n"
                       "kalibrierbyte=keine\r\nnach-erzeugen=1\r\n");
 }
 
@@ -212,12 +211,18 @@ void AvrdudeCommandTest::settingsFileIsReadTolerantly_data()
         << QByteArray("programmer=usbasp\r\nbaudrate=schnell\r\nkalibrierbyte=64\r\n"
                       "nach-erzeugen=ja\r\nohne Gleichheitszeichen\r\n")
         << usbasp;
+    // The dialog saves them trimmed; " -F" is then refused as "-F" is.
+    ProgrammingChoices blanks = usbasp;
+    blanks.settings.avrdudePath = "/opt/avr dude/avrdude";
+    blanks.settings.port = "-F";
+    QTest::newRow("blanks around a path and a port")
+        << QByteArray("programmer=usbasp\navrdude= /opt/avr dude/avrdude \nanschluss= -F\t\n")
+        << blanks;
     ProgrammingChoices address;
     address.settings.calibrationAddress = 12;
     address.settings.baudRate = 9600;
-    QTest::newRow("byte order mark, lone CR") << QByteArray("\xef\xbb\xbf"
-                                                            "baudrate=9600\rkalibrierbyte=12")
-                                              << address;
+    QTest::newRow("byte order mark, lone CR")
+        << QByteArray("\xef\xbb\xbf" "baudrate=9600\rkalibrierbyte=12") << address;
     QTest::newRow("empty file") << QByteArray() << ProgrammingChoices{};
 }
 

@@ -44,6 +44,7 @@ class ChipProgrammingTest : public QObject {
 private slots:
     void failedProgrammingWritesOnlyItsLog_data();
     void failedProgrammingWritesOnlyItsLog();
+    void logGoesToTheSettingsFolderWhenItCannotGoBesideTheHex();
     void emulatedChipKeepsItsBytes_data();
     void emulatedChipKeepsItsBytes();
 };
@@ -166,6 +167,29 @@ void ChipProgrammingTest::failedProgrammingWritesOnlyItsLog()
     }
 }
 
+// A folder where the log belongs stands for a medium that cannot be
+// written, which root, who may run the suites, could write all the same.
+void ChipProgrammingTest::logGoesToTheSettingsFolderWhenItCannotGoBesideTheHex()
+{
+    SHELL_SCRIPT_TEST_ONLY_ON_LINUX();
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkpath("servo000.avrdude.log"));
+    testsupport::WriteBytes(dir.filePath("servo000.hex"), ":020000000C945E\r\n:00000001FF\r\n");
+    ProgrammingRequest request;
+    request.settings = {FakeAvrdude("programs.sh"), "stk500v1", {}, {}, 0};
+    request.hexPath = dir.filePath("servo000.hex");
+    request.settingsFolder = dir.filePath("Einstellungen") + '/';
+    ProgrammingHost host;
+    const ProgrammingResult result = ProgramChip(request, host);
+
+    QCOMPARE(result.outcome, ProgrammingOutcome::Programmed);
+    QCOMPARE(result.logPath, request.settingsFolder + "servo000.avrdude.log");
+    QVERIFY2(result.message.contains(QDir::toNativeSeparators(result.logPath)),
+             qPrintable(result.message));
+    QVERIFY(testsupport::ReadBytes(result.logPath).contains("avrdude done."));
+}
+
 void ChipProgrammingTest::emulatedChipKeepsItsBytes_data()
 {
     QTest::addColumn<QString>("avrdude");
@@ -221,12 +245,11 @@ void ChipProgrammingTest::emulatedChipKeepsItsBytes()
     ProgrammingHost host;
 
     if (program) {
-        testsupport::WriteBytes(dir.filePath("servo000.hex"),
-                                ":020000000C945E\r\n:00000001FF\r\n");
+        testsupport::WriteBytes(dir.filePath("servo000.hex"), ":020000000C945E\r\n:00000001FF\r\n");
         ProgrammingRequest request;
         request.settings = settings;
         request.hexPath = dir.filePath("servo000.hex");
-        request.wait = {0ms, 3s};
+        request.wait = {0ms, 2s};
         const ProgrammingResult result = ProgramChip(request, host);
         QCOMPARE(result.outcome, outcome);
         QVERIFY(!result.chipTouched);
