@@ -1,5 +1,6 @@
 // pulsakor-cli: the correction table listing, or the whole generation run,
-// without the window.
+// without the window; or the chip alone: a HEX file programmed, the teach-in
+// firmware programmed, the taught end stops read.
 
 #include "cli/generation_command.h"
 #include "cli/listing_command.h"
@@ -129,6 +130,22 @@ int PrintListing(const cli::Options &options, QChar separator,
     return cli::ExitSuccess;
 }
 
+// The taught end stops as one line of options on stdout, so that
+// $(pulsakor-cli --read-end-stops ...) hands them to a run; nothing there
+// when they could not be read.
+int PrintEndStops(const cli::Options &options, const cli::MessageSink &toStderr)
+{
+    const cli::EndStopsRead read = cli::ReadTaughtEndStops(
+        *options.programming, options.texts[generator::SupplyVoltageField], toStderr);
+    if (read.exitCode != cli::ExitSuccess)
+        return read.exitCode;
+    if (!Write(stdout, read.line)) {
+        toStderr(QStringLiteral("Die Endlagen konnten nicht ausgegeben werden."));
+        return cli::ExitFileFailed;
+    }
+    return cli::ExitSuccess;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -159,12 +176,15 @@ int main(int argc, char *argv[])
             QStringLiteral("Der Text konnte nicht ausgegeben werden.\n"));
         return cli::ExitFileFailed;
     }
-    if (options.flashPath) {
-        return cli::ProgramHexFile(*options.flashPath, *options.programming,
-                                   [](const QString &message) {
-                                       platform::WriteToStandardError(ForTerminal(message));
-                                   });
-    }
+    const cli::MessageSink toStderr = [](const QString &message) {
+        platform::WriteToStandardError(ForTerminal(message));
+    };
+    if (options.flashPath)
+        return cli::ProgramHexFile(*options.flashPath, *options.programming, toStderr);
+    if (options.teachIn)
+        return cli::ProgramTeachIn(*options.programming, toStderr);
+    if (options.readEndStops)
+        return PrintEndStops(options, toStderr);
     const QChar separator = options.decimalSeparator.value_or(platform::DecimalSeparator());
     if (options.run)
         return CarryOutRun(options, separator);

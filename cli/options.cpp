@@ -1,5 +1,6 @@
 #include "cli/options.h"
 
+#include "generator/end_stops.h"
 #include "platform/paths.h"
 
 #include <algorithm>
@@ -367,6 +368,11 @@ std::variant<Options, UsageError> ParseOptions(const QStringList &arguments,
         return *error;
     if (const auto error = CheckProgrammingOptions(seen))
         return *error;
+    if (options.teachIn) {
+        if (const auto refusal =
+                generator::TeachInCalibrationRefusal(programming.calibrationAddress))
+            return UsageError{QStringLiteral("Option '--teach-in': ") + *refusal};
+    }
     if (seen[size_t(Slot::Template)])
         options.run = run;
     if (seen[size_t(Slot::Programmer)])

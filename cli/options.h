@@ -27,7 +27,8 @@ enum ExitCode : int {
     ExitFileFailed = 4,
     /// The chip was not programmed (--programmer): no avrdude, no answer
     /// from the programmer, another chip, a byte that did not verify,
-    /// avrdude hung or printed without end, or it was interrupted.
+    /// avrdude hung or printed without end, or it was interrupted; with
+    /// --read-end-stops, the chip could not be read for the same reasons.
     ExitNotProgrammed = 5,
     /// The chip answered but holds no end stops taught, or a damaged
     /// result (--read-end-stops).
@@ -101,7 +102,8 @@ struct UsageError {
 /// --programmer; --flash, --teach-in and --read-end-stops exclude each other,
 /// need --programmer and take no option of a run or of the table, except
 /// --calibration-eeprom (--flash, --teach-in) and --supply
-/// (--read-end-stops); a --baud that is not a positive
+/// (--read-end-stops), and --teach-in no --calibration-eeprom of 1 to 3,
+/// where its firmware keeps the result; a --baud that is not a positive
 /// number and a --calibration-eeprom other than 0..63 or "none" are refused.
 /// `fileNameArguments`, when given, are the same arguments decoded as file
 /// names; the values of --template, --out, --assembler and --plot are taken

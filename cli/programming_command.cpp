@@ -1,6 +1,7 @@
 #include "cli/programming_command.h"
 
 #include "generator/chip_programming.h"
+#include "generator/end_stops.h"
 #include "platform/environment.h"
 
 #include <QDir>
@@ -51,6 +52,78 @@ ExitCode ProgramHexFile(const QString &hexPath, const ProgrammingOptions &option
     message(generator::ProgrammingTitle(result.outcome) + QStringLiteral(": ") + result.message);
     return result.outcome == generator::ProgrammingOutcome::Programmed ? ExitSuccess
                                                                        : ExitNotProgrammed;
+}
+
+QString TeachInLogPath()
+{
+    return platform::SettingsFolder() + QStringLiteral("pulsakor-einlernen.avrdude.log");
+}
+
+ExitCode ProgramTeachIn(const ProgrammingOptions &options, const MessageSink &message)
+{
+    const QString firmware = platform::TeachInFirmwarePath();
+    if (firmware.isEmpty()) {
+        message(generator::ProgrammingTitle(generator::ProgrammingOutcome::FileFailed)
+                + QStringLiteral(": Die Einlern-Firmware (einlernen.hex) wurde weder neben dem "
+                                 "Programm noch bei den installierten Beispielen gefunden.\r\n"
+                                 "Bitte pulsakor neu installieren."));
+        return ExitNotProgrammed;
+    }
+    generator::ProgrammingRequest request;
+    request.settings = ProgrammingSettingsFor(options);
+    request.hexPath = QDir::toNativeSeparators(firmware);
+    request.logPath = TeachInLogPath();
+    request.settingsFolder = platform::SettingsFolder();
+    EchoingHost host;
+    const generator::ProgrammingResult result = generator::ProgramChip(request, host);
+    const bool programmed = result.outcome == generator::ProgrammingOutcome::Programmed;
+    QString next;
+    if (programmed)
+        next = QStringLiteral("\r\nJetzt den Servo von Hand oder mit dem Sender in beide "
+                              "Endlagen und zurück bewegen (ausstecken dazwischen schadet "
+                              "nicht), dann die Endlagen mit --read-end-stops auslesen.");
+    message(generator::ProgrammingTitle(result.outcome) + QStringLiteral(": ") + result.message
+            + next);
+    return programmed ? ExitSuccess : ExitNotProgrammed;
+}
+
+EndStopsRead ReadTaughtEndStops(const ProgrammingOptions &options, const QString &supplyText,
+                                const MessageSink &message)
+{
+    const QString notRead = QStringLiteral("Endlagen nicht gelesen: ");
+    QString refusal;
+    if (!generator::TeachInSupply(supplyText, &refusal)) {
+        message(notRead + refusal);
+        return {ExitRejected, {}};
+    }
+    generator::EepromReadRequest request;
+    request.settings = ProgrammingSettingsFor(options);
+    request.logPath = TeachInLogPath();
+    EchoingHost host;
+    const generator::EepromReadResult read = generator::ReadChipEeprom(request, host);
+    if (!read.succeeded) {
+        message(notRead + read.message);
+        return {ExitNotProgrammed, {}};
+    }
+    const generator::EndStops endStops = generator::ReadEndStops(read.eeprom, supplyText);
+    switch (endStops.outcome) {
+    case generator::EndStopOutcome::Taught:
+        message(QStringLiteral("Endlagen gelesen: ") + endStops.message);
+        return {ExitSuccess,
+                QStringLiteral("--end1 %1 --end2 %2\n")
+                    .arg(endStops.end1Text, endStops.end2Text)
+                    .toLatin1()};
+    case generator::EndStopOutcome::NothingTaught:
+    case generator::EndStopOutcome::Damaged:
+        message(notRead + endStops.message);
+        return {ExitNothingTaught, {}};
+    case generator::EndStopOutcome::SupplyRefused:
+    case generator::EndStopOutcome::ImageIncomplete:
+        break;
+    }
+    // The supply was accepted above: only an image cut short is left.
+    message(notRead + endStops.message);
+    return {ExitNotProgrammed, {}};
 }
 
 } // namespace cli

@@ -41,6 +41,19 @@ EndStops NothingTaught(const QString &found)
 
 } // namespace
 
+std::optional<QString> TeachInCalibrationRefusal(std::optional<int> calibrationAddress)
+{
+    if (!calibrationAddress || *calibrationAddress < kLowestAddress
+        || *calibrationAddress > kCheckAddress)
+        return std::nullopt;
+    return QStringLiteral("Das Kalibrierbyte kann nicht an die EEPROM-Adresse %1: an den "
+                          "Adressen %2 bis %3 legt die Einlern-Firmware ihre Messwerte ab. Sie "
+                          "liest das Kalibrierbyte von Adresse 0.")
+        .arg(*calibrationAddress)
+        .arg(kLowestAddress)
+        .arg(kCheckAddress);
+}
+
 std::optional<qint32> TeachInSupply(const QString &supplyText, QString *refusal)
 {
     // The field's own rules and message: only the supply can be refused here.
@@ -71,13 +84,13 @@ EndStops ReadEndStops(const QByteArray &eeprom, const QString &supplyText)
         result.message = refusal;
         return result;
     }
-    if (eeprom.size() < kTeachInEepromSize) {
+    if (eeprom.size() < kEepromSize) {
         result.outcome = EndStopOutcome::ImageIncomplete;
         result.message = QStringLiteral("Aus dem EEPROM des Chips kamen nur %1 von %2 Bytes.\r\n"
                                         "Bitte die Verbindung zum Programmer prüfen und die "
                                         "Endlagen erneut auslesen.")
                              .arg(eeprom.size())
-                             .arg(kTeachInEepromSize);
+                             .arg(kEepromSize);
         return result;
     }
     const auto lowest = quint8(eeprom.at(kLowestAddress));

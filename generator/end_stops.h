@@ -8,6 +8,8 @@
 // A chip just programmed holds 0xFF at 1..3, which the check does not
 // accept; that is read as "nothing taught yet", not as damaged.
 
+#include "generator/avrdude_command.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -16,15 +18,12 @@
 
 namespace generator {
 
-/// The EEPROM of the ATtiny15, all of which the teach-in read takes.
-constexpr qsizetype kTeachInEepromSize = 64;
-
 enum class EndStopOutcome {
     Taught,          ///< two readings, the lower one below the higher one
     NothingTaught,   ///< the chip is as programmed, or the servo never moved
     Damaged,         ///< the check byte fails or lowest > highest (a torn write)
     SupplyRefused,   ///< the supply text cannot give voltages; the image was not read
-    ImageIncomplete, ///< fewer than 64 bytes came back from the chip
+    ImageIncomplete, ///< fewer than kEepromSize bytes came back from the chip
 };
 
 struct EndStops {
@@ -39,6 +38,11 @@ struct EndStops {
     /// German: what was found and what to do next.
     QString message;
 };
+
+/// A German refusal when the programming of the teach-in firmware would put
+/// the calibration byte at `calibrationAddress` 1 to 3, where the firmware
+/// keeps its result and a calibration byte would be read back as taught.
+std::optional<QString> TeachInCalibrationRefusal(std::optional<int> calibrationAddress);
 
 /// The supply voltage field text in units of 10 mV as the table reads it;
 /// nothing with `refusal` set to a German message when the field rules

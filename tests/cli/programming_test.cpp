@@ -2,9 +2,11 @@
 // emulated programmer (tests/tools/fake_programmer.cpp) on a pseudo-terminal
 // or a socket: after a whole run and with --flash, and every failure as
 // exit 5 with the HEX file, the source and the run's log as they were. The
-// rows every avrdude must pass run with each one the suite is given.
+// rows every avrdude must pass run with each one the suite is given. The
+// teach-in firmware programmed, and the end stops it taught read back.
 
 #include "generator/hex_check.h"
+#include "platform/environment.h"
 
 #include "tests/support/cli_process.h"
 #include "tests/support/emulated_chip.h"
@@ -55,6 +57,16 @@ QByteArray FlashOf(const QByteArray &hex)
     return flash.left(emulatedchip::kFlashSize);
 }
 
+#ifdef PULSAKOR_FAKE_PROGRAMMER
+// A new chip whose EEPROM begins with `head`, the rest erased.
+QByteArray ChipWithEeprom(const QByteArray &head)
+{
+    emulatedchip::State state;
+    state.eeprom = head;
+    return emulatedchip::StateBytes(state);
+}
+#endif
+
 } // namespace
 
 Q_DECLARE_METATYPE(Chip)
@@ -65,6 +77,8 @@ private slots:
     void initTestCase();
     void programsTheChipOrLeavesEverythingAsItWas_data();
     void programsTheChipOrLeavesEverythingAsItWas();
+    void teachesAndReadsTheEndStops_data();
+    void teachesAndReadsTheEndStops();
 
 private:
     QTemporaryDir m_made;
@@ -229,6 +243,93 @@ void ProgrammingTest::programsTheChipOrLeavesEverythingAsItWas()
         QCOMPARE(state->eeprom, QByteArray(emulatedchip::kEepromSize, char(emulatedchip::kErased)));
         break;
     }
+#endif
+}
+
+void ProgrammingTest::teachesAndReadsTheEndStops_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("chip");
+    QTest::addColumn<QStringList>("fake");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("out");
+    QTest::addColumn<QString>("message");
+
+#ifdef PULSAKOR_FAKE_PROGRAMMER
+    const QStringList read = {"--read-end-stops"};
+    // Readings 31 and 225 with their check byte.
+    const QByteArray taught = ChipWithEeprom(QByteArray::fromHex("5a1fe15b"));
+    QTest::newRow("teach-in firmware programmed")
+        << QStringList{"--teach-in"} << OldChip() << QStringList() << 0 << QByteArray()
+        << "Chip programmiert: ";
+    QTest::newRow("taught, at 4800 mV")
+        << (read + QStringList{"--supply", "4800"}) << taught << QStringList() << 0
+        << QByteArray("--end1 0580 --end2 4220\n") << "Messwerte 31 und 225";
+    QTest::newRow("nothing taught: just programmed")
+        << read << ChipWithEeprom("\x5A") << QStringList() << 6 << QByteArray()
+        << "noch keine Endlagen";
+    QTest::newRow("another chip") << read << taught << QStringList{"--signature", "1e9007"} << 5
+                                  << QByteArray() << "kein ATtiny15";
+#endif
+}
+
+void ProgrammingTest::teachesAndReadsTheEndStops()
+{
+#ifdef PULSAKOR_FAKE_PROGRAMMER
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, chip);
+    QFETCH(QStringList, fake);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, out);
+    QFETCH(QString, message);
+    const testsupport::AvrdudeUnderTest avrdude = testsupport::AvrdudesUnderTest().first();
+    if (!avrdude.missing.isEmpty())
+        QSKIP(qPrintable(avrdude.missing));
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    testsupport::WriteBytes(dir.filePath("chip.bin"), chip);
+    using testsupport::EmulatedProgrammer;
+    EmulatedProgrammer programmer(dir.path(), EmulatedProgrammer::Link::Socket, fake);
+    QVERIFY(programmer.IsReady());
+
+    // The settings folder, where the teach-in's log goes, in the row's own;
+    // wine sets TEMP itself, so there it is the test's own.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+#ifdef Q_OS_WIN
+    const QString log = platform::SettingsFolder() + "pulsakor-einlernen.avrdude.log";
+    QFile::remove(log);
+#else
+    const QString log = dir.filePath("config/pulsakor/pulsakor-einlernen.avrdude.log");
+#endif
+    QProcess cli;
+    cli.setProcessEnvironment(env);
+    cli.start(PULSAKOR_CLI,
+              options
+                  + QStringList{"--programmer", "stk500v1", "--port", programmer.Port(), "--baud",
+                                "19200", "--avrdude", avrdude.path});
+    const testsupport::CliRun run = testsupport::FinishCli(cli, 180000);
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(run.out, out);
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+
+    const auto state = programmer.EndAndReadChip();
+    QVERIFY(state);
+    if (!options.contains("--teach-in")) {
+        QCOMPARE(emulatedchip::StateBytes(*state), chip); // a read writes nothing
+        return;
+    }
+    // The firmware beside pulsakor-cli, the calibration byte at 0, fuse and
+    // lock bits as they were; avrdude's output in the settings folder.
+    const QString firmware = QFileInfo(PULSAKOR_CLI).absolutePath() + "/einlernen.hex";
+    QCOMPARE(state->flash, FlashOf(testsupport::ReadBytes(firmware)));
+    QByteArray eeprom(emulatedchip::kEepromSize, char(emulatedchip::kErased));
+    eeprom[0] = char(state->calibration);
+    QCOMPARE(state->eeprom, eeprom);
+    QCOMPARE(state->fuse, emulatedchip::kNewFuse);
+    QCOMPARE(state->lock, emulatedchip::kNewLock);
+    QVERIFY(testsupport::ReadBytes(log).contains("avrdude"));
 #endif
 }
 

@@ -275,6 +275,9 @@ void PulsakorCliTest::exitsWith2OnBadUsage_data()
     QTest::newRow("--read-end-stops with a run") << (run + reading) << "liest nur die Endlagen aus";
     QTest::newRow("--read-end-stops with the calibration byte's address")
         << (reading + QStringList{"--calibration-eeprom", "0"}) << "liest nur die Endlagen aus";
+    QTest::newRow("--teach-in with the calibration byte where it keeps its result")
+        << QStringList{"--teach-in", "--programmer", "usbasp", "--calibration-eeprom", "3"}
+        << "nicht an die EEPROM-Adresse 3: an den Adressen 1 bis 3";
     QTest::newRow("--teach-in with --read-end-stops")
         << (reading + QStringList{"--teach-in"}) << "schließen einander aus";
     QTest::newRow("programmer read by avrdude as an option")
