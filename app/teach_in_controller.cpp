@@ -50,15 +50,19 @@ TeachInRequest TeachInController::Request() const
 
 QString TeachInController::ProgramTeachIn(ProgressView &progress)
 {
+    const QString notDone = QStringLiteral("Die Einlern-Firmware ist nicht im Chip.\r\n");
+    const TeachInRequest request = Request();
+    if (const auto refusal =
+            generator::TeachInCalibrationRefusal(request.settings.calibrationAddress))
+        return notDone + *refusal;
     generator::ProgrammingResult result;
     RunAvrdudeStep(m_window, progress,
                    [&](generator::ProgrammingHost &host, platform::Cancellation &cancel) {
-                       result = m_chip.ProgramTeachIn(Request(), host, cancel);
+                       result = m_chip.ProgramTeachIn(request, host, cancel);
                    });
-    const QString done = result.outcome == generator::ProgrammingOutcome::Programmed
-        ? QStringLiteral("Die Einlern-Firmware ist im Chip.")
-        : QStringLiteral("Die Einlern-Firmware ist nicht im Chip.");
-    return done + QStringLiteral("\r\n") + result.message;
+    if (result.outcome != generator::ProgrammingOutcome::Programmed)
+        return notDone + result.message;
+    return QStringLiteral("Die Einlern-Firmware ist im Chip.\r\n") + result.message;
 }
 
 // The supply is checked before the chip is read: a field the table would
