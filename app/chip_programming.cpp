@@ -1,5 +1,6 @@
 #include "app/chip_programming.h"
 
+#include "generator/target_files.h"
 #include "platform/environment.h"
 #include "platform/files.h"
 
@@ -20,12 +21,12 @@ private:
     ProgressView &m_view;
 };
 
-void SaveChoices(WindowModel &window, const generator::ProgrammingChoices &choices,
+void SaveChoices(ProgrammingWindow &window, const generator::ProgrammingChoices &choices,
                  platform::UserInteraction &user)
 {
     window.SetProgramming(choices);
     QString error;
-    if (!generator::SaveProgrammingSettings(window.folders().settingsFolder, choices, &error))
+    if (!generator::SaveProgrammingSettings(window.SettingsFolder(), choices, &error))
         user.ShowMessage(error, QStringLiteral("Einstellungen nicht gespeichert"));
 }
 
@@ -34,37 +35,67 @@ void SaveChoices(WindowModel &window, const generator::ProgrammingChoices &choic
 generator::ProgrammingSettings SettingsToUse(const generator::ProgrammingChoices &choices)
 {
     generator::ProgrammingSettings settings = choices.settings;
-    if (settings.avrdudePath.isEmpty())
-        settings.avrdudePath = platform::DefaultAvrdudePath();
+    // A bare name as typed in the dialog is looked up on PATH, as
+    // pulsakor-cli's --avrdude is.
+    settings.avrdudePath = settings.avrdudePath.isEmpty()
+                               ? platform::DefaultAvrdudePath()
+                               : platform::ProgramPath(settings.avrdudePath);
     return settings;
 }
 
-generator::ProgrammingResult ProgramChipInWindow(WindowModel &window, const QString &hexPath,
+bool RunAvrdudeStep(ProgrammingWindow &window, ProgressView &progress,
+                    const std::function<void(generator::ProgrammingHost &,
+                                             platform::Cancellation &)> &step)
+{
+    platform::Cancellation cancellation;
+    ProgressHost host(progress);
+    window.SetGenerateEnabled(false);
+    progress.Begin(cancellation);
+    step(host, cancellation);
+    progress.End();
+    if (window.IsClosing())
+        return false;
+    window.SetGenerateEnabled(true);
+    return true;
+}
+
+generator::ProgrammingResult ProgramChipInWindow(ProgrammingWindow &window, const QString &hexPath,
                                                  platform::UserInteraction &user,
                                                  ProgressView &progress)
 {
     generator::ProgrammingRequest request;
     request.settings = SettingsToUse(window.Programming());
     request.hexPath = hexPath;
+    request.settingsFolder = window.SettingsFolder();
 
-    platform::Cancellation cancellation;
-    ProgressHost host(progress);
-    window.SetGenerateEnabled(false);
-    progress.Begin(cancellation);
-    const generator::ProgrammingResult result =
-        generator::ProgramChip(request, host, &cancellation);
-    progress.End();
-    if (window.IsClosing())
-        return result;
-    window.SetGenerateEnabled(true);
-    user.ShowMessage(result.message, generator::ProgrammingTitle(result.outcome));
+    generator::ProgrammingResult result;
+    const bool stillOpen = RunAvrdudeStep(
+        window, progress, [&](generator::ProgrammingHost &host, platform::Cancellation &cancel) {
+            result = generator::ProgramChip(request, host, &cancel);
+        });
+    if (stillOpen)
+        user.ShowMessage(result.message, generator::ProgrammingTitle(result.outcome));
     return result;
 }
 
-void Command3_Click(WindowModel &window, platform::UserInteraction &user, ProgressView &progress)
+void ProgramAfterRun(ProgrammingWindow &window, const generator::RunResult &run,
+                     platform::UserInteraction &user, ProgressView &progress)
+{
+    if (run.outcome != generator::RunOutcome::Assembled || window.IsClosing()
+        || !window.Programming().afterEachRun)
+        return;
+    // The run is complete, its messages shown and its files written; the
+    // programming adds only its own log.
+    ProgramChipInWindow(window,
+                        generator::TargetFilePath(run.targetBase, generator::TargetFileRole::Hex),
+                        user, progress);
+}
+
+void Command3_Click(ProgrammingWindow &window, platform::UserInteraction &user,
+                    ProgressView &progress)
 {
     const QString proposal =
-        window.lastHexFile.isEmpty() ? window.folders().workFolder : window.lastHexFile;
+        window.LastHexFile().isEmpty() ? window.WorkFolder() : window.LastHexFile();
     const QString hexPath = user.ChooseFileToOpen({QStringLiteral("HEX-Datei|*.hex"), proposal,
                                                    QStringLiteral("HEX-Datei in den Chip "
                                                                   "schreiben")});
@@ -73,7 +104,7 @@ void Command3_Click(WindowModel &window, platform::UserInteraction &user, Progre
     ProgramChipInWindow(window, hexPath, user, progress);
 }
 
-void Check2_Click(WindowModel &window, bool ticked, platform::UserInteraction &user)
+void Check2_Click(ProgrammingWindow &window, bool ticked, platform::UserInteraction &user)
 {
     generator::ProgrammingChoices choices = window.Programming();
     choices.afterEachRun = ticked;
@@ -88,7 +119,8 @@ QString ChooseAvrdude(platform::UserInteraction &user, const QString &shown)
     return platform::FileExists(chosen) ? chosen : QString();
 }
 
-void SaveProgrammerSettings(WindowModel &window, const generator::ProgrammingSettings &settings,
+void SaveProgrammerSettings(ProgrammingWindow &window,
+                            const generator::ProgrammingSettings &settings,
                             platform::UserInteraction &user)
 {
     generator::ProgrammingChoices choices = window.Programming();
@@ -96,9 +128,9 @@ void SaveProgrammerSettings(WindowModel &window, const generator::ProgrammingSet
     SaveChoices(window, choices, user);
 }
 
-void LoadProgrammingChoices(WindowModel &window)
+void LoadProgrammingChoices(ProgrammingWindow &window)
 {
-    window.SetProgramming(generator::LoadProgrammingSettings(window.folders().settingsFolder));
+    window.SetProgramming(generator::LoadProgrammingSettings(window.SettingsFolder()));
 }
 
 } // namespace app

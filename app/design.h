@@ -110,6 +110,10 @@ inline constexpr TwipRect kCommand3{4080, 3885, 2655, 375};
 /// Command4 opens the programmer's settings.
 inline const QString kCommand4Caption = QStringLiteral("Programmer...");
 inline constexpr TwipRect kCommand4{240, 3885, 1815, 375};
+/// Command5 opens the teach-in of the end stops; it stands in the row's
+/// middle, clear of Command3 wherever the layout puts that.
+inline const QString kCommand5Caption = QStringLiteral("Endlagen einlernen...");
+inline constexpr TwipRect kCommand5{2130, 3885, 1845, 375};
 /// Check2 makes each generation run program the chip; it stands left of
 /// Command2, centred on it, below Check1.
 inline const QString kCheck2Caption = QStringLiteral("Danach den Chip programmieren");

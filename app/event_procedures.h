@@ -3,13 +3,12 @@
 // works on the window model only, so it can be tested without widgets.
 
 #include "app/window_model.h"
+#include "generator/generation_run.h"
 #include "platform/user_interaction.h"
 
 #include <QString>
 
 namespace app {
-
-class ProgressView;
 
 /// What the system tells the program at start.
 struct StartEnvironment {
@@ -34,9 +33,7 @@ void Label3_Click(WindowModel &window, platform::UserInteraction &user);
 void Label5_Click(WindowModel &window, platform::UserInteraction &user);
 
 /// The generation run (click on Command2), from the template check to the
-/// saved settings; then, with Check2 ticked, the programming of the chip,
-/// showing its progress in `progress`.
-void Command2_Click(WindowModel &window, platform::UserInteraction &user,
-                    ProgressView *progress = nullptr);
+/// saved settings. The programming after it is the programming controller's.
+generator::RunResult Command2_Click(WindowModel &window, platform::UserInteraction &user);
 
 } // namespace app

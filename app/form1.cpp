@@ -1,18 +1,16 @@
 #include "app/form1.h"
 
-#include "app/chip_programming.h"
 #include "app/design.h"
 #include "app/info_page_wait.h"
 #include "app/info_text.h"
+#include "app/programming_controller.h"
+#include "app/teach_in_chip.h"
+#include "app/teach_in_controller.h"
 #include "app/widgets/delete_asm_box.h"
-#include "app/widgets/programmer_dialog.h"
-#include "app/widgets/progress_window.h"
 #include "app/widgets/shape_widget.h"
 #include "app/widgets/tab_control.h"
 #include "app/widgets/text_wrapping.h"
 #include "app/widgets/wrapping_button.h"
-#include "generator/avrdude_answer.h"
-#include "platform/environment.h"
 #include "platform/widgets/desktop_interaction.h"
 
 #include <QCheckBox>
@@ -145,39 +143,6 @@ QString ToCrLf(QString text)
 }
 
 } // namespace
-
-// The programming's progress in a window over Form1, which it keeps from
-// input meanwhile; its "Abbrechen" triggers the programming's Cancellation.
-class WindowProgress : public ProgressView {
-public:
-    explicit WindowProgress(QWidget *parent)
-        : m_window(new ProgressWindow(QStringLiteral("Chip programmieren"), parent))
-    {
-        QObject::connect(m_window, &ProgressWindow::cancelRequested, m_window, [this] {
-            if (m_cancellation)
-                m_cancellation->Cancel();
-        });
-    }
-
-    void Begin(platform::Cancellation &cancellation) override
-    {
-        m_cancellation = &cancellation;
-        m_window->Restart();
-        m_window->SetStage(generator::StageText(generator::ProgrammingStage::ReadingChip), 0);
-        m_window->show();
-    }
-    void Show(const QString &stage, int percent) override { m_window->SetStage(stage, percent); }
-    void End() override
-    {
-        m_cancellation = nullptr;
-        m_window->hide();
-    }
-
-private:
-    // A child of the window, deleted with it.
-    ProgressWindow *m_window;
-    platform::Cancellation *m_cancellation = nullptr;
-};
 
 Form1::Form1(platform::UserInteraction *user, QWidget *parent) : QWidget(parent)
 {
@@ -344,45 +309,42 @@ void Form1::BuildTemplatePage()
     // complete; "Ende" and closing make IsClosing() true, and the run returns
     // without touching the window again.
     connect(m_command2, &QPushButton::clicked, this,
-            [this] { Command2_Click(*this, *m_user, m_programmingProgress.get()); });
+            [this] { m_programming->AfterRun(Command2_Click(*this, *m_user)); });
 }
 
 void Form1::BuildProgrammingControls()
 {
-    QWidget *frame = m_frame1[TemplatePage];
-    m_programmingProgress = std::make_unique<WindowProgress>(this);
-
-    m_command3 = new QPushButton(design::kCommand3Caption, frame);
-    m_command3->setObjectName(QStringLiteral("Command3"));
-    m_command3->setAutoDefault(false);
-    Place(m_command3, design::kCommand3);
-    WatchHint(m_command3, ProgramChipHint);
+    m_programming = std::make_unique<ProgrammingController>(*this, *m_user, this);
+    m_command3 =
+        AddButton(design::kCommand3Caption, "Command3", design::kCommand3, ProgramChipHint);
     connect(m_command3, &QPushButton::clicked, this,
-            [this] { Command3_Click(*this, *m_user, *m_programmingProgress); });
+            [this] { m_programming->ProgramChosenFile(); });
+    m_command4 = AddButton(design::kCommand4Caption, "Command4", design::kCommand4, ProgrammerHint);
+    connect(m_command4, &QPushButton::clicked, this, [this] { m_programming->EditProgrammer(); });
 
-    m_command4 = new QPushButton(design::kCommand4Caption, frame);
-    m_command4->setObjectName(QStringLiteral("Command4"));
-    m_command4->setAutoDefault(false);
-    Place(m_command4, design::kCommand4);
-    WatchHint(m_command4, ProgrammerHint);
-    connect(m_command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    m_teachInChip = AvrdudeTeachInChip();
+    m_teachIn = std::make_unique<TeachInController>(*this, *m_user, *m_teachInChip, this);
+    m_command5 = AddButton(design::kCommand5Caption, "Command5", design::kCommand5, TeachInHint);
+    connect(m_command5, &QPushButton::clicked, this, [this] { m_teachIn->Open(); });
 
-    m_check2 = new QCheckBox(design::kCheck2Caption, frame);
+    m_check2 = new QCheckBox(design::kCheck2Caption, m_frame1[TemplatePage]);
     m_check2->setObjectName(QStringLiteral("Check2"));
     Place(m_check2, design::kCheck2);
     WatchHint(m_check2, ProgramAfterRunHint);
     // Only the user's click: SetProgramming sets the box without saving.
     connect(m_check2, &QCheckBox::clicked, this,
-            [this](bool ticked) { Check2_Click(*this, ticked, *m_user); });
+            [this](bool ticked) { m_programming->SetAfterEachRun(ticked); });
 }
 
-void Form1::Command4_Click()
+QPushButton *Form1::AddButton(const QString &caption, const char *name, const TwipRect &twips,
+                              std::int16_t hint)
 {
-    ProgrammerDialog dialog(
-        Programming().settings, platform::DefaultAvrdudePath(),
-        [this](const QString &shown) { return ChooseAvrdude(*m_user, shown); }, this);
-    if (dialog.exec() == QDialog::Accepted && !m_closing)
-        SaveProgrammerSettings(*this, dialog.Settings(), *m_user);
+    auto *button = new QPushButton(caption, m_frame1[TemplatePage]);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    Place(button, twips);
+    WatchHint(button, hint);
+    return button;
 }
 
 void Form1::BuildInfoPage()
@@ -405,11 +367,11 @@ void Form1::BuildInfoPage()
 void Form1::SetTabOrder()
 {
     // The programming's controls come after the described ones, in reading
-    // order.
-    const std::array<QWidget *, 14> order{
+    // order, and the teach-in's after them.
+    const std::array<QWidget *, 15> order{
         m_ssTab1->tabBar(), m_command1, m_text1[0], m_text1[1], m_text1[2],
         m_text1[3],         m_text1[4], m_text2,    m_command2, m_text1[5],
-        m_check1,           m_check2,   m_command4, m_command3};
+        m_check1,           m_check2,   m_command4, m_command3, m_command5};
     for (std::size_t i = 0; i + 1 < order.size(); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
 }
@@ -750,6 +712,7 @@ void Form1::SetGenerateEnabled(bool enabled)
 {
     m_command2->setEnabled(enabled);
     m_command3->setEnabled(enabled);
+    m_command5->setEnabled(enabled);
 }
 
 void Form1::SetProgramming(const generator::ProgrammingChoices &choices)

@@ -5,7 +5,9 @@
 // frames, the whole-text selection of the parameter fields, the layout on
 // resize, start-up and "Ende". The procedures that only need the window
 // model (start values, pickers, the generation run, the info page wait) live
-// in their own files and are called from here.
+// in their own files and are called from here; the programming's controls
+// and the teach-in's button hand over to their controllers, which see only
+// the window's programming and teach-in views.
 
 #include "app/design.h"
 #include "app/event_procedures.h"
@@ -34,9 +36,10 @@ class UserInteraction;
 namespace app {
 
 class InfoPageWait;
-class ProgressWindow;
+class ProgrammingController;
 class TabControl;
-class WindowProgress;
+class TeachInChip;
+class TeachInController;
 
 class Form1 : public QWidget, public WindowModel {
     Q_OBJECT
@@ -61,8 +64,8 @@ public:
     QString ListingText() const override;
     void SetListingText(const QString &text) override;
     void FocusListing() override;
-    /// Disables Command3 along with Command2: no programming starts while a
-    /// run or another programming waits.
+    /// Disables Command3 and Command5 along with Command2: no programming
+    /// starts while a run or another programming waits.
     void SetGenerateEnabled(bool enabled) override;
     bool IsClosing() const override;
     /// Check2 shows the after-run choice.
@@ -84,8 +87,6 @@ public:
     void SSTab1_Click(int previousPage);
     /// Selects the whole text of Text1(index).
     void Text1_GotFocus(int index);
-    /// "Programmer...": the programmer's settings in a dialog, saved on OK.
-    void Command4_Click();
 
     /// Puts hint `index` into the bar unless it is the hint already shown;
     /// indices outside the hint table are ignored.
@@ -119,6 +120,9 @@ private:
     void BuildParameterPage();
     void BuildTemplatePage();
     void BuildProgrammingControls();
+    /// A button on page 1 at `twips` with hint `hint`.
+    QPushButton *AddButton(const QString &caption, const char *name, const TwipRect &twips,
+                           std::int16_t hint);
     void BuildInfoPage();
     void SetTabOrder();
     void Place(QWidget *control, const TwipRect &twips);
@@ -150,7 +154,11 @@ private:
     QPushButton *m_command3 = nullptr;
     QPushButton *m_command4 = nullptr;
     QCheckBox *m_check2 = nullptr;
-    std::unique_ptr<WindowProgress> m_programmingProgress;
+    std::unique_ptr<ProgrammingController> m_programming;
+    // The teach-in's button beside them.
+    QPushButton *m_command5 = nullptr;
+    std::unique_ptr<TeachInChip> m_teachInChip;
+    std::unique_ptr<TeachInController> m_teachIn;
 
     // The captions of Label3 and Label5 exactly as set; the labels show
     // them with wrap points added.

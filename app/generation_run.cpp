@@ -59,14 +59,6 @@ private:
     const WindowRunOptions &m_options;
 };
 
-// A programming after the run that shows nothing but its message.
-class NoProgress : public ProgressView {
-public:
-    void Begin(platform::Cancellation &) override {}
-    void Show(const QString &, int) override {}
-    void End() override {}
-};
-
 } // namespace
 
 bool DeletesSource(int check1Value)
@@ -89,23 +81,14 @@ generator::RunResult RunGenerationInWindow(WindowModel &window, platform::UserIn
     generator::RunResult result = generator::RunGeneration(inputs, host);
     if (result.outcome != generator::RunOutcome::Assembled || window.IsClosing())
         return result;
-    // The run is complete, its messages shown and its files written; the
-    // programming adds only its own log.
     window.lastHexFile =
         generator::TargetFilePath(result.targetBase, generator::TargetFileRole::Hex);
-    if (window.Programming().afterEachRun) {
-        NoProgress noProgress;
-        ProgramChipInWindow(window, window.lastHexFile, user,
-                            options.progress ? *options.progress : noProgress);
-    }
     return result;
 }
 
-void Command2_Click(WindowModel &window, platform::UserInteraction &user, ProgressView *progress)
+generator::RunResult Command2_Click(WindowModel &window, platform::UserInteraction &user)
 {
-    WindowRunOptions options;
-    options.progress = progress;
-    RunGenerationInWindow(window, user, options);
+    return RunGenerationInWindow(window, user);
 }
 
 } // namespace app

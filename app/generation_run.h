@@ -5,7 +5,6 @@
 // field texts, Label3 and Label5 the template and the assembler, Check1 the
 // delete-source choice.
 
-#include "app/chip_programming.h"
 #include "app/window_model.h"
 #include "generator/generation_run.h"
 #include "platform/assembler_process.h"
@@ -22,9 +21,6 @@ struct WindowRunOptions {
     /// "pulsakor.cfg" and "pulsakor.ini"; the settings files by default.
     std::function<void(const WindowModel &)> saveParameters;
     std::function<void(const WindowModel &)> saveSettings;
-    /// Where the programming after the run shows its progress (Check2);
-    /// none: it shows nothing until its message.
-    ProgressView *progress = nullptr;
 };
 
 /// Check1's value 1 (ticked) and nothing else asks the run to delete the
@@ -34,8 +30,8 @@ bool DeletesSource(int check1Value);
 /// One generation run on the window: Command2 is disabled while the run
 /// waits for the assembler; when the window closes during the wait the run
 /// returns without touching it again. A run that made its HEX file with the
-/// table leaves it as the window's last HEX file and, with Check2 ticked,
-/// programs it into the chip once the run is complete.
+/// table leaves it as the window's last HEX file; what follows a run
+/// (ProgramAfterRun) is the caller's.
 generator::RunResult RunGenerationInWindow(WindowModel &window, platform::UserInteraction &user,
                                            const WindowRunOptions &options = {});
 

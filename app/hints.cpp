@@ -55,6 +55,10 @@ HintTable BuildHintTexts()
     t[ProgrammerHint] = QStringLiteral(
         "Mausklick öffnet Dialog zum Einstellen von avrdude: Programmer, Anschluss, Baudrate und "
         "die EEPROM-Adresse für das Kalibrierbyte.");
+    t[TeachInHint] = QStringLiteral(
+        "Mausklick öffnet Dialog zum Einlernen der Endlagen: Eine Einlern-Firmware im AT-Tiny15 "
+        "misst die Spannungen am Potischleifer in beiden Endlagen, sie werden dann in die "
+        "Felder übernommen.");
     return t;
 }
 

@@ -10,7 +10,8 @@
 namespace app {
 
 /// HintTexts: entries 1 to 17 explain the described controls, 18 to 20 the
-/// programming's; entry 0 (the page frames) and 21 to 99 are empty.
+/// programming's, 21 the teach-in's; entry 0 (the page frames) and 22 to 99
+/// are empty.
 using HintTable = std::array<QString, 100>;
 
 /// The filled hint table that Form_Load puts into the window.
@@ -30,6 +31,7 @@ enum HintIndex : std::int16_t {
     ProgramChipHint = 18,
     ProgramAfterRunHint = 19,
     ProgrammerHint = 20,
+    TeachInHint = 21,
 };
 
 /// Label1_MouseMove: caption box `index` (0..5) explains itself with 1..6.

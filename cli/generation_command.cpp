@@ -11,7 +11,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 namespace cli {
 
@@ -23,21 +22,6 @@ QString HexCheckTitle()
 }
 
 } // namespace
-
-// The assembler starts in the target's folder, so a relative path must be
-// made absolute against ours first.
-QString AbsoluteProgramPath(const QString &path)
-{
-    const QFileInfo info(path);
-    if (!info.isRelative())
-        return path;
-    if (!info.exists() && platform::FolderOfPath(path).isEmpty()) {
-        const QString found = QStandardPaths::findExecutable(path);
-        if (!found.isEmpty())
-            return QDir::toNativeSeparators(found);
-    }
-    return QDir::toNativeSeparators(info.absoluteFilePath());
-}
 
 namespace {
 
@@ -129,7 +113,7 @@ GenerationOutcome RunWholeGeneration(const generator::ParameterTexts &texts,
     inputs.templatePath = request.templatePath;
     const QString targetPath =
         QDir::toNativeSeparators(QFileInfo(request.targetPath).absoluteFilePath());
-    inputs.assemblerPath = request.assemblerPath ? AbsoluteProgramPath(*request.assemblerPath)
+    inputs.assemblerPath = request.assemblerPath ? platform::ProgramPath(*request.assemblerPath)
                                                  : platform::DefaultAssemblerPath();
     inputs.workFolder = platform::FolderOfPath(targetPath);
     inputs.deleteSource = request.deleteSource;

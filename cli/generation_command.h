@@ -31,11 +31,6 @@ struct GenerationOutcome {
     QString hexPath;
 };
 
-/// `path` as a program to start from another folder: a relative path made
-/// absolute against the current folder, a bare name that is no file here
-/// looked up on PATH ("--assembler avra").
-QString AbsoluteProgramPath(const QString &path);
-
 /// The exit status for a run that ended with `outcome`.
 ExitCode ExitCodeFor(generator::RunOutcome outcome);
 

@@ -29,7 +29,7 @@ public:
 generator::ProgrammingSettings ProgrammingSettingsFor(const ProgrammingOptions &options)
 {
     generator::ProgrammingSettings settings;
-    settings.avrdudePath = options.avrdudePath ? AbsoluteProgramPath(*options.avrdudePath)
+    settings.avrdudePath = options.avrdudePath ? platform::ProgramPath(*options.avrdudePath)
                                                : platform::DefaultAvrdudePath();
     settings.programmer = options.programmer;
     settings.port = options.port;

@@ -1,6 +1,7 @@
 #include "platform/environment.h"
 
 #include "platform/files.h"
+#include "platform/paths.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -95,6 +96,19 @@ QString DefaultAvrdudePath()
     const QString found = QStandardPaths::findExecutable(QStringLiteral("avrdude"));
     return found.isEmpty() ? QStringLiteral("/usr/bin/avrdude") : found;
 #endif
+}
+
+QString ProgramPath(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isRelative())
+        return path;
+    if (!info.exists() && FolderOfPath(path).isEmpty()) {
+        const QString found = QStandardPaths::findExecutable(path);
+        if (!found.isEmpty())
+            return QDir::toNativeSeparators(found);
+    }
+    return QDir::toNativeSeparators(info.absoluteFilePath());
 }
 
 QString TeachInFirmwarePathFor(const QString &programFolder)

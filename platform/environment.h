@@ -39,6 +39,12 @@ QString AssemblerProgramName();
 /// does not have it.
 QString DefaultAvrdudePath();
 
+/// `path` as a program to start from any folder: a bare name that is no file
+/// in the current folder looked up on PATH ("avrdude", "avra"), any other
+/// relative path made absolute against the current folder, native
+/// separators. An absolute path comes back as it is.
+QString ProgramPath(const QString &path);
+
 /// The teach-in firmware's HEX file, with native separators: einlernen.hex
 /// beside the running program (the build tree and Windows), else
 /// <program folder>/../share/pulsakor/examples/einlernen.hex (installed on

@@ -42,7 +42,9 @@ void ProgressWindow::Restart()
 
 void ProgressWindow::SetStage(const QString &stage, int percent)
 {
-    m_stage->setText(stage);
+    // Once cancelled, the step's later stages do not hide that it is ending.
+    if (m_cancel->isEnabled())
+        m_stage->setText(stage);
     m_bar->setValue(percent);
 }
 

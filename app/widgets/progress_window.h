@@ -20,6 +20,8 @@ public:
 
     /// Back to the start: no stage, an empty bar, the button enabled.
     void Restart();
+    /// After a cancel only the bar follows; the stage stays "Wird
+    /// abgebrochen..." until Restart.
     void SetStage(const QString &stage, int percent);
 
 signals:

@@ -213,7 +213,7 @@ void Form1Test::controlsStartAtTheirDesignPlaces_data()
         {"Label4", design::kLabel4}, {"Label3", design::kLabel3},   {"Label5", design::kLabel5},
         {"Check1", design::kCheck1}, {"Command2", design::kCommand2}, {"Text2", design::kText2},
         {"Command3", design::kCommand3}, {"Command4", design::kCommand4},
-        {"Check2", design::kCheck2}};
+        {"Check2", design::kCheck2},     {"Command5", design::kCommand5}};
     for (const auto &[name, twips] : controls)
         QTest::newRow(name) << QString::fromLatin1(name) << twips;
     for (int i = 0; i < design::kPageCount; ++i)
@@ -331,7 +331,7 @@ void Form1Test::tabWalksThePageInOrder_data()
     // The programming's controls come after the described ones.
     QTest::newRow("template page, programming last")
         << int(app::TemplatePage) << "Command2"
-        << QStringList{"Check1",      "Check2",   "Command4", "Command3",
+        << QStringList{"Check1",      "Check2",   "Command4", "Command3", "Command5",
                        "SSTab1_tabs", "Command1", "Command2"};
 }
 
@@ -354,7 +354,7 @@ void Form1Test::tabWalksThePageInOrder()
 void Form1Test::programmingControlsFitBesideTheDescribedOnes_data()
 {
     QTest::addColumn<QString>("name");
-    for (const char *name : {"Command3", "Command4", "Check2"})
+    for (const char *name : {"Command3", "Command4", "Check2", "Command5"})
         QTest::newRow(name) << QString::fromLatin1(name);
 }
 
@@ -370,7 +370,7 @@ void Form1Test::programmingControlsFitBesideTheDescribedOnes()
     const QRect place = control->geometry();
     QVERIFY(Control(QStringLiteral("Frame1_1"))->rect().contains(place));
     for (const QString other : {"Label4", "Label3", "Label5", "Check1", "Command2", "Command3",
-                                "Command4", "Check2"}) {
+                                "Command4", "Check2", "Command5"}) {
         if (other != name)
             QVERIFY2(!place.intersects(Control(other)->geometry()), qPrintable(other));
     }
@@ -405,8 +405,8 @@ void Form1Test::hintBarFollowsTheMouse_data()
     QTest::newRow("info page")
         << 2 << QStringList{"Text2", "Frame1_2@2,2"} << QStringList{hints[14], QString()};
     QTest::newRow("programming controls")
-        << 1 << QStringList{"Command4", "Command3", "Check2", "Frame1_1@3,3"}
-        << QStringList{hints[20], hints[18], hints[19], QString()};
+        << 1 << QStringList{"Command4", "Command3", "Check2", "Command5", "Frame1_1@3,3"}
+        << QStringList{hints[20], hints[18], hints[19], hints[21], QString()};
 }
 
 void Form1Test::hintBarFollowsTheMouse()

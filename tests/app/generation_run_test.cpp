@@ -2,6 +2,7 @@
 // fake assemblers, the save dialog answered by the fake user. The run with
 // the real assembler is pulsakor-cli's (tests/cli/generation_command_test).
 
+#include "app/chip_programming.h"
 #include "app/design.h"
 #include "app/form1.h"
 #include "app/generation_run.h"
@@ -93,6 +94,8 @@ struct Bench {
     TestWindow window;
     BusyUser user;
     app::WindowRunOptions options;
+    // Where the programming after the run (Check2) shows its progress.
+    RecordedProgress progress;
 
     Bench()
     {
@@ -115,7 +118,9 @@ struct Bench {
     generator::RunResult Run(const QString &answer)
     {
         user.saveAnswers.push_back(answer);
-        return app::RunGenerationInWindow(window, user, options);
+        const generator::RunResult result = app::RunGenerationInWindow(window, user, options);
+        app::ProgramAfterRun(window, result, user, progress);
+        return result;
     }
 
     QStringList FilesIn(const QString &folder) const
@@ -292,8 +297,7 @@ void GenerationRunTest::tickedCheck2ProgramsAfterAGoodRunOnly()
     choices.settings.programmer = QStringLiteral("stk500v1");
     choices.afterEachRun = check2;
     bench.window.SetProgramming(choices);
-    RecordedProgress progress;
-    bench.options.progress = &progress;
+    const RecordedProgress &progress = bench.progress;
     const QString flashCopy = bench.root.Path("flash-written.hex");
     qputenv("FAKE_AVRDUDE_FLASH", QFile::encodeName(flashCopy));
     const QString base = bench.work + "servo000.";
