@@ -69,9 +69,11 @@ public:
                         QStringList{socket ? "--tcp" : "--pty", where, "--state", m_statePath}
                             + arguments);
         // The link or the port file appears once it serves; the port file is
-        // written beside and renamed, so once there it is whole.
+        // written beside and renamed, so once there it is whole. Under wine,
+        // with other suites starting programs beside it, a start can take
+        // more than ten seconds.
         if (!m_process.waitForStarted()
-            || !QTest::qWaitFor([&] { return QFileInfo::exists(where); }, 10000))
+            || !QTest::qWaitFor([&] { return QFileInfo::exists(where); }, 30000))
             return;
         if (!socket) {
             m_port = where;
@@ -104,6 +106,13 @@ private:
     {
         if (m_process.state() == QProcess::NotRunning)
             return true;
+#ifdef Q_OS_WIN
+        // A program without a window cannot be asked to end on Windows; the
+        // emulation writes its state file after every command, so killing
+        // it loses nothing.
+        m_process.kill();
+        return m_process.waitForFinished(5000);
+#endif
         m_process.terminate();
         if (m_process.waitForFinished(5000))
             return true;
