@@ -1,6 +1,9 @@
 #include "app/teach_in_chip.h"
 
+#include "generator/end_stops.h"
 #include "platform/environment.h"
+
+#include <QDir>
 
 namespace app {
 
@@ -12,19 +15,9 @@ public:
                                                 generator::ProgrammingHost &host,
                                                 platform::Cancellation &cancellation) override
     {
-        generator::ProgrammingRequest programming;
-        programming.settings = request.settings;
-        programming.logPath = request.logPath;
-        programming.hexPath = platform::TeachInFirmwarePath();
-        if (programming.hexPath.isEmpty()) {
-            generator::ProgrammingResult missing;
-            missing.outcome = generator::ProgrammingOutcome::FileFailed;
-            missing.message = QStringLiteral(
-                "Die Einlern-Firmware 'einlernen.hex' fehlt: Sie gehört neben das Programm "
-                "oder nach share/pulsakor/examples. Bitte das Programm neu installieren.");
-            return missing;
-        }
-        return generator::ProgramChip(programming, host, &cancellation);
+        return generator::ProgramTeachInFirmware(
+            request.settings, QDir::toNativeSeparators(platform::TeachInFirmwarePath()),
+            request.logPath, host, &cancellation);
     }
 
     generator::EepromReadResult ReadEeprom(const TeachInRequest &request,

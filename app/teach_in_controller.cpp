@@ -8,11 +8,6 @@
 
 namespace app {
 
-QString TeachInLogPath(const QString &settingsFolder)
-{
-    return settingsFolder + QStringLiteral("pulsakor-einlernen.avrdude.log");
-}
-
 QString TeachInAppliedMessage()
 {
     return QStringLiteral("Die Spannungen der beiden Endlagen stehen jetzt in den Feldern.\r\n"
@@ -45,7 +40,7 @@ void TeachInController::Open()
 
 TeachInRequest TeachInController::Request() const
 {
-    return {SettingsToUse(m_window.Programming()), TeachInLogPath(m_window.SettingsFolder())};
+    return {SettingsToUse(m_window.Programming()), generator::TeachInLogPath(m_window.SettingsFolder())};
 }
 
 QString TeachInController::ProgramTeachIn(ProgressView &progress)

@@ -43,9 +43,6 @@ public:
                                                    platform::Cancellation &cancellation) = 0;
 };
 
-/// The teach-in's avrdude log in `settingsFolder`.
-QString TeachInLogPath(const QString &settingsFolder);
-
 /// What the window tells once "Übernehmen" filled the fields: the servo
 /// firmware must now be made and programmed.
 QString TeachInAppliedMessage();

@@ -54,28 +54,12 @@ ExitCode ProgramHexFile(const QString &hexPath, const ProgrammingOptions &option
                                                                        : ExitNotProgrammed;
 }
 
-QString TeachInLogPath()
-{
-    return platform::SettingsFolder() + QStringLiteral("pulsakor-einlernen.avrdude.log");
-}
-
 ExitCode ProgramTeachIn(const ProgrammingOptions &options, const MessageSink &message)
 {
-    const QString firmware = platform::TeachInFirmwarePath();
-    if (firmware.isEmpty()) {
-        message(generator::ProgrammingTitle(generator::ProgrammingOutcome::FileFailed)
-                + QStringLiteral(": Die Einlern-Firmware (einlernen.hex) wurde weder neben dem "
-                                 "Programm noch bei den installierten Beispielen gefunden.\r\n"
-                                 "Bitte pulsakor neu installieren."));
-        return ExitNotProgrammed;
-    }
-    generator::ProgrammingRequest request;
-    request.settings = ProgrammingSettingsFor(options);
-    request.hexPath = QDir::toNativeSeparators(firmware);
-    request.logPath = TeachInLogPath();
-    request.settingsFolder = platform::SettingsFolder();
     EchoingHost host;
-    const generator::ProgrammingResult result = generator::ProgramChip(request, host);
+    const generator::ProgrammingResult result = generator::ProgramTeachInFirmware(
+        ProgrammingSettingsFor(options), QDir::toNativeSeparators(platform::TeachInFirmwarePath()),
+        generator::TeachInLogPath(platform::SettingsFolder()), host);
     const bool programmed = result.outcome == generator::ProgrammingOutcome::Programmed;
     QString next;
     if (programmed)
@@ -98,7 +82,7 @@ EndStopsRead ReadTaughtEndStops(const ProgrammingOptions &options, const QString
     }
     generator::EepromReadRequest request;
     request.settings = ProgrammingSettingsFor(options);
-    request.logPath = TeachInLogPath();
+    request.logPath = generator::TeachInLogPath(platform::SettingsFolder());
     EchoingHost host;
     const generator::EepromReadResult read = generator::ReadChipEeprom(request, host);
     if (!read.succeeded) {

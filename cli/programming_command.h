@@ -24,10 +24,6 @@ generator::ProgrammingSettings ProgrammingSettingsFor(const ProgrammingOptions &
 ExitCode ProgramHexFile(const QString &hexPath, const ProgrammingOptions &options,
                         const MessageSink &message);
 
-/// avrdude's log of the teach-in: "pulsakor-einlernen.avrdude.log" in the
-/// settings folder.
-QString TeachInLogPath();
-
 /// Programs the teach-in firmware found beside the program (or where it is
 /// installed) into the chip, its avrdude log in the settings folder.
 /// ExitSuccess, or ExitNotProgrammed for every failure, a firmware not found

@@ -54,6 +54,36 @@ std::optional<QString> TeachInCalibrationRefusal(std::optional<int> calibrationA
         .arg(kCheckAddress);
 }
 
+QString TeachInLogPath(const QString &settingsFolder)
+{
+    return settingsFolder + QStringLiteral("pulsakor-einlernen.avrdude.log");
+}
+
+ProgrammingResult ProgramTeachInFirmware(const ProgrammingSettings &settings,
+                                         const QString &firmwarePath, const QString &logPath,
+                                         ProgrammingHost &host,
+                                         platform::Cancellation *cancellation)
+{
+    ProgrammingResult refused;
+    if (const auto refusal = TeachInCalibrationRefusal(settings.calibrationAddress)) {
+        refused.outcome = ProgrammingOutcome::SettingsRefused;
+        refused.message = *refusal;
+        return refused;
+    }
+    if (firmwarePath.isEmpty()) {
+        refused.outcome = ProgrammingOutcome::FileFailed;
+        refused.message = QStringLiteral(
+            "Die Einlern-Firmware (einlernen.hex) wurde weder neben dem Programm noch bei den "
+            "installierten Beispielen gefunden.\r\nBitte pulsakor neu installieren.");
+        return refused;
+    }
+    ProgrammingRequest request;
+    request.settings = settings;
+    request.hexPath = firmwarePath;
+    request.logPath = logPath;
+    return ProgramChip(request, host, cancellation);
+}
+
 std::optional<qint32> TeachInSupply(const QString &supplyText, QString *refusal)
 {
     // The field's own rules and message: only the supply can be refused here.

@@ -9,6 +9,7 @@
 // accept; that is read as "nothing taught yet", not as damaged.
 
 #include "generator/avrdude_command.h"
+#include "generator/chip_programming.h"
 
 #include <QByteArray>
 #include <QString>
@@ -43,6 +44,20 @@ struct EndStops {
 /// the calibration byte at `calibrationAddress` 1 to 3, where the firmware
 /// keeps its result and a calibration byte would be read back as taught.
 std::optional<QString> TeachInCalibrationRefusal(std::optional<int> calibrationAddress);
+
+/// The teach-in's own avrdude log in `settingsFolder` (ending with a
+/// separator): a teach-in has no target, and its log never goes beside one.
+QString TeachInLogPath(const QString &settingsFolder);
+
+/// Programs the teach-in firmware at `firmwarePath` with `settings`, as any
+/// programming does (the calibration byte included), avrdude's output going
+/// into `logPath`. A firmware that was not found (an empty path) and a
+/// calibration byte where the firmware keeps its readings are refused before
+/// avrdude starts: nothing is written then.
+ProgrammingResult ProgramTeachInFirmware(const ProgrammingSettings &settings,
+                                         const QString &firmwarePath, const QString &logPath,
+                                         ProgrammingHost &host,
+                                         platform::Cancellation *cancellation = nullptr);
 
 /// The supply voltage field text in units of 10 mV as the table reads it;
 /// nothing with `refusal` set to a German message when the field rules

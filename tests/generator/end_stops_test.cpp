@@ -5,12 +5,15 @@
 using namespace generator;
 
 Q_DECLARE_METATYPE(EndStopOutcome)
+Q_DECLARE_METATYPE(ProgrammingOutcome)
 
 class EndStopsTest : public QObject {
     Q_OBJECT
 private slots:
     void judgesTheImage_data();
     void judgesTheImage();
+    void refusesTeachInBeforeAvrdude_data();
+    void refusesTeachInBeforeAvrdude();
 };
 
 void EndStopsTest::judgesTheImage_data()
@@ -85,6 +88,35 @@ void EndStopsTest::judgesTheImage()
     QCOMPARE(result.end1Text, end1);
     QCOMPARE(result.end2Text, end2);
     QVERIFY2(result.message.contains(message), qPrintable(result.message));
+}
+
+// Refused before anything starts: no avrdude is asked, no log is begun.
+void EndStopsTest::refusesTeachInBeforeAvrdude_data()
+{
+    QTest::addColumn<QString>("firmware");
+    QTest::addColumn<int>("calibrationAddress");
+    QTest::addColumn<ProgrammingOutcome>("outcome");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("firmware not found")
+        << QString() << 0 << ProgrammingOutcome::FileFailed << "einlernen.hex";
+    QTest::newRow("calibration byte where the highest reading goes")
+        << "einlernen.hex" << 2 << ProgrammingOutcome::SettingsRefused << "EEPROM-Adresse 2";
+}
+
+void EndStopsTest::refusesTeachInBeforeAvrdude()
+{
+    QFETCH(QString, firmware);
+    QFETCH(int, calibrationAddress);
+    QFETCH(ProgrammingOutcome, outcome);
+    QFETCH(QString, message);
+    ProgrammingSettings settings{"avrdude-that-is-not-there", "usbasp", {}, {}, calibrationAddress};
+    ProgrammingHost host;
+    const ProgrammingResult result =
+        ProgramTeachInFirmware(settings, firmware, "never-written.log", host);
+    QCOMPARE(result.outcome, outcome);
+    QVERIFY2(result.message.contains(message), qPrintable(result.message));
+    QVERIFY(result.logPath.isEmpty());
+    QVERIFY(!QFileInfo::exists("never-written.log"));
 }
 
 QTEST_GUILESS_MAIN(EndStopsTest)
