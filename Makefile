@@ -5,6 +5,10 @@ WINDOWS_DIR ?= build-windows
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+# The suites mostly wait (on avrdude and the emulated programmer's serial
+# line, on the assembler, on wine), so twice as many run at once as there
+# are cores: the warm Linux run takes about 24 s instead of 34 s on two.
+TEST_JOBS ?= $(shell echo $$(( $(JOBS) * 2 )))
 
 .PHONY: all deps configure build run test bench fuzz package package-check windows \
 	windows-test clean
@@ -26,7 +30,7 @@ run: build
 # The Windows suites run too when a Windows Qt is cached (make windows
 # builds it once); without it they are reported as skipped.
 test: build
-	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(TEST_JOBS)
 	@bash scripts/windows/test --if-cached $(WINDOWS_DIR)
 
 # The table benchmark, then the window's start-up against a bare Qt window
