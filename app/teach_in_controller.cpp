@@ -40,7 +40,8 @@ void TeachInController::Open()
 
 TeachInRequest TeachInController::Request() const
 {
-    return {SettingsToUse(m_window.Programming()), generator::TeachInLogPath(m_window.SettingsFolder())};
+    return {SettingsToUse(m_window.Programming()),
+            generator::TeachInLogPath(m_window.SettingsFolder())};
 }
 
 QString TeachInController::ProgramTeachIn(ProgressView &progress)

@@ -308,18 +308,11 @@ EepromReadResult Programming::ReadEeprom()
     };
     if (!PrepareCall())
         return finish();
-    QString error;
-    if (!m_request.logPath.isEmpty()) {
-        if (!StartLog(m_request.logPath, &error)) {
-            Fail(FileFailed, error);
-            return finish();
-        }
-        m_result.logPath = m_request.logPath;
-        m_callLog = m_request.logPath;
-    } else {
-        // No log asked for: the output goes with the work folder.
+    // No log asked for: the output goes with the work folder.
+    if (m_request.logPath.isEmpty())
         m_callLog = m_work.filePath(QStringLiteral("avrdude.log"));
-    }
+    else if (!PrepareLog())
+        return finish();
     if (!Call(ReadEepromArguments(m_request.settings)) || !CheckSignature())
         return finish();
     const std::optional<QByteArray> eeprom =
