@@ -13,11 +13,9 @@
 #include <QTimer>
 #include <QtTest>
 
-namespace {
-
 class FakeChip : public app::TeachInChip {
 public:
-    QByteArray eeprom;
+    generator::EepromReadResult read;
     QStringList calls;
 
     generator::ProgrammingResult ProgramTeachIn(const app::TeachInRequest &request,
@@ -34,14 +32,9 @@ public:
                                            platform::Cancellation &) override
     {
         calls.append("read " + request.logPath);
-        generator::EepromReadResult result;
-        result.succeeded = true;
-        result.eeprom = eeprom;
-        return result;
+        return read;
     }
 };
-
-} // namespace
 
 class TeachInTest : public QObject {
     Q_OBJECT
@@ -75,7 +68,8 @@ void TeachInTest::applyFillsTheEndStopFields()
     form.Form_Load({settings, QDir::toNativeSeparators(folder.path()), settings + "no-avra"});
     form.show();
     FakeChip chip;
-    chip.eeprom = QByteArray::fromHex(head).leftJustified(64, char(0xFF));
+    chip.read.succeeded = true;
+    chip.read.eeprom = QByteArray::fromHex(head).leftJustified(64, char(0xFF));
 
     bool applyEnabled = false;
     QTimer::singleShot(0, &form, [&] {
@@ -92,11 +86,8 @@ void TeachInTest::applyFillsTheEndStopFields()
     const QString log = settings + "pulsakor-einlernen.avrdude.log";
     QCOMPARE(chip.calls, QStringList({"program " + log, "read " + log}));
     QCOMPARE(applyEnabled, applied);
-    const auto field = [&form](int index) {
-        return form.findChild<QLineEdit *>(QStringLiteral("Text1_%1").arg(index))->text();
-    };
-    QCOMPARE(field(1), end1);
-    QCOMPARE(field(2), end2);
+    QCOMPARE(form.findChild<QLineEdit *>("Text1_1")->text(), end1);
+    QCOMPARE(form.findChild<QLineEdit *>("Text1_2")->text(), end2);
     QCOMPARE(user.messages.size(), size_t(applied));
     if (applied) {
         QCOMPARE(form.CurrentPage(), int(app::ParameterPage));

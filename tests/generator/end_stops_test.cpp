@@ -20,14 +20,13 @@ void EndStopsTest::judgesTheImage_data()
     QTest::addColumn<QByteArray>("head"); // calibration, lowest, highest, check byte; the rest
     QTest::addColumn<QString>("supply");  // erased; a shorter head is the whole image
     QTest::addColumn<EndStopOutcome>("outcome");
-    QTest::addColumn<QString>("end1");
-    QTest::addColumn<QString>("end2");
+    QTest::addColumn<QStringList>("ends"); // the texts for the two end-stop fields
     QTest::addColumn<QString>("message");
     const auto row = [](const char *name, const QByteArray &head, const QString &supply,
                         EndStopOutcome outcome, const QString &end1, const QString &end2,
                         const QString &message) {
-        QTest::newRow(name) << QByteArray::fromHex(head) << supply << outcome << end1 << end2
-                            << message;
+        QTest::newRow(name) << QByteArray::fromHex(head) << supply << outcome
+                            << QStringList{end1, end2} << message;
     };
     using O = EndStopOutcome;
     row("normal", "5a1fe15b", "5000", O::Taught, "0610", "4390", "Messwerte 31 und 225");
@@ -51,14 +50,12 @@ void EndStopsTest::judgesTheImage()
     QFETCH(QByteArray, head);
     QFETCH(QString, supply);
     QFETCH(EndStopOutcome, outcome);
-    QFETCH(QString, end1);
-    QFETCH(QString, end2);
+    QFETCH(QStringList, ends);
     QFETCH(QString, message);
     const QByteArray eeprom = head.size() == 4 ? head.leftJustified(kEepromSize, char(0xFF)) : head;
     const EndStops result = ReadEndStops(eeprom, supply);
     QCOMPARE(result.outcome, outcome);
-    QCOMPARE(result.end1Text, end1);
-    QCOMPARE(result.end2Text, end2);
+    QCOMPARE(QStringList({result.end1Text, result.end2Text}), ends);
     QVERIFY2(result.message.contains(message), qPrintable(result.message));
 }
 
