@@ -346,8 +346,7 @@ void ChipProgrammingTest::realAvrdudeFromTheWindow()
 #endif
 }
 
-// avrdude goes on reporting its stage until it has ended; the window keeps
-// saying that it is being cancelled.
+// avrdude reports its stage until it has ended; the window still says it is being cancelled.
 void ChipProgrammingTest::cancelNoticeOutlastsTheStages()
 {
     app::ProgressWindow progress(QStringLiteral("Chip programmieren"));

@@ -8,6 +8,19 @@
 
 using namespace platform;
 
+// Makes the files below the folder; "name/" makes a folder.
+static bool MakeFiles(const QTemporaryDir &dir, const QStringList &files)
+{
+    for (const QString &name : files) {
+        QFile file(dir.filePath(name));
+        const bool folder = name.endsWith(u'/');
+        if (!QDir().mkpath(folder ? file.fileName() : QFileInfo(file).path())
+            || (!folder && !file.open(QIODevice::WriteOnly)))
+            return false;
+    }
+    return true;
+}
+
 class EnvironmentTest : public QObject {
     Q_OBJECT
 private slots:
@@ -142,15 +155,7 @@ void EnvironmentTest::findFirstFileTakesTheFirstMatchingName()
     QFETCH(QString, pattern);
     QFETCH(QString, found);
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    for (const QString &name : files) {
-        if (name.endsWith(u'/')) {
-            QVERIFY(QDir(dir.path()).mkdir(name.chopped(1)));
-        } else {
-            QFile file(dir.filePath(name));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-        }
-    }
+    QVERIFY(dir.isValid() && MakeFiles(dir, files));
     const QString path = pattern.isEmpty() ? QString() : dir.path() + u'/' + pattern;
     QCOMPARE(FindFirstFile(path), found);
     QCOMPARE(FileExists(path), !found.isEmpty());
@@ -158,14 +163,14 @@ void EnvironmentTest::findFirstFileTakesTheFirstMatchingName()
 
 void EnvironmentTest::teachInFirmwareIsBesideOrInstalled_data()
 {
-    QTest::addColumn<QStringList>("files"); // made below a temporary folder; "name/" makes a folder
+    QTest::addColumn<QStringList>("files"); // below a temporary folder whose bin/ holds the program
     QTest::addColumn<QString>("found");     // below it; empty: none
     const QString installed = "share/pulsakor/examples/einlernen.hex";
     QTest::newRow("beside the program first")
         << QStringList{"bin/einlernen.hex", installed} << "bin/einlernen.hex";
     QTest::newRow("installed") << QStringList{installed} << installed;
+    // Nothing installed either: neither place is taken unchecked.
     QTest::newRow("a folder is no file") << QStringList{"bin/einlernen.hex/"} << QString();
-    QTest::newRow("neither") << QStringList{} << QString();
 }
 
 void EnvironmentTest::teachInFirmwareIsBesideOrInstalled()
@@ -173,17 +178,7 @@ void EnvironmentTest::teachInFirmwareIsBesideOrInstalled()
     QFETCH(QStringList, files);
     QFETCH(QString, found);
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    QVERIFY(QDir(dir.path()).mkpath("bin"));
-    for (const QString &name : files) {
-        QVERIFY(QDir(dir.path()).mkpath(QFileInfo(dir.filePath(name)).path()));
-        if (name.endsWith(u'/')) {
-            QVERIFY(QDir(dir.path()).mkpath(name));
-        } else {
-            QFile file(dir.filePath(name));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-        }
-    }
+    QVERIFY(dir.isValid() && MakeFiles(dir, QStringList{"bin/"} + files));
     const QString path = TeachInFirmwarePathFor(QDir::toNativeSeparators(dir.filePath("bin")));
     QCOMPARE(path, found.isEmpty() ? QString() : QDir::toNativeSeparators(dir.filePath(found)));
 }
