@@ -60,9 +60,8 @@ constexpr int kPortB = 0x38;
 constexpr int kAdch = 0x25;
 constexpr int kOsccal = 0x51;
 
-// One step of a run on the simulated servo: the builder turns the output by
-// hand (or leaves it), the chip is switched off and on (its EEPROM kept) or
-// not, then it runs for a while with receiver pulses (0: none) or without.
+// A step of a run on the simulated servo: the output turned by hand or not, the
+// chip switched off and on or not, then a while with receiver pulses (0: none).
 struct ServoStep {
     double seconds = 0.0;
     int pulseMicroseconds = 0;
@@ -126,9 +125,8 @@ private:
 
 namespace {
 
-// A run of pulsakor-cli with `arguments` on the emulated programmer, whose
-// chip is `folder`/chip.bin; the chip afterwards (and what the run printed
-// in `out`), nothing when the run failed.
+// pulsakor-cli with `arguments` on the emulated programmer of `folder`/chip.bin:
+// the chip afterwards and what it printed in `out`; nothing when it failed.
 std::optional<emulatedchip::State> RunCli(const QString &folder, const QStringList &arguments,
                                           QByteArray *out = nullptr)
 {
@@ -154,8 +152,7 @@ std::optional<emulatedchip::State> RunCli(const QString &folder, const QStringLi
 }
 
 // A whole run of pulsakor-cli for `texts` (or `fields` that stand for them)
-// that programs the emulated chip, whose EEPROM address 0 then holds the
-// chip's calibration byte. The table comes from the generator for `texts`.
+// that programs the emulated chip; the table comes from the generator.
 std::optional<ProgrammedChip> ProgramChip(const QString &folder, const ParameterTexts &texts,
                                           const QStringList &fields = {}, double lowStop = 0.0,
                                           double highStop = kSupplyMillivolts)
@@ -176,34 +173,29 @@ std::optional<ProgrammedChip> ProgramChip(const QString &folder, const Parameter
 struct ServoRun {
     QList<int> readings; // the wiper's reading at each pulse of the last kSettledSeconds
     quint8 osccal = 0;
-    QByteArray eeprom; // what the chip's EEPROM holds at the end
-    double motorOnSeconds = 0.0;
-    double settledMotorOnSeconds = 0.0; // of that, in the last kSettledSeconds
+    emulatedchip::State chip;                                 // its EEPROM as the run left it
+    double motorOnSeconds = 0.0, settledMotorOnSeconds = 0.0; // the latter: as readings
 };
 
 // Runs `chip` through `steps` on the simulated servo: receiver frames of
 // kFrameCycles; a motor whose output A alone raises the wiper voltage and B
-// alone lowers it, between the servo's mechanical stops at the two wiper
-// voltages given; a chip that keeps its EEPROM across a power cycle.
+// alone lowers it, between the servo's mechanical stops at the two given.
 std::optional<ServoRun> RunServo(const emulatedchip::State &chip, const QList<ServoStep> &steps,
                                  double lowStopMillivolts = 0.0,
                                  double highStopMillivolts = kSupplyMillivolts)
 {
     ServoRun run;
-    run.eeprom = chip.eeprom;
+    run.chip = chip;
     avr_t *avr = nullptr;
     avr_irq_t *receiver = nullptr, *wiper = nullptr;
     double millivolts = 0.0;
     qint64 fedMillivolts = -1;
     bool pulseHigh = false;
-    const auto eeprom = [&](quint32 ioctl) {
-        avr_eeprom_desc_t bytes{reinterpret_cast<uint8_t *>(run.eeprom.data()), 0,
-                                quint32(run.eeprom.size())};
-        avr_ioctl(avr, ioctl, &bytes);
-    };
+    avr_eeprom_desc_t eeprom{reinterpret_cast<uint8_t *>(run.chip.eeprom.data()), 0,
+                             quint32(run.chip.eeprom.size())};
     const auto powerOff = [&] {
         if (avr) {
-            eeprom(AVR_IOCTL_EEPROM_GET);
+            avr_ioctl(avr, AVR_IOCTL_EEPROM_GET, &eeprom);
             run.osccal = avr->data[kOsccal];
             avr_terminate(avr);
             avr = nullptr;
@@ -219,14 +211,13 @@ std::optional<ServoRun> RunServo(const emulatedchip::State &chip, const QList<Se
             avr->frequency = kClockHz;
             avr->vcc = avr->avcc = kSupplyMillivolts;
             std::memcpy(avr->flash, chip.flash.constData(), emulatedchip::kFlashSize);
-            eeprom(AVR_IOCTL_EEPROM_SET);
+            avr_ioctl(avr, AVR_IOCTL_EEPROM_SET, &eeprom);
             receiver = avr_io_getirq(avr, AVR_IOCTL_IOPORT_GETIRQ('B'), 2);
             wiper = avr_io_getirq(avr, AVR_IOCTL_ADC_GETIRQ, ADC_IRQ_ADC2);
             fedMillivolts = -1;
             pulseHigh = false;
         }
-        if (step.handMillivolts >= 0.0)
-            millivolts = step.handMillivolts;
+        millivolts = step.handMillivolts >= 0.0 ? step.handMillivolts : millivolts;
         const quint64 startCycle = avr->cycle;
         const quint64 pulseCycles = quint64(step.pulseMicroseconds) * kClockHz / 1000000;
         const quint64 endCycle = startCycle + quint64(step.seconds * kClockHz);
@@ -288,24 +279,19 @@ void ServoTest::initTestCase()
     }
 #if defined(PULSAKOR_HAVE_SIMAVR) && defined(PULSAKOR_TEACH_IN_HEX)
     // The one line a builder types: the teach-in programmed, the servo driven
-    // by the transmitter from the middle into its stops at 900 and 4000 mV
-    // (pulses of 1.0 ms, then 2.0 ms), slowly: the motor on for a quarter of
-    // the time at most, as a full travel takes seconds. The end stops read
-    // back are handed, split as the shell splits $(...), to a whole run that
-    // programs the example firmware: the rows "taught" of settlesAtThePulse.
+    // by the transmitter from the middle (1.0 ms, then 2.0 ms) slowly into its
+    // stops at 900 and 4000 mV, a full travel taking seconds; the end stops read
+    // back and handed, split as the shell does, to a run for the "taught" rows.
     QTemporaryDir dir;
     m_teachIn = RunCli(dir.path(), {QStringLiteral("--teach-in")});
     QVERIFY2(m_teachIn, "pulsakor-cli --teach-in");
     const std::optional<ServoRun> teachIn =
         RunServo(*m_teachIn, {{2.5, 1000, 2500.0}, {4.5, 2000}}, 900.0, 4000.0);
     QVERIFY2(teachIn, "simavr's ATtiny13 did not run the teach-in firmware");
-    QCOMPARE(teachIn->eeprom.mid(1, 3).toHex(' '), Taught(46, 204).toHex(' '));
-    QVERIFY2(teachIn->motorOnSeconds <= 0.3 * (2.5 + 4.5),
-             qPrintable(QString::number(teachIn->motorOnSeconds)));
-    emulatedchip::State taught = *m_teachIn;
-    taught.eeprom = teachIn->eeprom;
+    QCOMPARE(teachIn->chip.eeprom.mid(1, 3).toHex(' '), Taught(46, 204).toHex(' '));
+    QVERIFY(teachIn->motorOnSeconds <= 0.3 * (2.5 + 4.5));
     QVERIFY(platform::WriteFileAtomically(dir.filePath(QStringLiteral("chip.bin")),
-                                          emulatedchip::StateBytes(taught)));
+                                          emulatedchip::StateBytes(teachIn->chip)));
     QByteArray out;
     QVERIFY(RunCli(dir.path(),
                    {QStringLiteral("--read-end-stops"), QStringLiteral("--supply=5000")}, &out));
@@ -395,7 +381,6 @@ void ServoTest::teachInKeepsTheEndStops_data()
         << QByteArray::fromHex("0ac800");
 }
 
-// The servo turned by hand; the motor stays off.
 void ServoTest::teachInKeepsTheEndStops()
 {
 #ifdef PULSAKOR_HAVE_SIMAVR
@@ -410,7 +395,7 @@ void ServoTest::teachInKeepsTheEndStops()
     const std::optional<ServoRun> run = RunServo(chip, steps);
     QVERIFY2(run, "simavr's ATtiny13 did not run the teach-in firmware");
     // Nothing but 1..3 is written: the calibration byte stays, the rest erased.
-    QCOMPARE(run->eeprom.toHex(' '), chip.eeprom.replace(1, taught.size(), taught).toHex(' '));
+    QCOMPARE(run->chip.eeprom.toHex(' '), chip.eeprom.replace(1, taught.size(), taught).toHex(' '));
     QCOMPARE(run->motorOnSeconds, 0.0);
 #endif
 }
