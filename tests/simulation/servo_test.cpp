@@ -6,7 +6,7 @@
 // instructions) at 1.6 MHz, with receiver pulses on PB2 and a motor that
 // moves the potentiometer's wiper (ADC2). The servo has settled when the
 // table entry at the wiper's reading stays within 20 us of the pulse.
-// So does the teach-in firmware, its EEPROM read out after the run; what it
+// The teach-in firmware runs there too, its EEPROM read out after the run; what it
 // taught, read back by pulsakor-cli, makes a servo that goes there.
 //
 // Linux only: simavr is a Linux test tool.
@@ -60,13 +60,12 @@ constexpr int kPortB = 0x38;
 constexpr int kAdch = 0x25;
 constexpr int kOsccal = 0x51;
 
-// A step of a run on the simulated servo: the output turned by hand or not, the
-// chip switched off and on or not, then a while with receiver pulses (0: none).
+// A step of a run on the simulated servo, what happens first, then `seconds` of running.
 struct ServoStep {
     double seconds = 0.0;
-    int pulseMicroseconds = 0;
-    double handMillivolts = -1.0; // < 0: left alone
-    bool powerCycle = false;
+    int pulseMicroseconds = 0;    // the receiver's pulses; 0: none
+    double handMillivolts = -1.0; // first turned there by hand; < 0: left alone
+    bool powerCycle = false;      // first switched off and on, its EEPROM kept
 };
 
 // The field texts of a normal servo (the defaults) and of a reversed one,
@@ -89,20 +88,17 @@ QStringList FieldArguments(const ParameterTexts &texts)
             QStringLiteral("--pwm=") + texts[generator::PwmCountRangeField]};
 }
 
-// A programmed chip, its table and the servo's mechanical stops.
 struct ProgrammedChip {
     emulatedchip::State state;
     CorrectionTable table{};
-    double lowStopMillivolts = 0.0;
+    double lowStopMillivolts = 0.0; // the servo's mechanical stops
     double highStopMillivolts = kSupplyMillivolts;
 };
 
-// What the teach-in firmware keeps at EEPROM addresses 1..3: the lowest and
-// highest reading and their check byte.
-QByteArray Taught(int lowest, int highest)
-{
+// EEPROM 1..3 after a teach-in: the lowest and highest reading, their check byte.
+const auto Taught = [](int lowest, int highest) {
     return QByteArray(1, char(lowest)) + char(highest) + char(lowest ^ highest ^ 0xA5);
-}
+};
 
 } // namespace
 
@@ -130,17 +126,15 @@ namespace {
 std::optional<emulatedchip::State> RunCli(const QString &folder, const QStringList &arguments,
                                           QByteArray *out = nullptr)
 {
-    testsupport::EmulatedProgrammer programmer(
-        folder, testsupport::EmulatedProgrammer::Link::Socket,
-        {QStringLiteral("--calibration"), QString::number(kCalibration)});
+    testsupport::EmulatedProgrammer programmer(folder,
+                                               testsupport::EmulatedProgrammer::Link::Socket,
+                                               {"--calibration", QString::number(kCalibration)});
     QProcess cli;
     // The teach-in's avrdude log goes into this settings folder.
     cli.setProcessEnvironment(testsupport::LocaleEnvironment(
         {QStringLiteral("LC_ALL=C.UTF-8"), "XDG_CONFIG_HOME=" + folder + "/config"}));
     cli.start(QStringLiteral(PULSAKOR_CLI),
-              arguments
-                  + QStringList{QStringLiteral("--programmer"), QStringLiteral("stk500v1"),
-                                QStringLiteral("--port"), programmer.Port()});
+              arguments + QStringList{"--programmer", "stk500v1", "--port", programmer.Port()});
     const testsupport::CliRun run = testsupport::FinishCli(cli, 120000);
     if (!programmer.IsReady() || run.exitCode != 0) {
         qWarning("pulsakor-cli: exit %d: %s", run.exitCode, qPrintable(run.err));
@@ -160,8 +154,8 @@ std::optional<ProgrammedChip> ProgramChip(const QString &folder, const Parameter
     const std::optional<emulatedchip::State> state =
         RunCli(folder,
                (fields.isEmpty() ? FieldArguments(texts) : fields)
-                   + QStringList{QStringLiteral("--template"), testsupport::ExampleTemplatePath(),
-                                 QStringLiteral("--out"), folder + "/servo000.asm"});
+                   + QStringList{"--template", testsupport::ExampleTemplatePath(), "--out",
+                                 folder + "/servo000.asm"});
     const generator::FieldTable table = generator::TableFromFields(texts);
     if (!state || !table.table)
         return std::nullopt;
@@ -184,8 +178,7 @@ std::optional<ServoRun> RunServo(const emulatedchip::State &chip, const QList<Se
                                  double lowStopMillivolts = 0.0,
                                  double highStopMillivolts = kSupplyMillivolts)
 {
-    ServoRun run;
-    run.chip = chip;
+    ServoRun run{{}, 0, chip};
     avr_t *avr = nullptr;
     avr_irq_t *receiver = nullptr, *wiper = nullptr;
     double millivolts = 0.0;
@@ -198,7 +191,6 @@ std::optional<ServoRun> RunServo(const emulatedchip::State &chip, const QList<Se
             avr_ioctl(avr, AVR_IOCTL_EEPROM_GET, &eeprom);
             run.osccal = avr->data[kOsccal];
             avr_terminate(avr);
-            avr = nullptr;
         }
     };
     for (const ServoStep &step : steps) {
@@ -278,23 +270,20 @@ void ServoTest::initTestCase()
         m_chips.emplace(reversed ? "reversed" : "normal", *chip);
     }
 #if defined(PULSAKOR_HAVE_SIMAVR) && defined(PULSAKOR_TEACH_IN_HEX)
-    // The one line a builder types: the teach-in programmed, the servo driven
-    // by the transmitter from the middle (1.0 ms, then 2.0 ms) slowly into its
-    // stops at 900 and 4000 mV, a full travel taking seconds; the end stops read
-    // back and handed, split as the shell does, to a run for the "taught" rows.
+    // The one line a builder types: the teach-in programmed, the transmitter driving the servo
+    // from the middle slowly (a full travel takes seconds) into its stops at 900 and 4000 mV,
+    // what it taught read back and handed, split as the shell does, to a run: the "taught" rows.
     QTemporaryDir dir;
     m_teachIn = RunCli(dir.path(), {QStringLiteral("--teach-in")});
     QVERIFY2(m_teachIn, "pulsakor-cli --teach-in");
-    const std::optional<ServoRun> teachIn =
-        RunServo(*m_teachIn, {{2.5, 1000, 2500.0}, {4.5, 2000}}, 900.0, 4000.0);
+    const auto teachIn = RunServo(*m_teachIn, {{2.5, 1000, 2500.0}, {4.5, 2000}}, 900.0, 4000.0);
     QVERIFY2(teachIn, "simavr's ATtiny13 did not run the teach-in firmware");
     QCOMPARE(teachIn->chip.eeprom.mid(1, 3).toHex(' '), Taught(46, 204).toHex(' '));
     QVERIFY(teachIn->motorOnSeconds <= 0.3 * (2.5 + 4.5));
-    QVERIFY(platform::WriteFileAtomically(dir.filePath(QStringLiteral("chip.bin")),
+    QVERIFY(platform::WriteFileAtomically(dir.path() + "/chip.bin",
                                           emulatedchip::StateBytes(teachIn->chip)));
     QByteArray out;
-    QVERIFY(RunCli(dir.path(),
-                   {QStringLiteral("--read-end-stops"), QStringLiteral("--supply=5000")}, &out));
+    QVERIFY(RunCli(dir.path(), {"--read-end-stops", "--supply=5000"}, &out));
     QCOMPARE(out, QByteArray("--end1 0900 --end2 3980\n"));
     ParameterTexts texts = generator::DefaultParameterTexts();
     texts[generator::EndVoltage1Field] = QStringLiteral("0900");
@@ -319,8 +308,7 @@ void ServoTest::settlesAtThePulse_data()
     QTest::newRow("reversed 1.0 ms") << "reversed" << 1000 << 1500.0;
     QTest::newRow("reversed 1.5 ms") << "reversed" << 1500 << 800.0;
     QTest::newRow("reversed 2.0 ms") << "reversed" << 2000 << 3500.0;
-    // Settled with the motor off at the stops: a table wider than the stops
-    // would press into them instead.
+    // The motor off at the stops: a table wider than them would press into them.
     QTest::newRow("taught 1.0 ms") << "taught" << 1000 << 2500.0;
     QTest::newRow("taught 2.0 ms") << "taught" << 2000 << 2500.0;
 }
@@ -335,9 +323,8 @@ void ServoTest::settlesAtThePulse()
     if (!m_chips.count(servo))
         QSKIP("the teach-in firmware was not assembled (avra is missing)");
     const ProgrammedChip &chip = m_chips.at(servo);
-    const std::optional<ServoRun> run =
-        RunServo(chip.state, {{kServoSeconds, pulseMicroseconds, startMillivolts}},
-                 chip.lowStopMillivolts, chip.highStopMillivolts);
+    const auto run = RunServo(chip.state, {{kServoSeconds, pulseMicroseconds, startMillivolts}},
+                              chip.lowStopMillivolts, chip.highStopMillivolts);
     QVERIFY2(run, "simavr's ATtiny13 did not run the firmware");
     // The firmware loaded the calibration byte from EEPROM address 0.
     QCOMPARE(run->osccal, kCalibration);
@@ -355,38 +342,33 @@ void ServoTest::settlesAtThePulse()
 
 void ServoTest::teachInKeepsTheEndStops_data()
 {
-    QTest::addColumn<QList<ServoStep>>("steps");
     QTest::addColumn<QByteArray>("start");  // EEPROM 1..3 before; empty: erased
     QTest::addColumn<QByteArray>("taught"); // EEPROM 1..3 after
+    QTest::addColumn<QList<ServoStep>>("steps");
+    using Steps = QList<ServoStep>;
 
     // simavr reads mV * 1023 / 5000, so 620 mV reads 31, 4410 mV 225 and so on.
     // A spike of 3 ms is shorter than a steady reading.
-    QTest::newRow("by hand, spikes do not count") << QList<ServoStep>{{0.05, 0, 620.0},
-                                                                      {0.003, 0, 0.0},
-                                                                      {0.05, 0, 4410.0},
-                                                                      {0.003, 0, 5000.0},
-                                                                      {0.05, 0, 2500.0}}
-                                                  << QByteArray() << Taught(31, 225);
+    QTest::newRow("by hand, spikes do not count")
+        << QByteArray() << Taught(31, 225)
+        << Steps{{0.05, 0, 620}, {0.003, 0, 0}, {0.05, 0, 4410}, {0.003, 0, 5000}, {0.05, 0, 2500}};
     QTest::newRow("by hand, neutral and unusable pulses leave the motor off")
-        << QList<ServoStep>{{0.1, 1500, 1500.0}, {0.1, 3000, 3500.0}, {0.1, 400, 2000.0}}
-        << QByteArray() << Taught(76, 179);
+        << QByteArray() << Taught(76, 179)
+        << Steps{{0.1, 1500, 1500}, {0.1, 3000, 3500}, {0.1, 400, 2000}};
     QTest::newRow("a power cycle keeps what was taught")
-        << QList<ServoStep>{{0.05, 0, 1500.0},
-                            {0.05, 0, 3000.0},
-                            {0.05, 0, 2000.0, true},
-                            {0.05, 0, 4000.0}}
-        << QByteArray() << Taught(76, 204);
+        << QByteArray() << Taught(76, 204)
+        << Steps{{0.05, 0, 1500}, {0.05, 0, 3000}, {0.05, 0, 2000, true}, {0.05, 0, 4000}};
     QTest::newRow("a damaged result is kept for the reader")
-        << QList<ServoStep>{{0.05, 0, 500.0}, {0.05, 0, 4500.0}} << QByteArray::fromHex("0ac800")
-        << QByteArray::fromHex("0ac800");
+        << QByteArray::fromHex("0ac800") << QByteArray::fromHex("0ac800")
+        << Steps{{0.05, 0, 500}, {0.05, 0, 4500}};
 }
 
 void ServoTest::teachInKeepsTheEndStops()
 {
 #ifdef PULSAKOR_HAVE_SIMAVR
-    QFETCH(QList<ServoStep>, steps);
     QFETCH(QByteArray, start);
     QFETCH(QByteArray, taught);
+    QFETCH(QList<ServoStep>, steps);
 
     if (!m_teachIn)
         QSKIP("the teach-in firmware was not assembled (avra is missing)");
