@@ -44,7 +44,6 @@ constexpr std::array<std::uint8_t, 3> kAttiny15Signature = {0x1E, 0x90, 0x06};
 #ifdef QT_CORE_LIB
 #include <QByteArray>
 #include <QFile>
-#include <QSaveFile>
 #include <QString>
 
 #include <optional>
@@ -92,17 +91,6 @@ inline QByteArray StateBytes(const State &state)
     bytes.append(char(state.lock));
     bytes.append(char(state.calibration));
     return bytes;
-}
-
-/// Writes `state` as the state file at `path` (beside, then renamed over),
-/// for a test that hands the programmer a chip it prepared, such as one
-/// whose EEPROM a teach-in on the simulated servo filled; false when the
-/// file could not be written whole.
-inline bool WriteState(const QString &path, const State &state)
-{
-    QSaveFile file(path);
-    const QByteArray bytes = StateBytes(state);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 
 } // namespace emulatedchip
