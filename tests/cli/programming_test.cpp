@@ -191,7 +191,8 @@ void ProgrammingTest::programsTheChipOrLeavesEverythingAsItWas()
     }
     emulatedchip::State taught; // a new chip, its EEPROM from the row's bytes on erased
     taught.eeprom = QByteArray::fromHex(chipEeprom);
-    const QByteArray chipBefore = chipEeprom.isEmpty() ? OldChip() : emulatedchip::StateBytes(taught);
+    const QByteArray chipBefore =
+        chipEeprom.isEmpty() ? OldChip() : emulatedchip::StateBytes(taught);
     testsupport::WriteBytes(dir.filePath("chip.bin"), chipBefore);
     using testsupport::EmulatedProgrammer;
     EmulatedProgrammer programmer(dir.path(),

@@ -148,16 +148,10 @@ void AvrdudeAnswerTest::progressFollowsTheStages()
 void AvrdudeAnswerTest::progressDoesNotDependOnHowTheOutputIsCut_data()
 {
     QTest::addColumn<QByteArray>("output");
-    QTest::addColumn<QList<ProgrammingStage>>("expected");
-
-    using enum ProgrammingStage;
-    QTest::newRow("7.1") << Output("write-chip.txt")
-                         << QList<ProgrammingStage>{Erasing, WritingFlash, VerifyingFlash,
-                                                    WritingEeprom, VerifyingEeprom};
+    QTest::addColumn<bool>("erasing"); // a stage of its own
+    QTest::newRow("7.1") << Output("write-chip.txt") << true;
     // 8.x erases without a word and verifies with a bare "Reading" bar.
-    QTest::newRow("8.0") << Output("write-chip-8.0.txt")
-                         << QList<ProgrammingStage>{WritingFlash, VerifyingFlash, WritingEeprom,
-                                                    VerifyingEeprom};
+    QTest::newRow("8.0") << Output("write-chip-8.0.txt") << false;
 }
 
 // avrdude writes its bar one "#" at a time; the reader sees every stage in
@@ -165,7 +159,7 @@ void AvrdudeAnswerTest::progressDoesNotDependOnHowTheOutputIsCut_data()
 void AvrdudeAnswerTest::progressDoesNotDependOnHowTheOutputIsCut()
 {
     QFETCH(QByteArray, output);
-    QFETCH(QList<ProgrammingStage>, expected);
+    QFETCH(bool, erasing);
     QVERIFY(!output.isEmpty());
     ProgressReader bytewise;
     QList<ProgrammingProgress> seen;
@@ -182,7 +176,11 @@ void AvrdudeAnswerTest::progressDoesNotDependOnHowTheOutputIsCut()
         if (stages.isEmpty() || stages.last() != progress.stage)
             stages << progress.stage;
     }
-    QCOMPARE(stages, expected);
+    using enum ProgrammingStage;
+    const QList<ProgrammingStage> written{WritingFlash, VerifyingFlash, WritingEeprom,
+                                          VerifyingEeprom};
+    QCOMPARE(stages.mid(erasing ? 1 : 0), written);
+    QCOMPARE(stages.first() == Erasing, erasing);
     // Writing the flash: 0, 2, 4, ... 100.
     int writingSteps = 0;
     for (const ProgrammingProgress &progress : seen)

@@ -90,8 +90,9 @@ void ChipProgrammingTest::failedProgrammingWritesOnlyItsLog_data()
         << false << ProgrammingOutcome::FileFailed << "jenseits des Flash von 1024 Bytes" << false;
     row("no data") << QByteArray(":00000001FF\r\n") << FakeAvrdude("other-signature.sh") << false
                    << ProgrammingOutcome::FileFailed << "keine Daten für den Flash" << false;
-    row("cancelled as the first call ends") << hex << FakeAvrdude("programs.sh") << true
-                                            << ProgrammingOutcome::Cancelled << "abgebrochen" << true;
+    row("cancelled as the first call ends")
+        << hex << FakeAvrdude("programs.sh") << true << ProgrammingOutcome::Cancelled
+        << "abgebrochen" << true;
     row("calibration byte never set")
         << hex << FakeAvrdude("reads-unset-calibration.sh") << false
         << ProgrammingOutcome::CalibrationUnread << "--calibration-eeprom none" << true;

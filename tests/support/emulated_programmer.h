@@ -105,9 +105,8 @@ private:
         if (m_process.state() == QProcess::NotRunning)
             return true;
 #ifdef Q_OS_WIN
-        // A program without a window cannot be asked to end on Windows; the
-        // emulation writes its state file after every command, so killing
-        // it loses nothing.
+        // Windows cannot ask a program without a window to end; the emulation
+        // writes its state after every command, so killing it loses nothing.
         m_process.kill();
         return m_process.waitForFinished(5000);
 #endif
