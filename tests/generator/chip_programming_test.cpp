@@ -44,7 +44,6 @@ class ChipProgrammingTest : public QObject {
 private slots:
     void failedProgrammingWritesOnlyItsLog_data();
     void failedProgrammingWritesOnlyItsLog();
-    void logGoesToTheSettingsFolderWhenItCannotGoBesideTheHex();
     void emulatedChipKeepsItsBytes_data();
     void emulatedChipKeepsItsBytes();
 };
@@ -165,27 +164,6 @@ void ChipProgrammingTest::failedProgrammingWritesOnlyItsLog()
     }
 }
 
-// A folder where the log belongs stands for a medium that cannot be
-// written, which root, who may run the suites, could write all the same.
-void ChipProgrammingTest::logGoesToTheSettingsFolderWhenItCannotGoBesideTheHex()
-{
-    SHELL_SCRIPT_TEST_ONLY_ON_LINUX();
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid() && QDir(dir.path()).mkpath("servo000.avrdude.log"));
-    testsupport::WriteBytes(dir.filePath("servo000.hex"), ":020000000C945E\r\n:00000001FF\r\n");
-    const QString folder = dir.filePath("Einstellungen") + '/';
-    ProgrammingHost host;
-    const ProgrammingResult result = ProgramChip(
-        {{FakeAvrdude("programs.sh"), "stk500v1", {}, {}, 0}, dir.filePath("servo000.hex"),
-         {0ms, 120s}, {}, folder},
-        host);
-    QCOMPARE(result.outcome, ProgrammingOutcome::Programmed);
-    QCOMPARE(result.logPath, folder + "servo000.avrdude.log");
-    QVERIFY2(result.message.contains(QDir::toNativeSeparators(result.logPath)),
-             qPrintable(result.message));
-    QVERIFY(testsupport::ReadBytes(result.logPath).contains("avrdude done."));
-}
-
 void ChipProgrammingTest::emulatedChipKeepsItsBytes_data()
 {
     QTest::addColumn<testsupport::AvrdudeUnderTest>("avrdude");
@@ -200,13 +178,19 @@ void ChipProgrammingTest::emulatedChipKeepsItsBytes_data()
         QTest::addRow("programmer silent from the start, %s", qPrintable(avrdude.name))
             << avrdude << QStringList{"--fault", "silent"} << true << ProgrammingOutcome::TimedOut;
     }
+    const auto fake = [](const char *name) {
+        return testsupport::AvrdudeUnderTest{{}, FakeAvrdude(name), {}};
+    };
     QTest::newRow("EEPROM read, another chip although avrdude ended well")
-        << testsupport::AvrdudeUnderTest{{}, FakeAvrdude("other-signature.sh"), {}}
-        << QStringList() << false << ProgrammingOutcome::WrongChip;
+        << fake("other-signature.sh") << QStringList() << false << ProgrammingOutcome::WrongChip;
+    QTest::newRow("programmed, the log in the settings folder")
+        << fake("programs.sh") << QStringList() << true << ProgrammingOutcome::Programmed;
 }
 
 // The emulated chip keeps every byte; an EEPROM read that succeeds hands
-// over the whole EEPROM.
+// over the whole EEPROM. A programming's log goes to the settings folder
+// when a folder stands where it belongs, as for a medium that cannot be
+// written (root, who may run the suites, could write a read-only one).
 void ChipProgrammingTest::emulatedChipKeepsItsBytes()
 {
     QFETCH(testsupport::AvrdudeUnderTest, avrdude);
@@ -237,11 +221,18 @@ void ChipProgrammingTest::emulatedChipKeepsItsBytes()
     ProgrammingHost host;
 
     if (program) {
+        QVERIFY(QDir(dir.path()).mkpath("servo000.avrdude.log"));
         testsupport::WriteBytes(dir.filePath("servo000.hex"), ":020000000C945E\r\n:00000001FF\r\n");
+        const QString folder = dir.filePath("Einstellungen") + '/';
         const ProgrammingResult result =
-            ProgramChip({settings, dir.filePath("servo000.hex"), {0ms, 2s}, {}, {}}, host);
+            ProgramChip({settings, dir.filePath("servo000.hex"), {0ms, 2s}, {}, folder}, host);
         QCOMPARE(result.outcome, outcome);
-        QVERIFY(!result.chipTouched);
+        QCOMPARE(result.chipTouched, outcome == ProgrammingOutcome::Programmed);
+        QCOMPARE(result.logPath, folder + "servo000.avrdude.log");
+        QVERIFY2(result.message.contains(QDir::toNativeSeparators(result.logPath)),
+                 qPrintable(result.message));
+        QVERIFY(outcome != ProgrammingOutcome::Programmed
+                || testsupport::ReadBytes(result.logPath).contains("avrdude done."));
     } else {
         const EepromReadResult result = ReadChipEeprom({settings, logPath, {0ms, 20s}}, host);
         QCOMPARE(result.outcome, outcome);
