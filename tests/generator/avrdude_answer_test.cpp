@@ -15,7 +15,7 @@ Q_DECLARE_METATYPE(generator::ProgrammingStage)
 
 namespace {
 
-QByteArray Output(const char *name)
+QByteArray Output(const QByteArray &name)
 {
     return testsupport::ReadBytes(QStringLiteral(PULSAKOR_TEST_DATA "/avrdude/")
                                   + QLatin1String(name));
@@ -68,17 +68,17 @@ void AvrdudeAnswerTest::failedCallNamesItsFault_data()
         << AvrdudeFault::VerifyMismatch << "1E 90 06";
     // 8.x says "unable to open port" for a port that opens and nobody
     // answers on, as well as for one that does not open.
+    using enum AvrdudeFault;
+    const auto eight = [](const QByteArray &name) { return Output(name + "-8.0.txt"); };
     QTest::newRow("8.0: serial port that does not exist")
-        << Output("port-missing-8.0.txt") << AvrdudeFault::PortUnavailable << QString();
-    QTest::newRow("8.0: nobody answers on the port")
-        << Output("not-responding-8.0.txt") << AvrdudeFault::NoAnswer << QString();
-    QTest::newRow("8.0: another chip")
-        << Output("wrong-chip-8.0.txt") << AvrdudeFault::WrongChip << "1E 90 07";
+        << eight("port-missing") << PortUnavailable << QString();
+    QTest::newRow("8.0: nobody answers on the port") << eight("not-responding") << NoAnswer << "";
+    QTest::newRow("8.0: another chip") << eight("wrong-chip") << WrongChip << "1E 90 07";
     // 8.x stops the write at the byte that does not read back.
-    QTest::newRow("8.0: a byte that does not verify")
-        << Output("verify-mismatch-8.0.txt") << AvrdudeFault::VerifyMismatch << QString();
-    QTest::newRow("8.0: programmer lost after the erase")
-        << Output("lost-after-erase-8.0.txt") << AvrdudeFault::NoAnswer << QString();
+    QTest::newRow("8.0: a byte that does not verify") << eight("verify-mismatch") << VerifyMismatch
+                                                      << "";
+    QTest::newRow("8.0: programmer lost after the erase") << eight("lost-after-erase") << NoAnswer
+                                                          << "";
 }
 
 void AvrdudeAnswerTest::failedCallNamesItsFault()
