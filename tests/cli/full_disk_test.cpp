@@ -124,11 +124,10 @@ void FullDiskTest::programmingLogFullAfterTheErase()
     const QStringList arguments{"--flash", "servo000.hex", "--programmer", "stk500v1",
                                 "--avrdude", PULSAKOR_TEST_DATA "/fake-avrdude/programs.sh"};
     const testsupport::CliRun run = RunLimited(dir.path(), arguments, 512, dir.filePath("stdout"));
-    QVERIFY2(run.exitCode == 5, qPrintable(QString::number(run.exitCode) + u' ' + run.err));
-    QVERIFY2(run.err.contains("kann nicht geschrieben werden: \""
-                              + dir.filePath("servo000.avrdude.log")),
-             qPrintable(run.err));
-    QVERIFY2(run.err.contains("Der Chip ist gelöscht"), qPrintable(run.err));
+    QVERIFY2(run.exitCode == 5 && run.err.contains("Der Chip ist gelöscht")
+                 && run.err.contains("kann nicht geschrieben werden: \""
+                                     + dir.filePath("servo000.avrdude.log")),
+             qPrintable(QString::number(run.exitCode) + u' ' + run.err));
 }
 
 QTEST_GUILESS_MAIN(FullDiskTest)

@@ -57,16 +57,6 @@ QByteArray FlashOf(const QByteArray &hex)
     return flash.left(emulatedchip::kFlashSize);
 }
 
-#ifdef PULSAKOR_FAKE_PROGRAMMER
-// A new chip whose EEPROM begins with `head`, the rest erased.
-QByteArray ChipWithEeprom(const QByteArray &head)
-{
-    emulatedchip::State state;
-    state.eeprom = head;
-    return emulatedchip::StateBytes(state);
-}
-#endif
-
 } // namespace
 
 Q_DECLARE_METATYPE(Chip)
@@ -77,8 +67,6 @@ private slots:
     void initTestCase();
     void programsTheChipOrLeavesEverythingAsItWas_data();
     void programsTheChipOrLeavesEverythingAsItWas();
-    void teachesAndReadsTheEndStops_data();
-    void teachesAndReadsTheEndStops();
 
 private:
     QTemporaryDir m_made;
@@ -107,8 +95,9 @@ void ProgrammingTest::initTestCase()
 
 void ProgrammingTest::programsTheChipOrLeavesEverythingAsItWas_data()
 {
-    QTest::addColumn<QString>("avrdude");
-    QTest::addColumn<QString>("missing");
+    QTest::addColumn<testsupport::AvrdudeUnderTest>("avrdude");
+    QTest::addColumn<QByteArray>("chipEeprom"); // the chip's before, hex; empty: OldChip()
+    QTest::addColumn<QByteArray>("out");
     QTest::addColumn<bool>("socket");
     QTest::addColumn<QStringList>("fake");
     QTest::addColumn<bool>("wholeRun");
@@ -120,9 +109,10 @@ void ProgrammingTest::programsTheChipOrLeavesEverythingAsItWas_data()
 
     const QList<testsupport::AvrdudeUnderTest> avrdudes = testsupport::AvrdudesUnderTest();
     for (const testsupport::AvrdudeUnderTest &avrdude : avrdudes) {
-        const auto row = [&](const char *name) -> QTestData & {
+        const auto row = [&](const char *name, const QByteArray &chipEeprom = {},
+                             const QByteArray &out = {}) -> QTestData & {
             return QTest::addRow("%s, %s", name, qPrintable(avrdude.name))
-                << avrdude.path << avrdude.missing;
+                << avrdude << chipEeprom << out;
         };
         row("whole run with EEPROM data, pseudo-terminal")
             << false << QStringList() << true << QStringList() << 0 << "Chip programmiert: "
@@ -133,6 +123,26 @@ void ProgrammingTest::programsTheChipOrLeavesEverythingAsItWas_data()
                 << true << QStringList{"--calibration", "0x3c"} << false
                 << QStringList{"--calibration-eeprom", "63"} << 0
                 << "steht im EEPROM an Adresse 63" << Chip::Programmed << 63;
+            // pulsakor ends avrdude 7.x, which would wait for ever; the reader's
+            // table shows that 8.x's words are read the same way.
+            row("programmer silent after the erase")
+                << true << QStringList{"--fault", "silent-after-erase"} << false << QStringList()
+                << 5 << "antwortet nicht" << Chip::Touched << 0;
+            // The teach-in firmware, and the end stops it taught read back
+            // (readings 31 and 225 with their check byte).
+            const QStringList read = {"--read-end-stops"};
+            row("teach-in firmware programmed") << true << QStringList() << false
+                                                << QStringList{"--teach-in"} << 0
+                                                << "Chip programmiert: " << Chip::Programmed << 0;
+            row("end stops taught, at 4800 mV", "5a1fe15b", "--end1 0580 --end2 4220\n")
+                << true << QStringList() << false << (read + QStringList{"--supply", "4800"}) << 0
+                << "Messwerte 31 und 225" << Chip::Untouched << 0;
+            row("nothing taught: just programmed", "5a")
+                << true << QStringList() << false << read << 6 << "noch keine Endlagen"
+                << Chip::Untouched << 0;
+            row("end stops of another chip", "5a1fe15b")
+                << true << QStringList{"--signature", "1e9007"} << false << read << 5
+                << "kein ATtiny15" << Chip::Untouched << 0;
         } else {
             row("existing HEX file, socket, calibration byte not written")
                 << true << QStringList() << false << QStringList{"--calibration-eeprom", "none"}
@@ -144,21 +154,16 @@ void ProgrammingTest::programsTheChipOrLeavesEverythingAsItWas_data()
             << false << QStringList{"--fault", "verify"} << true << QStringList() << 5
             << "Beim Prüfen stimmte" << Chip::Touched << 0;
     }
-    // pulsakor ends avrdude 7.x, which would wait for ever; the reader's
-    // table shows that 8.x's words are read the same way.
-    const testsupport::AvrdudeUnderTest &first = avrdudes.first();
-    QTest::addRow("programmer silent after the erase, %s", qPrintable(first.name))
-        << first.path << first.missing << true << QStringList{"--fault", "silent-after-erase"}
-        << false << QStringList() << 5 << "antwortet nicht" << Chip::Touched << 0;
 }
 
 void ProgrammingTest::programsTheChipOrLeavesEverythingAsItWas()
 {
 #ifdef PULSAKOR_FAKE_PROGRAMMER
-    QFETCH(QString, avrdude);
-    QFETCH(QString, missing);
-    if (!missing.isEmpty())
-        QSKIP(qPrintable(missing));
+    QFETCH(testsupport::AvrdudeUnderTest, avrdude);
+    if (!avrdude.missing.isEmpty())
+        QSKIP(qPrintable(avrdude.missing));
+    QFETCH(QByteArray, chipEeprom);
+    QFETCH(QByteArray, out);
     QFETCH(bool, socket);
     QFETCH(QStringList, fake);
     QFETCH(bool, wholeRun);
@@ -167,20 +172,28 @@ void ProgrammingTest::programsTheChipOrLeavesEverythingAsItWas()
     QFETCH(QString, message);
     QFETCH(Chip, chip);
     QFETCH(int, calibrationAddress);
+    const bool teachIn = options.contains("--teach-in");
+    const bool endStops = teachIn || options.contains("--read-end-stops"); // no HEX file
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString folder = dir.filePath("Servos mit Ümlaut");
     QVERIFY(QDir().mkpath(folder));
-    const QString hexPath = folder + "/servo000.hex";
+    // The teach-in firmware lies beside pulsakor-cli.
+    const QString hexPath = teachIn ? QFileInfo(PULSAKOR_CLI).absolutePath() + "/einlernen.hex"
+                                    : folder + "/servo000.hex";
     QMap<QString, QByteArray> before;
-    if (!wholeRun) {
+    if (!wholeRun && !endStops) {
         for (const char *name : {"servo000.asm", "servo000.hex", "servo000.log"}) {
             before[name] = testsupport::ReadBytes(m_made.filePath(name));
             testsupport::WriteBytes(folder + '/' + name, before[name]);
         }
     }
-    testsupport::WriteBytes(dir.filePath("chip.bin"), OldChip());
+    emulatedchip::State taught; // a new chip, its EEPROM from the row's bytes on erased
+    taught.eeprom = QByteArray::fromHex(chipEeprom);
+    const QByteArray chipBefore =
+        chipEeprom.isEmpty() ? OldChip() : emulatedchip::StateBytes(taught);
+    testsupport::WriteBytes(dir.filePath("chip.bin"), chipBefore);
     using testsupport::EmulatedProgrammer;
     EmulatedProgrammer programmer(dir.path(),
                                   socket ? EmulatedProgrammer::Link::Socket
@@ -188,13 +201,24 @@ void ProgrammingTest::programsTheChipOrLeavesEverythingAsItWas()
                                   fake);
     QVERIFY(programmer.IsReady());
 
+    // The settings folder, where the teach-in's log goes, in the row's own;
+    // wine sets TEMP itself, so there it is the test's own.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+#ifdef Q_OS_WIN
+    const QString teachInLog = platform::SettingsFolder() + "pulsakor-einlernen.avrdude.log";
+    QFile::remove(teachInLog);
+#else
+    const QString teachInLog = dir.filePath("config/pulsakor/pulsakor-einlernen.avrdude.log");
+#endif
     QStringList arguments = wholeRun
         ? QStringList{"--template", m_made.filePath("eseg/servo01.asm"), "--out",
                       folder + "/servo000.asm"}
-        : QStringList{"--flash", hexPath};
+        : endStops ? QStringList() : QStringList{"--flash", hexPath};
     arguments << "--programmer" << "stk500v1" << "--port" << programmer.Port() << "--baud"
-              << "19200" << "--avrdude" << avrdude << options;
+              << "19200" << "--avrdude" << avrdude.path << options;
     QProcess cli;
+    cli.setProcessEnvironment(env);
     QElapsedTimer clock;
     clock.start();
     cli.start(PULSAKOR_CLI, arguments);
@@ -203,8 +227,12 @@ void ProgrammingTest::programsTheChipOrLeavesEverythingAsItWas()
 
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY2(run.err.contains(message), qPrintable(run.err));
-    QVERIFY2(run.err.contains(exitCode == 0 ? "Chip programmiert: " : "Chip nicht programmiert: "),
-             qPrintable(run.err));
+    if (endStops)
+        QCOMPARE(run.out, out);
+    else
+        QVERIFY2(run.err.contains(exitCode == 0 ? "Chip programmiert: "
+                                                : "Chip nicht programmiert: "),
+                 qPrintable(run.err));
 
     // The HEX file, the source and the run's log keep their bytes; beside
     // them only the programming log, and avrdude's output never in the log.
@@ -215,11 +243,14 @@ void ProgrammingTest::programsTheChipOrLeavesEverythingAsItWas()
     QStringList files = wholeRun ? QStringList{"servo000.asm", "servo000.eep.hex", "servo000.hex",
                                                "servo000.log"}
                                  : before.keys();
-    files << "servo000.avrdude.log";
+    if (!endStops)
+        files << "servo000.avrdude.log";
     files.sort();
     QCOMPARE(FilesIn(folder), files);
+    if (teachIn) // avrdude's output in the settings folder
+        QVERIFY(testsupport::ReadBytes(teachInLog).contains("avrdude"));
 
-    const auto state = emulatedchip::ReadState(programmer.StatePath());
+    const auto state = programmer.EndAndReadChip();
     QVERIFY(state);
     QCOMPARE(state->fuse, emulatedchip::kNewFuse);
     QCOMPARE(state->lock, emulatedchip::kNewLock);
@@ -236,100 +267,13 @@ void ProgrammingTest::programsTheChipOrLeavesEverythingAsItWas()
         break;
     }
     case Chip::Untouched:
-        QCOMPARE(testsupport::ReadBytes(programmer.StatePath()), OldChip());
+        QCOMPARE(testsupport::ReadBytes(programmer.StatePath()), chipBefore);
         break;
     case Chip::Touched:
         // avrdude stops at the flash: the calibration byte never follows.
         QCOMPARE(state->eeprom, QByteArray(emulatedchip::kEepromSize, char(emulatedchip::kErased)));
         break;
     }
-#endif
-}
-
-void ProgrammingTest::teachesAndReadsTheEndStops_data()
-{
-    QTest::addColumn<QStringList>("options");
-    QTest::addColumn<QByteArray>("chip");
-    QTest::addColumn<QStringList>("fake");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QByteArray>("out");
-    QTest::addColumn<QString>("message");
-
-#ifdef PULSAKOR_FAKE_PROGRAMMER
-    const QStringList read = {"--read-end-stops"};
-    // Readings 31 and 225 with their check byte.
-    const QByteArray taught = ChipWithEeprom(QByteArray::fromHex("5a1fe15b"));
-    QTest::newRow("teach-in firmware programmed")
-        << QStringList{"--teach-in"} << OldChip() << QStringList() << 0 << QByteArray()
-        << "Chip programmiert: ";
-    QTest::newRow("taught, at 4800 mV")
-        << (read + QStringList{"--supply", "4800"}) << taught << QStringList() << 0
-        << QByteArray("--end1 0580 --end2 4220\n") << "Messwerte 31 und 225";
-    QTest::newRow("nothing taught: just programmed")
-        << read << ChipWithEeprom("\x5A") << QStringList() << 6 << QByteArray()
-        << "noch keine Endlagen";
-    QTest::newRow("another chip") << read << taught << QStringList{"--signature", "1e9007"} << 5
-                                  << QByteArray() << "kein ATtiny15";
-#endif
-}
-
-void ProgrammingTest::teachesAndReadsTheEndStops()
-{
-#ifdef PULSAKOR_FAKE_PROGRAMMER
-    QFETCH(QStringList, options);
-    QFETCH(QByteArray, chip);
-    QFETCH(QStringList, fake);
-    QFETCH(int, exitCode);
-    QFETCH(QByteArray, out);
-    QFETCH(QString, message);
-    const testsupport::AvrdudeUnderTest avrdude = testsupport::AvrdudesUnderTest().first();
-    if (!avrdude.missing.isEmpty())
-        QSKIP(qPrintable(avrdude.missing));
-
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    testsupport::WriteBytes(dir.filePath("chip.bin"), chip);
-    using testsupport::EmulatedProgrammer;
-    EmulatedProgrammer programmer(dir.path(), EmulatedProgrammer::Link::Socket, fake);
-    QVERIFY(programmer.IsReady());
-
-    // The settings folder, where the teach-in's log goes, in the row's own;
-    // wine sets TEMP itself, so there it is the test's own.
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", dir.filePath("config"));
-#ifdef Q_OS_WIN
-    const QString log = platform::SettingsFolder() + "pulsakor-einlernen.avrdude.log";
-    QFile::remove(log);
-#else
-    const QString log = dir.filePath("config/pulsakor/pulsakor-einlernen.avrdude.log");
-#endif
-    QProcess cli;
-    cli.setProcessEnvironment(env);
-    cli.start(PULSAKOR_CLI,
-              options
-                  + QStringList{"--programmer", "stk500v1", "--port", programmer.Port(), "--baud",
-                                "19200", "--avrdude", avrdude.path});
-    const testsupport::CliRun run = testsupport::FinishCli(cli, 180000);
-    QCOMPARE(run.exitCode, exitCode);
-    QCOMPARE(run.out, out);
-    QVERIFY2(run.err.contains(message), qPrintable(run.err));
-
-    const auto state = programmer.EndAndReadChip();
-    QVERIFY(state);
-    if (!options.contains("--teach-in")) {
-        QCOMPARE(emulatedchip::StateBytes(*state), chip); // a read writes nothing
-        return;
-    }
-    // The firmware beside pulsakor-cli, the calibration byte at 0, fuse and
-    // lock bits as they were; avrdude's output in the settings folder.
-    const QString firmware = QFileInfo(PULSAKOR_CLI).absolutePath() + "/einlernen.hex";
-    QCOMPARE(state->flash, FlashOf(testsupport::ReadBytes(firmware)));
-    QByteArray eeprom(emulatedchip::kEepromSize, char(emulatedchip::kErased));
-    eeprom[0] = char(state->calibration);
-    QCOMPARE(state->eeprom, eeprom);
-    QCOMPARE(state->fuse, emulatedchip::kNewFuse);
-    QCOMPARE(state->lock, emulatedchip::kNewLock);
-    QVERIFY(testsupport::ReadBytes(log).contains("avrdude"));
 #endif
 }
 

@@ -44,64 +44,61 @@ class ChipProgrammingTest : public QObject {
 private slots:
     void failedProgrammingWritesOnlyItsLog_data();
     void failedProgrammingWritesOnlyItsLog();
-    void logGoesToTheSettingsFolderWhenItCannotGoBesideTheHex();
     void emulatedChipKeepsItsBytes_data();
     void emulatedChipKeepsItsBytes();
 };
 
 void ChipProgrammingTest::failedProgrammingWritesOnlyItsLog_data()
 {
+    QTest::addColumn<QByteArray>("eeprom"); // the .eep.hex beside, if any
     QTest::addColumn<QByteArray>("hex");
     QTest::addColumn<QString>("avrdude");
     QTest::addColumn<bool>("cancel");
     QTest::addColumn<ProgrammingOutcome>("outcome");
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("logged");
-    QTest::addColumn<QByteArray>("eeprom");
 
+    const auto row = [](const char *name, const QByteArray &eeprom = {}) -> QTestData & {
+        return QTest::newRow(name) << eeprom;
+    };
     const QByteArray hex(":020000000C945E\r\n:00000001FF\r\n");
-    QTest::newRow("avrdude hangs past the time-out")
+    row("avrdude hangs past the time-out")
         << hex << FakeAvrdude("hangs.sh") << false << ProgrammingOutcome::TimedOut
-        << "nach 2 Sekunden nicht geendet" << true << QByteArray();
-    QTest::newRow("cancelled while avrdude runs")
+        << "nach 2 Sekunden nicht geendet" << true;
+    row("cancelled while avrdude runs")
         << hex << FakeAvrdude("hangs.sh") << true << ProgrammingOutcome::Cancelled << "abgebrochen"
-        << true << QByteArray();
-    QTest::newRow("avrdude prints without end")
+        << true;
+    row("avrdude prints without end")
         << hex << FakeAvrdude("prints-without-end.sh") << false << ProgrammingOutcome::OutputTooLong
-        << "16 MiB" << true << QByteArray();
-    QTest::newRow("two bytes where the calibration byte belongs")
+        << "16 MiB" << true;
+    row("two bytes where the calibration byte belongs")
         << hex << FakeAvrdude("reads-two-bytes.sh") << false
-        << ProgrammingOutcome::CalibrationUnread << "Kalibrierbyte" << true << QByteArray();
-    QTest::newRow("another chip although avrdude ended well")
+        << ProgrammingOutcome::CalibrationUnread << "Kalibrierbyte" << true;
+    row("another chip although avrdude ended well")
         << hex << FakeAvrdude("other-signature.sh") << false << ProgrammingOutcome::WrongChip
-        << "Signatur 1E 90 07" << true << QByteArray();
-    QTest::newRow("no avrdude") << hex << FakeAvrdude("missing.sh") << false
-                                << ProgrammingOutcome::AvrdudeMissing << "nicht gefunden" << false
-                                << QByteArray();
+        << "Signatur 1E 90 07" << true;
+    row("no avrdude") << hex << FakeAvrdude("missing.sh") << false
+                      << ProgrammingOutcome::AvrdudeMissing << "nicht gefunden" << false;
     // avrdude would erase the chip before it found out.
-    QTest::newRow("no Intel HEX") << QByteArray("servo000.asm(1) : Error\r\n")
-                                  << FakeAvrdude("other-signature.sh") << false
-                                  << ProgrammingOutcome::FileFailed
-                                  << "keine HEX-Datei für den Chip (Zeile 1" << false
-                                  << QByteArray();
-    QTest::newRow("a byte beyond the flash")
+    row("no Intel HEX") << QByteArray("servo000.asm(1) : Error\r\n")
+                        << FakeAvrdude("other-signature.sh") << false
+                        << ProgrammingOutcome::FileFailed
+                        << "keine HEX-Datei für den Chip (Zeile 1" << false;
+    row("a byte beyond the flash")
         << QByteArray(":01040000AA51\r\n:00000001FF\r\n") << FakeAvrdude("other-signature.sh")
-        << false << ProgrammingOutcome::FileFailed << "jenseits des Flash von 1024 Bytes" << false
-        << QByteArray();
-    QTest::newRow("no data") << QByteArray(":00000001FF\r\n") << FakeAvrdude("other-signature.sh")
-                             << false << ProgrammingOutcome::FileFailed
-                             << "keine Daten für den Flash" << false << QByteArray();
-    QTest::newRow("cancelled as the first call ends")
+        << false << ProgrammingOutcome::FileFailed << "jenseits des Flash von 1024 Bytes" << false;
+    row("no data") << QByteArray(":00000001FF\r\n") << FakeAvrdude("other-signature.sh") << false
+                   << ProgrammingOutcome::FileFailed << "keine Daten für den Flash" << false;
+    row("cancelled as the first call ends")
         << hex << FakeAvrdude("programs.sh") << true << ProgrammingOutcome::Cancelled
-        << "abgebrochen" << true << QByteArray();
-    QTest::newRow("calibration byte never set")
+        << "abgebrochen" << true;
+    row("calibration byte never set")
         << hex << FakeAvrdude("reads-unset-calibration.sh") << false
-        << ProgrammingOutcome::CalibrationUnread << "--calibration-eeprom none" << true
-        << QByteArray();
+        << ProgrammingOutcome::CalibrationUnread << "--calibration-eeprom none" << true;
     // The erase would lose the template's byte or the chip's.
-    QTest::newRow("template data where the calibration byte goes")
+    row("template data where the calibration byte goes", ":020000001234B8\r\n:00000001FF\r\n")
         << hex << FakeAvrdude("programs.sh") << false << ProgrammingOutcome::FileFailed
-        << "EEPROM-Adresse 0" << false << QByteArray(":020000001234B8\r\n:00000001FF\r\n");
+        << "EEPROM-Adresse 0" << false;
 }
 
 // Whatever ends it, the HEX file keeps its bytes, the only new file beside
@@ -110,13 +107,13 @@ void ChipProgrammingTest::failedProgrammingWritesOnlyItsLog_data()
 void ChipProgrammingTest::failedProgrammingWritesOnlyItsLog()
 {
     SHELL_SCRIPT_TEST_ONLY_ON_LINUX();
+    QFETCH(QByteArray, eeprom);
     QFETCH(QByteArray, hex);
     QFETCH(QString, avrdude);
     QFETCH(bool, cancel);
     QFETCH(ProgrammingOutcome, outcome);
     QFETCH(QString, message);
     QFETCH(bool, logged);
-    QFETCH(QByteArray, eeprom);
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -167,66 +164,45 @@ void ChipProgrammingTest::failedProgrammingWritesOnlyItsLog()
     }
 }
 
-// A folder where the log belongs stands for a medium that cannot be
-// written, which root, who may run the suites, could write all the same.
-void ChipProgrammingTest::logGoesToTheSettingsFolderWhenItCannotGoBesideTheHex()
-{
-    SHELL_SCRIPT_TEST_ONLY_ON_LINUX();
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    QVERIFY(QDir(dir.path()).mkpath("servo000.avrdude.log"));
-    testsupport::WriteBytes(dir.filePath("servo000.hex"), ":020000000C945E\r\n:00000001FF\r\n");
-    ProgrammingRequest request;
-    request.settings = {FakeAvrdude("programs.sh"), "stk500v1", {}, {}, 0};
-    request.hexPath = dir.filePath("servo000.hex");
-    request.settingsFolder = dir.filePath("Einstellungen") + '/';
-    ProgrammingHost host;
-    const ProgrammingResult result = ProgramChip(request, host);
-
-    QCOMPARE(result.outcome, ProgrammingOutcome::Programmed);
-    QCOMPARE(result.logPath, request.settingsFolder + "servo000.avrdude.log");
-    QVERIFY2(result.message.contains(QDir::toNativeSeparators(result.logPath)),
-             qPrintable(result.message));
-    QVERIFY(testsupport::ReadBytes(result.logPath).contains("avrdude done."));
-}
-
 void ChipProgrammingTest::emulatedChipKeepsItsBytes_data()
 {
-    QTest::addColumn<QString>("avrdude");
-    QTest::addColumn<QString>("missing");
+    QTest::addColumn<testsupport::AvrdudeUnderTest>("avrdude");
     QTest::addColumn<QStringList>("fault");
     QTest::addColumn<bool>("program");
     QTest::addColumn<ProgrammingOutcome>("outcome");
 
     for (const testsupport::AvrdudeUnderTest &avrdude : testsupport::AvrdudesUnderTest()) {
         QTest::addRow("EEPROM read, %s", qPrintable(avrdude.name))
-            << avrdude.path << avrdude.missing << QStringList() << false
-            << ProgrammingOutcome::Programmed;
+            << avrdude << QStringList() << false << ProgrammingOutcome::Programmed;
         // avrdude itself would wait 10 to 20 seconds before it gives up.
         QTest::addRow("programmer silent from the start, %s", qPrintable(avrdude.name))
-            << avrdude.path << avrdude.missing << QStringList{"--fault", "silent"} << true
-            << ProgrammingOutcome::TimedOut;
+            << avrdude << QStringList{"--fault", "silent"} << true << ProgrammingOutcome::TimedOut;
     }
+    const auto fake = [](const char *name) {
+        return testsupport::AvrdudeUnderTest{{}, FakeAvrdude(name), {}};
+    };
     QTest::newRow("EEPROM read, another chip although avrdude ended well")
-        << FakeAvrdude("other-signature.sh") << QString() << QStringList() << false
-        << ProgrammingOutcome::WrongChip;
+        << fake("other-signature.sh") << QStringList() << false << ProgrammingOutcome::WrongChip;
+    QTest::newRow("programmed, the log in the settings folder")
+        << fake("programs.sh") << QStringList() << true << ProgrammingOutcome::Programmed;
 }
 
 // The emulated chip keeps every byte; an EEPROM read that succeeds hands
-// over the whole EEPROM.
+// over the whole EEPROM. A programming's log goes to the settings folder
+// when a folder stands where it belongs, as for a medium that cannot be
+// written (root, who may run the suites, could write a read-only one).
 void ChipProgrammingTest::emulatedChipKeepsItsBytes()
 {
-    QFETCH(QString, avrdude);
-    QFETCH(QString, missing);
+    QFETCH(testsupport::AvrdudeUnderTest, avrdude);
     QFETCH(QStringList, fault);
     QFETCH(bool, program);
     QFETCH(ProgrammingOutcome, outcome);
-    if (!missing.isEmpty())
-        QSKIP(qPrintable(missing));
+    if (!avrdude.missing.isEmpty())
+        QSKIP(qPrintable(avrdude.missing));
 #ifndef PULSAKOR_FAKE_PROGRAMMER
     QSKIP("the emulated programmer is built on Linux only");
 #else
-    if (avrdude.endsWith(".sh")) {
+    if (avrdude.path.endsWith(".sh")) {
         SHELL_SCRIPT_TEST_ONLY_ON_LINUX();
     }
     QTemporaryDir dir;
@@ -240,22 +216,25 @@ void ChipProgrammingTest::emulatedChipKeepsItsBytes()
     testsupport::EmulatedProgrammer programmer(
         dir.path(), testsupport::EmulatedProgrammer::Link::Terminal, fault);
     QVERIFY(programmer.IsReady());
-    const ProgrammingSettings settings{avrdude, "stk500v1", programmer.Port(), 19200, 0};
+    const ProgrammingSettings settings{avrdude.path, "stk500v1", programmer.Port(), 19200, 0};
     const QString logPath = dir.filePath("Einstellungen/pulsakor-einlernen.avrdude.log");
     ProgrammingHost host;
 
     if (program) {
+        QVERIFY(QDir(dir.path()).mkpath("servo000.avrdude.log"));
         testsupport::WriteBytes(dir.filePath("servo000.hex"), ":020000000C945E\r\n:00000001FF\r\n");
-        ProgrammingRequest request;
-        request.settings = settings;
-        request.hexPath = dir.filePath("servo000.hex");
-        request.wait = {0ms, 2s};
-        const ProgrammingResult result = ProgramChip(request, host);
+        const QString folder = dir.filePath("Einstellungen") + '/';
+        const ProgrammingResult result =
+            ProgramChip({settings, dir.filePath("servo000.hex"), {0ms, 2s}, {}, folder}, host);
         QCOMPARE(result.outcome, outcome);
-        QVERIFY(!result.chipTouched);
+        QCOMPARE(result.chipTouched, outcome == ProgrammingOutcome::Programmed);
+        QCOMPARE(result.logPath, folder + "servo000.avrdude.log");
+        QVERIFY2(result.message.contains(QDir::toNativeSeparators(result.logPath)),
+                 qPrintable(result.message));
+        QVERIFY(outcome != ProgrammingOutcome::Programmed
+                || testsupport::ReadBytes(result.logPath).contains("avrdude done."));
     } else {
-        EepromReadRequest request{settings, logPath, {0ms, 20s}};
-        const EepromReadResult result = ReadChipEeprom(request, host);
+        const EepromReadResult result = ReadChipEeprom({settings, logPath, {0ms, 20s}}, host);
         QCOMPARE(result.outcome, outcome);
         QCOMPARE(result.succeeded, outcome == ProgrammingOutcome::Programmed);
         QCOMPARE(result.eeprom, result.succeeded ? chip.eeprom : QByteArray());

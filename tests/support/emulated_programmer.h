@@ -18,31 +18,29 @@
 
 namespace testsupport {
 
-/// An avrdude the rows against the emulated programmer run with: its name in
-/// the row names, its path, or why there is none.
+/// An avrdude the emulated programmer's rows run with: its name in the row
+/// names, its path, or why there is none.
 struct AvrdudeUnderTest {
-    QString name;
-    QString path;
-    QString missing;
+    QString name, path, missing;
 };
 
-/// The avrdude on PATH and the one PULSAKOR_AVRDUDE_8X names (make test
-/// passes the 8.0 build of ../shared when there is one).
+/// The avrdude on PATH and the one PULSAKOR_AVRDUDE_8X names (CMake passes
+/// the 8.0 build of ../shared when there is one).
 inline QList<AvrdudeUnderTest> AvrdudesUnderTest()
 {
-    AvrdudeUnderTest onPath{"avrdude on PATH", QStandardPaths::findExecutable("avrdude"), {}};
-    if (onPath.path.isEmpty())
-        onPath.missing = "avrdude is not installed (scripts/install-deps installs it)";
-    AvrdudeUnderTest eight{"avrdude 8.x", qEnvironmentVariable("PULSAKOR_AVRDUDE_8X"), {}};
-    if (eight.path.isEmpty())
-        eight.missing = "PULSAKOR_AVRDUDE_8X names no avrdude 8.x (make test sets it when "
-                        "../shared/tools/avrdude-8.0 is there)";
-    else if (!QFileInfo(eight.path).isExecutable())
-        eight.missing = "PULSAKOR_AVRDUDE_8X names no program: " + eight.path;
-    return {onPath, eight};
+    const QString path = QStandardPaths::findExecutable("avrdude");
+    const QString eight = qEnvironmentVariable("PULSAKOR_AVRDUDE_8X");
+    return {{"avrdude on PATH", path,
+             path.isEmpty() ? "avrdude is not installed (scripts/install-deps installs it)" : ""},
+            {"avrdude 8.x", eight,
+             QFileInfo(eight).isExecutable()
+                 ? ""
+                 : "PULSAKOR_AVRDUDE_8X names no avrdude 8.x program: " + eight}};
 }
 
 } // namespace testsupport
+
+Q_DECLARE_METATYPE(testsupport::AvrdudeUnderTest)
 
 #ifdef PULSAKOR_FAKE_PROGRAMMER
 namespace testsupport {
@@ -107,9 +105,8 @@ private:
         if (m_process.state() == QProcess::NotRunning)
             return true;
 #ifdef Q_OS_WIN
-        // A program without a window cannot be asked to end on Windows; the
-        // emulation writes its state file after every command, so killing
-        // it loses nothing.
+        // Windows cannot ask a program without a window to end; the emulation
+        // writes its state after every command, so killing it loses nothing.
         m_process.kill();
         return m_process.waitForFinished(5000);
 #endif
