@@ -143,7 +143,9 @@ void ProgrammingTest::programsTheChipOrLeavesEverythingAsItWas_data()
             row("end stops of another chip", "5a1fe15b")
                 << true << QStringList{"--signature", "1e9007"} << false << read << 5
                 << "kein ATtiny15" << Chip::Untouched << 0;
-        } else {
+        }
+        // Without an 8.x, the first one takes its row too.
+        if (&avrdude != &avrdudes.first() || !avrdudes.last().missing.isEmpty()) {
             row("existing HEX file, socket, calibration byte not written")
                 << true << QStringList() << false << QStringList{"--calibration-eeprom", "none"}
                 << 0 << "nicht ins EEPROM geschrieben" << Chip::Programmed << -1;

@@ -35,7 +35,8 @@ inline QList<AvrdudeUnderTest> AvrdudesUnderTest()
             {"avrdude 8.x", eight,
              QFileInfo(eight).isExecutable()
                  ? ""
-                 : "PULSAKOR_AVRDUDE_8X names no avrdude 8.x program: " + eight}};
+                 : "no avrdude 8.x: PULSAKOR_AVRDUDE_8X (set by the build when "
+                   "../shared/tools/avrdude-8.0 is there) names no program: " + eight}};
 }
 
 } // namespace testsupport
